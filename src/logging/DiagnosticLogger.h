@@ -1,0 +1,69 @@
+#pragma once
+// The diagnostic channel: short text messages from both threads for the developer or service
+// technician, written to a log file and, in live mode, also to the console at once.
+// One logger serves the whole program (Logger()); it is configured once at start-up.
+// Every member may be called from several threads at once; each message is written whole and the
+// messages of one thread keep their order. Nothing here ever reports a failure to the caller: a
+// message that cannot be delivered is lost without effect on the mixer.
+
+#include <cstdio>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <string_view>
+
+namespace Logging {
+
+struct TLogFileDestination {
+    bool Active = false;
+    std::string FileName; // e.g. "MoistrelLog 2026-12-09 23_31_50.csl"
+    std::string FilePath; // folder; empty means the program's folder
+};
+
+struct TLiveViewerDestination {
+    bool Active = false;
+};
+
+struct TLogDestination {
+    TLogFileDestination LogFile;
+    TLiveViewerDestination Viewer;
+};
+
+class TDiagnosticLogger {
+public:
+    TDiagnosticLogger();
+    ~TDiagnosticLogger();
+    TDiagnosticLogger(const TDiagnosticLogger&) = delete;
+    TDiagnosticLogger& operator=(const TDiagnosticLogger&) = delete;
+
+    bool Enabled() const;
+    void SetEnabled(bool enabled);
+
+    void Send(std::string_view message);
+    void EnterMethod(std::string_view methodName);
+    void ExitMethod(std::string_view methodName);
+    // Empties the live display (the console cannot be emptied; a separator line marks the point).
+    void Clear();
+    // True when a log file can be created where the destination puts it (the program's folder
+    // unless the destination names another).
+    bool Installed() const;
+    // Flushes and closes the log file; later messages reopen it.
+    void CloseDispatcher();
+
+    TLogDestination Destination() const;
+    void SetDestination(const TLogDestination& destination);
+
+    // The full path of the log file the destination names.
+    std::string LogFilePath() const;
+
+private:
+    // ... implementation fields
+};
+
+// The one logger of the program.
+TDiagnosticLogger& Logger();
+
+// "MoistrelLog yyyy-mm-dd hh_mm_ss.csl" for the given local date-time.
+std::string LogFileNameFor(double dateTime);
+
+} // namespace Logging
