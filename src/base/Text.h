@@ -2,6 +2,7 @@
 // Text helpers. Strings hold UTF-8; widths count characters, not bytes.
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
