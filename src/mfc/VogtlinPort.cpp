@@ -1,0 +1,95 @@
+#include "mfc/VogtlinPort.h"
+
+#include "base/Text.h"
+#include "mfc/VogtlinFrame.h"
+#include "mfc/VogtlinReply.h"
+
+#include <chrono>
+#include <thread>
+
+namespace SerialPortVogtlin {
+
+namespace {
+
+constexpr std::chrono::milliseconds PauseAfterWrite{10};
+
+} // namespace
+
+void ConfigureForMFC(TVogtlinPort& port, const std::string& portName, std::uint32_t readoutTimeoutMS) {
+    port.fPort = portName;
+    port.fBaudRate = 9600;
+    port.fStopBits = 2;
+    port.fParity = 0;
+    port.fWindowsReadLoopTimeoutMS = 10;
+    port.fReadoutTimeoutMS = readoutTimeoutMS;
+}
+
+namespace {
+
+void Read(TVogtlinPort& port, TVogtlinReadKind kind, std::uint32_t deviceAddress, std::uint32_t memoryAddress,
+          SerialPort::TSerialResponse& response) {
+    response.Status = std::string(StatusUnknownCondition);
+    const TFrame request = BuildReadRequest(deviceAddress, memoryAddress, RegisterCountOf(kind));
+    port.SendData(request.data(), static_cast<std::uint32_t>(request.size()), true, response);
+    DecodeReadReply(kind, response);
+}
+
+void Write(TVogtlinPort& port, const TFrame& request, SerialPort::TSerialResponse& response) {
+    response.Status = std::string(StatusUnknownCondition);
+    port.SendData(request.data(), static_cast<std::uint32_t>(request.size()), false, response);
+    std::this_thread::sleep_for(PauseAfterWrite);
+}
+
+} // namespace
+
+void TVogtlinPort::ReadU8(std::uint32_t deviceAddress, std::uint32_t memoryAddress,
+                          SerialPort::TSerialResponse& response) {
+    Read(*this, TVogtlinReadKind::vrU16, deviceAddress, memoryAddress, response);
+}
+
+void TVogtlinPort::ReadU16(std::uint32_t deviceAddress, std::uint32_t memoryAddress,
+                           SerialPort::TSerialResponse& response) {
+    Read(*this, TVogtlinReadKind::vrU16, deviceAddress, memoryAddress, response);
+}
+
+void TVogtlinPort::ReadU32(std::uint32_t deviceAddress, std::uint32_t memoryAddress,
+                           SerialPort::TSerialResponse& response) {
+    Read(*this, TVogtlinReadKind::vrU32, deviceAddress, memoryAddress, response);
+}
+
+void TVogtlinPort::ReadS8(std::uint32_t deviceAddress, std::uint32_t memoryAddress,
+                          SerialPort::TSerialResponse& response) {
+    Read(*this, TVogtlinReadKind::vrS8, deviceAddress, memoryAddress, response);
+}
+
+void TVogtlinPort::ReadS50(std::uint32_t deviceAddress, std::uint32_t memoryAddress,
+                           SerialPort::TSerialResponse& response) {
+    Read(*this, TVogtlinReadKind::vrS50, deviceAddress, memoryAddress, response);
+}
+
+void TVogtlinPort::ReadF32(std::uint32_t deviceAddress, std::uint32_t memoryAddress,
+                           SerialPort::TSerialResponse& response) {
+    Read(*this, TVogtlinReadKind::vrF32, deviceAddress, memoryAddress, response);
+}
+
+void TVogtlinPort::WriteU8(std::uint32_t deviceAddress, std::uint32_t memoryAddress, std::uint16_t value,
+                           SerialPort::TSerialResponse& response) {
+    Write(*this, BuildWriteSingleRequest(deviceAddress, memoryAddress, value), response);
+}
+
+void TVogtlinPort::WriteU16(std::uint32_t deviceAddress, std::uint32_t memoryAddress, std::uint32_t value,
+                            SerialPort::TSerialResponse& response) {
+    Write(*this, BuildWriteU16Request(deviceAddress, memoryAddress, value), response);
+}
+
+void TVogtlinPort::WriteS50(std::uint32_t deviceAddress, std::uint32_t memoryAddress, const std::string& value,
+                            SerialPort::TSerialResponse& response) {
+    Write(*this, BuildWriteS50Request(deviceAddress, memoryAddress, Base::Utf8ToLatin1(value)), response);
+}
+
+void TVogtlinPort::WriteF32(std::uint32_t deviceAddress, std::uint32_t memoryAddress, float value,
+                            SerialPort::TSerialResponse& response) {
+    Write(*this, BuildWriteF32Request(deviceAddress, memoryAddress, value), response);
+}
+
+} // namespace SerialPortVogtlin

@@ -1,0 +1,63 @@
+#include "mfc/VogtlinReply.h"
+
+#include "mfc/VogtlinFrame.h"
+
+#include <span>
+
+namespace SerialPortVogtlin {
+
+std::uint16_t RegisterCountOf(TVogtlinReadKind kind) {
+    switch (kind) {
+    case TVogtlinReadKind::vrU16:
+        return RegistersU16;
+    case TVogtlinReadKind::vrU32:
+        return RegistersU32;
+    case TVogtlinReadKind::vrS8:
+        return RegistersS8;
+    case TVogtlinReadKind::vrS50:
+        return RegistersS50;
+    case TVogtlinReadKind::vrF32:
+        return RegistersF32;
+    }
+    return 0;
+}
+
+void DecodeReadReply(TVogtlinReadKind kind, SerialPort::TSerialResponse& response) {
+    const std::size_t expected = ExpectedReplyLength(RegisterCountOf(kind));
+    if (response.ResponseLength != expected) {
+        if (kind == TVogtlinReadKind::vrF32) {
+            response.AsFloat = FailedReadFloat();
+        }
+        response.Status = std::string(response.ResponseLength == 0 ? StatusNoResult : StatusWrongLength);
+        return;
+    }
+    const std::span<const std::uint8_t> reply(response.rArray.data(), expected);
+    AppendHexListing(response.AsHex, reply);
+    AppendDecimalListing(response.AsInt, reply);
+    switch (kind) {
+    case TVogtlinReadKind::vrU16: {
+        const std::uint16_t value = DecodeU16(reply);
+        response.AsInteger = value;
+        response.AsFloat = value;
+        break;
+    }
+    case TVogtlinReadKind::vrU32: {
+        const std::uint32_t value = DecodeU32(reply);
+        response.AsInteger = static_cast<std::int32_t>(value);
+        response.AsFloat = static_cast<float>(value);
+        break;
+    }
+    case TVogtlinReadKind::vrS8:
+        response.AsString = TrimBlanks(DecodeText(reply, TextLengthS8));
+        break;
+    case TVogtlinReadKind::vrS50:
+        response.AsString = DecodeText(reply, TextLengthS50);
+        break;
+    case TVogtlinReadKind::vrF32:
+        response.AsFloat = DecodeF32(reply);
+        break;
+    }
+    response.Status.clear();
+}
+
+} // namespace SerialPortVogtlin
