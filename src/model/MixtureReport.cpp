@@ -1,0 +1,202 @@
+#include "model/MixtureReport.h"
+
+#include "base/NumberFormat.h"
+#include "base/Text.h"
+
+#include <cmath>
+#include <limits>
+#include <string>
+#include <vector>
+
+namespace GasMixtures {
+
+namespace {
+
+constexpr double MolarVolume = 22.414; // L/mol at 0 ºC and 1013.25 mbar
+constexpr double ZeroCelsius = 273.15;
+constexpr double NormalPressure = 1013.25;
+constexpr double NaN = std::numeric_limits<double>::quiet_NaN();
+constexpr float NaNf = std::numeric_limits<float>::quiet_NaN();
+
+const std::string Degree = "\u00BA"; // masculine ordinal indicator, as the reports write degrees
+const std::string BoxEdge = "             ******************************************* ";
+
+// Molar flow of one entry. A molar mass of 0 or below has no meaning; such an entry has no molar
+// flow (NaN) unless it carries no mass at all.
+float MolarFlow(const TGasItem& entry) {
+    if (entry.MolarMass > 0.0f) {
+        return entry.Mass / entry.MolarMass;
+    }
+    return entry.Mass == 0.0f ? 0.0f : NaNf;
+}
+
+class TLines {
+public:
+    void Add(const std::string& line) {
+        fText += line;
+        fText += Base::CRLF;
+    }
+    std::string Text() const { return fText; }
+
+private:
+    std::string fText;
+};
+
+} // namespace
+
+std::string AlignLeft(std::string_view text, int width) {
+    if (width <= 0) {
+        return {};
+    }
+    const auto n = static_cast<std::size_t>(width);
+    return Base::Utf8Left(std::string(text) + std::string(n, ' '), n);
+}
+
+std::string AlignRight(std::string_view text, int width) {
+    if (width <= 0) {
+        return {};
+    }
+    const auto n = static_cast<std::size_t>(width);
+    return Base::Utf8Right(std::string(n, ' ') + std::string(text), n);
+}
+
+double CalculateVapourPressure(double temperatureC) {
+    if (!(temperatureC >= -ZeroCelsius)) {
+        return NaN;
+    }
+    const double t = temperatureC;
+    if (t > 0.0) {
+        return std::exp(34.494 - 4924.99 / (t + 237.1)) / std::pow(t + 105.0, 1.57) / 100.0;
+    }
+    return std::exp(43.494 - 6545.8 / (t + 278.0)) / std::pow(t + 868.0, 2.0) / 100.0;
+}
+
+std::string AnalyseMixture(const TGasItemDictionary& totals, TGasItem& mixture, double customTempC,
+                           double customPressmBar) {
+    if (totals.Empty()) {
+        return {};
+    }
+
+    // Totals in single precision, entry by entry in table order.
+    float totalMass = 0.0f;  // Mt, g/min
+    float totalMoles = 0.0f; // Nt, mol/min
+    for (const auto& entry : totals) {
+        totalMass += entry.Item.Mass;
+        totalMoles += MolarFlow(entry.Item);
+    }
+    const double Mt = totalMass;
+    const double Nt = totalMoles;
+
+    TLines lines;
+    lines.Add("Components");
+    for (const auto& entry : totals) {
+        const TGasItem& gas = entry.Item;
+        lines.Add("  " + AlignLeft(gas.GasNameLong, 22) + " " + Base::FormatMask("0.000", gas.MolarMass) +
+                  " g/mol");
+    }
+    lines.Add("");
+
+    lines.Add("Mass flow");
+    for (const auto& entry : totals) {
+        const TGasItem& gas = entry.Item;
+        if (totalMass > 0.0f && !gas.GasNameMFC.empty()) {
+            const double share = 100.0 * static_cast<double>(gas.Mass) / Mt;
+            lines.Add("  " + AlignLeft(gas.GasNameMFC, 10) +
+                      "   gram/min: " + Base::FormatMask("0.000 000", gas.Mass) + " (" +
+                      Base::FormatMask("0.00", share) + "%)");
+        }
+    }
+    lines.Add("                         ---------");
+    lines.Add("  Total        gram/min: " + Base::FormatMask("0.000 000", Mt));
+    lines.Add("");
+
+    const double litresPerKelvin = MolarVolume * Nt / ZeroCelsius;
+    lines.Add("Volumetric flow (assuming everything is in gas state)");
+    lines.Add("                mln/min: " + AlignRight(Base::FormatMask("0", MolarVolume * Nt * 1000.0), 6) +
+              " (  0" + Degree + "C, 1013.25 mBar)");
+    const struct {
+        double Kelvin;
+        const char* Label;
+    } fixedTemperatures[] = {{323.15, " 50"}, {373.15, "100"}, {423.15, "150"}};
+    for (const auto& fixed : fixedTemperatures) {
+        lines.Add("                 ml/min: " +
+                  AlignRight(Base::FormatMask("0", litresPerKelvin * fixed.Kelvin * 1000.0), 6) + " (" +
+                  fixed.Label + Degree + "C, 1013.25 mBar)");
+    }
+    const double customFlow =
+        litresPerKelvin * (customTempC + ZeroCelsius) * 1000.0 / (customPressmBar / NormalPressure);
+    lines.Add("                 ml/min: " + AlignRight(Base::FormatMask("0", customFlow), 6) + " (" +
+              AlignRight(Base::FormatGeneral(customTempC), 3) + Degree + "C, " +
+              AlignRight(Base::FormatGeneral(customPressmBar), 4) + "    mBar)");
+    lines.Add("");
+
+    lines.Add("Concentration");
+    for (const auto& entry : totals) {
+        const TGasItem& gas = entry.Item;
+        const float n = MolarFlow(gas);
+        const double c = static_cast<double>(n) / Nt * 1000000.0;
+
+        // A total that is not known (an entry without a usable molar mass) still gets its line,
+        // showing "?" for what cannot be computed.
+        if (!(totalMoles <= 0.0f)) {
+            lines.Add("  " + AlignLeft(gas.GasNameMFC, 13) + " mol/min: " + Base::FormatMask("0.000 000", n) +
+                      " (" + AlignRight(Base::FormatMask("# ### ###", c), 9) + " ppm)");
+        }
+
+        if (gas.GasNameMFC == "H2O") {
+            const auto e = static_cast<float>(CalculateVapourPressure(gas.CustTempC));
+            // Saturation share; a pressure of 0 or below gives none.
+            const float s = gas.CustPressmBar > 0.0f ? e / gas.CustPressmBar : NaNf;
+            const float x = n / totalMoles;
+            // With no finite positive saturation share the humidity has no value.
+            const float h = (s > 0.0f && std::isfinite(s)) ? x / s * 100.0f : NaNf;
+            lines.Add(BoxEdge);
+            lines.Add("             *   for " + Base::FormatGeneral(customTempC) + Degree + "C, " +
+                      Base::FormatMask("0", gas.CustPressmBar) + " mbar");
+            lines.Add("             *      ppm @ 100% RH -> " +
+                      AlignRight(Base::FormatMask("# ### ###", static_cast<double>(s) * 1000000.0), 9) +
+                      " ppm");
+            lines.Add("             *        Current ppm -> " +
+                      AlignRight(Base::FormatMask("# ### ###", c), 9) + " ppm");
+            lines.Add("             *                 RH -> " +
+                      AlignRight(Base::FormatMask("# ### ###", h), 9) + " %");
+            lines.Add(BoxEdge);
+        }
+
+        if (gas.Fluid) {
+            const std::string limit = AlignRight(Base::FormatMask("# ### ###", gas.FluidMaxPPM), 9);
+            if (!std::isfinite(c)) {
+                // A fluid concentration that cannot be known is not safe to run.
+                mixture.Valid = false;
+                lines.Add("    Fluid ppm unknown, treated as exceeding the fluid ppm limit  (" + limit +
+                          " ppm)");
+            } else if (static_cast<double>(gas.FluidMaxPPM) < c) {
+                mixture.Valid = false;
+                lines.Add("    Exceeding the fluid ppm limit  (" + limit + " ppm)");
+            }
+        }
+    }
+    return lines.Text();
+}
+
+std::string MachineRecipeAsString(const TGasItem& mixture) {
+    std::string text = "Machine recipe";
+    text += Base::CRLF;
+    for (const TGasItem& component : mixture.Components) {
+        text += "  ";
+        text += AlignLeft(component.InstrumentPort + ":" + std::to_string(component.InstrumentID) + ":" +
+                              component.GasNameLong,
+                          21);
+        text += Base::FormatMask("  0.000 000", component.Mass);
+        text += " g/min ";
+        if (component.Pulsed < 1.0f) {
+            text +=
+                "pulsed: " + Base::FormatMask("0.0", static_cast<double>(component.Pulsed) * 100.0) + " %";
+        }
+        text += Base::CRLF;
+    }
+    text += Base::CRLF;
+    return text;
+}
+
+} // namespace GasMixtures
