@@ -6,11 +6,14 @@
 // messages of one thread keep their order. Nothing here ever reports a failure to the caller: a
 // message that cannot be delivered is lost without effect on the mixer.
 
+#include <atomic>
 #include <cstdio>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <string>
 #include <string_view>
+#include <thread>
 
 namespace Logging {
 
@@ -39,6 +42,10 @@ public:
     bool Enabled() const;
     void SetEnabled(bool enabled);
 
+    // The log file gets one line per message: local date-time with milliseconds, the OS thread id,
+    // the thread's EnterMethod depth, then the message indented two blanks per level, separated by
+    // tabs. A line break inside a message is written as "\n", so every message stays one line.
+    // The live viewer (standard error) gets the same line at once.
     void Send(std::string_view message);
     void EnterMethod(std::string_view methodName);
     void ExitMethod(std::string_view methodName);
@@ -57,7 +64,23 @@ public:
     std::string LogFilePath() const;
 
 private:
-    // ... implementation fields
+    struct TFileCloser {
+        void operator()(std::FILE* file) const noexcept { std::fclose(file); }
+    };
+    using TFileHandle = std::unique_ptr<std::FILE, TFileCloser>;
+
+    std::string LogFilePathLocked() const;
+    int ChangeDepthLocked(int change);
+    void WriteLocked(int depth, std::string_view message);
+    void WriteToFileLocked(const std::string& line);
+
+    mutable std::mutex fMutex;
+    std::atomic<bool> fEnabled{false};
+    TLogDestination fDestination;
+    double fStartTime;                      // names the file when the destination does not
+    TFileHandle fFile;                      // the open log file, if any
+    std::string fFileOpenPath;              // where fFile is open
+    std::map<std::thread::id, int> fDepths; // EnterMethod nesting, per thread (0 is not kept)
 };
 
 // The one logger of the program.
