@@ -107,9 +107,9 @@ bool ReadTable(TVogtlinPort& port, TMFCDetails& MFC, TLUTData& table, std::uint3
 
 } // namespace
 
-void IdentifyMFC(TMFCDetails& MFC, const TMFCPauses& pauses) {
+void IdentifyMFC(TMFCDetails& MFC, const TMFCTiming& timing) {
     TVogtlinPort port;
-    ConfigureForMFC(port, MFC.ComPortName);
+    ConfigureForMFC(port, MFC.ComPortName, timing.ReadoutTimeoutMS);
     TSerialResponse response;
     const std::uint32_t address = MFC.ModBusAddress;
 
@@ -120,28 +120,28 @@ void IdentifyMFC(TMFCDetails& MFC, const TMFCPauses& pauses) {
     MFC.Serial = 0;
 
     port.ReadS8(address, regDeviceType, response);
-    std::this_thread::sleep_for(pauses.AfterTypeRead);
+    std::this_thread::sleep_for(timing.AfterTypeRead);
     if (Succeeded(response) && response.AsString.starts_with("GSC")) {
         MFC.Validated = true;
 
         port.ReadU16(address, regControlCheck, response);
         if (Succeeded(response) && response.AsInteger > 0) {
             port.WriteU16(address, regControlRelease, 0xFFFF, response);
-            std::this_thread::sleep_for(pauses.AfterIdentificationStep);
+            std::this_thread::sleep_for(timing.AfterIdentificationStep);
         }
 
         port.ReadU32(address, regSerialNumber, response);
         if (Succeeded(response) && response.AsInteger > 0) {
             MFC.Serial = static_cast<std::uint32_t>(response.AsInteger);
         }
-        std::this_thread::sleep_for(pauses.AfterIdentificationStep);
+        std::this_thread::sleep_for(timing.AfterIdentificationStep);
 
         port.WriteF32(address, regSetPoint, 0.0F, response);
-        std::this_thread::sleep_for(pauses.AfterIdentificationStep);
+        std::this_thread::sleep_for(timing.AfterIdentificationStep);
 
         for (std::uint32_t number = FirstGasTable; number <= LastGasTable; ++number) {
             port.WriteU16(address, regShownGasTable, number, response);
-            std::this_thread::sleep_for(pauses.AfterIdentificationStep);
+            std::this_thread::sleep_for(timing.AfterIdentificationStep);
             MFC.ActiveLUT = number;
             if (!ReadTable(port, MFC, MFC.LUT[number - FirstGasTable], number, response)) {
                 break;
@@ -155,20 +155,20 @@ void IdentifyMFC(TMFCDetails& MFC, const TMFCPauses& pauses) {
     MFC.LastResponse = response;
 }
 
-void SetActiveLUT(TMFCDetails& MFC, std::uint32_t value, const TMFCPauses& pauses) {
+void SetActiveLUT(TMFCDetails& MFC, std::uint32_t value, const TMFCTiming& timing) {
     TVogtlinPort port;
-    ConfigureForMFC(port, MFC.ComPortName);
+    ConfigureForMFC(port, MFC.ComPortName, timing.ReadoutTimeoutMS);
     const std::uint32_t address = MFC.ModBusAddress;
     const auto tableNumber = static_cast<std::uint16_t>(value);
 
     TSerialResponse active;
     port.WriteU8(address, regActiveGasTable, tableNumber, active);
-    std::this_thread::sleep_for(pauses.AfterSelectionWrite);
+    std::this_thread::sleep_for(timing.AfterSelectionWrite);
     port.ReadU8(address, regActiveGasTable, active);
 
     TSerialResponse shown;
     port.WriteU8(address, regShownGasTable, tableNumber, shown);
-    std::this_thread::sleep_for(pauses.AfterSelectionWrite);
+    std::this_thread::sleep_for(timing.AfterSelectionWrite);
     port.ReadU8(address, regShownGasTable, shown);
 
     const auto confirmed = [value](const TSerialResponse& response) {

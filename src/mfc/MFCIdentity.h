@@ -10,11 +10,13 @@
 
 namespace SerialPortVogtlin {
 
-// The pauses between requests that the devices need. Only tests shorten them.
-struct TMFCPauses {
+// The pauses between requests that the devices need, and how long a read waits for the first reply
+// byte. Only tests change them (shorter pauses, a longer wait on a loaded machine).
+struct TMFCTiming {
     std::chrono::milliseconds AfterTypeRead{20};
     std::chrono::milliseconds AfterIdentificationStep{50};
     std::chrono::milliseconds AfterSelectionWrite{500};
+    std::uint32_t ReadoutTimeoutMS = 50;
 };
 
 // Reads the device type, the serial number and the gas tables of the MFC at ComPortName /
@@ -22,10 +24,10 @@ struct TMFCPauses {
 // answer or is not of the expected type (type text not beginning with "GSC") leaves Validated
 // false, Serial 0, the tables at their start values and ActiveLUT unchanged. A read that fails
 // never supplies a value; a failed table-name read ends the table loop like an absent table.
-void IdentifyMFC(TMFCDetails& MFC, const TMFCPauses& pauses = TMFCPauses{});
+void IdentifyMFC(TMFCDetails& MFC, const TMFCTiming& timing = TMFCTiming{});
 
 // Makes table number value (2..11) the active one and reads both registers back; ActionOK and,
 // when the device confirms both, ActiveLUT. LastResponse is the read-back of the shown table.
-void SetActiveLUT(TMFCDetails& MFC, std::uint32_t value, const TMFCPauses& pauses = TMFCPauses{});
+void SetActiveLUT(TMFCDetails& MFC, std::uint32_t value, const TMFCTiming& timing = TMFCTiming{});
 
 } // namespace SerialPortVogtlin
