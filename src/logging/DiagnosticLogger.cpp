@@ -14,8 +14,7 @@ namespace {
 
 // One file line per message: local time, thread, nesting depth, then the message indented by
 // its depth. Line breaks inside a message are written as "\n" so that a message stays one line.
-std::string ComposeLine(int depth, std::string_view message)
-{
+std::string ComposeLine(int depth, std::string_view message) {
     std::string line = Base::FormatDateTime("yyyy-mm-dd hh:nn:ss.zzz", Base::SystemNow());
     line += '\t';
     line += std::to_string(static_cast<long long>(::gettid()));
@@ -40,8 +39,7 @@ std::string ComposeLine(int depth, std::string_view message)
     return line;
 }
 
-std::string FolderOf(const TLogFileDestination& file)
-{
+std::string FolderOf(const TLogFileDestination& file) {
     std::string folder = file.FilePath.empty() ? Base::ProgramFolder() : file.FilePath;
     while (folder.size() > 1 && folder.back() == '/') {
         folder.pop_back();
@@ -51,8 +49,7 @@ std::string FolderOf(const TLogFileDestination& file)
 
 // True when a new file can be created in `folder`: a directory in which we really create (and
 // remove) a probe file, so permissions, read-only mounts and full quotas all count.
-bool FolderAcceptsFiles(const std::string& folder)
-{
+bool FolderAcceptsFiles(const std::string& folder) {
     struct stat info {};
     if (folder.empty() || ::stat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) {
         return false;
@@ -73,18 +70,15 @@ TDiagnosticLogger::TDiagnosticLogger() : fStartTime(Base::SystemNow()) {}
 
 TDiagnosticLogger::~TDiagnosticLogger() = default;
 
-bool TDiagnosticLogger::Enabled() const
-{
+bool TDiagnosticLogger::Enabled() const {
     return fEnabled.load();
 }
 
-void TDiagnosticLogger::SetEnabled(bool enabled)
-{
+void TDiagnosticLogger::SetEnabled(bool enabled) {
     fEnabled.store(enabled);
 }
 
-void TDiagnosticLogger::Send(std::string_view message)
-{
+void TDiagnosticLogger::Send(std::string_view message) {
     if (!fEnabled.load()) {
         return;
     }
@@ -96,8 +90,7 @@ void TDiagnosticLogger::Send(std::string_view message)
     }
 }
 
-void TDiagnosticLogger::EnterMethod(std::string_view methodName)
-{
+void TDiagnosticLogger::EnterMethod(std::string_view methodName) {
     if (!fEnabled.load()) {
         return;
     }
@@ -109,8 +102,7 @@ void TDiagnosticLogger::EnterMethod(std::string_view methodName)
     }
 }
 
-void TDiagnosticLogger::ExitMethod(std::string_view methodName)
-{
+void TDiagnosticLogger::ExitMethod(std::string_view methodName) {
     if (!fEnabled.load()) {
         return;
     }
@@ -122,8 +114,7 @@ void TDiagnosticLogger::ExitMethod(std::string_view methodName)
     }
 }
 
-void TDiagnosticLogger::Clear()
-{
+void TDiagnosticLogger::Clear() {
     if (!fEnabled.load()) {
         return;
     }
@@ -137,8 +128,7 @@ void TDiagnosticLogger::Clear()
     }
 }
 
-bool TDiagnosticLogger::Installed() const
-{
+bool TDiagnosticLogger::Installed() const {
     try {
         std::string folder;
         {
@@ -151,8 +141,7 @@ bool TDiagnosticLogger::Installed() const
     }
 }
 
-void TDiagnosticLogger::CloseDispatcher()
-{
+void TDiagnosticLogger::CloseDispatcher() {
     try {
         const std::lock_guard lock(fMutex);
         fFile.reset();
@@ -161,8 +150,7 @@ void TDiagnosticLogger::CloseDispatcher()
     }
 }
 
-TLogDestination TDiagnosticLogger::Destination() const
-{
+TLogDestination TDiagnosticLogger::Destination() const {
     try {
         const std::lock_guard lock(fMutex);
         return fDestination;
@@ -171,8 +159,7 @@ TLogDestination TDiagnosticLogger::Destination() const
     }
 }
 
-void TDiagnosticLogger::SetDestination(const TLogDestination& destination)
-{
+void TDiagnosticLogger::SetDestination(const TLogDestination& destination) {
     try {
         const std::lock_guard lock(fMutex);
         fDestination = destination;
@@ -185,8 +172,7 @@ void TDiagnosticLogger::SetDestination(const TLogDestination& destination)
     }
 }
 
-std::string TDiagnosticLogger::LogFilePath() const
-{
+std::string TDiagnosticLogger::LogFilePath() const {
     try {
         const std::lock_guard lock(fMutex);
         return LogFilePathLocked();
@@ -195,16 +181,14 @@ std::string TDiagnosticLogger::LogFilePath() const
     }
 }
 
-std::string TDiagnosticLogger::LogFilePathLocked() const
-{
+std::string TDiagnosticLogger::LogFilePathLocked() const {
     const TLogFileDestination& file = fDestination.LogFile;
     const std::string name = file.FileName.empty() ? LogFileNameFor(fStartTime) : file.FileName;
     return FolderOf(file) + "/" + name;
 }
 
 // Changes the calling thread's nesting depth by `change` (never below 0) and returns the new depth.
-int TDiagnosticLogger::ChangeDepthLocked(int change)
-{
+int TDiagnosticLogger::ChangeDepthLocked(int change) {
     const auto id = std::this_thread::get_id();
     auto it = fDepths.find(id);
     const int current = it == fDepths.end() ? 0 : it->second;
@@ -221,8 +205,7 @@ int TDiagnosticLogger::ChangeDepthLocked(int change)
     return depth;
 }
 
-void TDiagnosticLogger::WriteLocked(int depth, std::string_view message)
-{
+void TDiagnosticLogger::WriteLocked(int depth, std::string_view message) {
     if (!fDestination.LogFile.Active && !fDestination.Viewer.Active) {
         return;
     }
@@ -236,8 +219,7 @@ void TDiagnosticLogger::WriteLocked(int depth, std::string_view message)
     }
 }
 
-void TDiagnosticLogger::WriteToFileLocked(const std::string& line)
-{
+void TDiagnosticLogger::WriteToFileLocked(const std::string& line) {
     if (!fFile) {
         const std::string path = LogFilePathLocked();
         // Appending: after CloseDispatcher a later message continues the same file.
@@ -248,20 +230,19 @@ void TDiagnosticLogger::WriteToFileLocked(const std::string& line)
         fFileOpenPath = path;
     }
     // Flushed at once: the log is read most after a crash.
-    if (std::fwrite(line.data(), 1, line.size(), fFile.get()) != line.size() || std::fflush(fFile.get()) != 0) {
+    if (std::fwrite(line.data(), 1, line.size(), fFile.get()) != line.size() ||
+        std::fflush(fFile.get()) != 0) {
         fFile.reset();
         fFileOpenPath.clear();
     }
 }
 
-TDiagnosticLogger& Logger()
-{
+TDiagnosticLogger& Logger() {
     static TDiagnosticLogger logger;
     return logger;
 }
 
-std::string LogFileNameFor(double dateTime)
-{
+std::string LogFileNameFor(double dateTime) {
     return "MoistrelLog " + Base::FormatDateTime("yyyy-mm-dd hh_mm_ss", dateTime) + ".csl";
 }
 

@@ -7,10 +7,9 @@
 #include "base/FormatSettings.h"
 #include "base/Paths.h"
 
-#include <gtest/gtest.h>
-
 #include <filesystem>
 #include <fstream>
+#include <gtest/gtest.h>
 #include <map>
 #include <regex>
 #include <sstream>
@@ -26,14 +25,12 @@ using namespace Logging;
 
 class TTempFolder {
 public:
-    TTempFolder()
-    {
+    TTempFolder() {
         std::string pattern = (fs::path(::testing::TempDir()) / "moistrel-log-XXXXXX").string();
         const char* made = ::mkdtemp(pattern.data());
         fPath = made != nullptr ? made : "";
     }
-    ~TTempFolder()
-    {
+    ~TTempFolder() {
         std::error_code ignored;
         fs::permissions(fPath, fs::perms::owner_all, fs::perm_options::add, ignored);
         fs::remove_all(fPath, ignored);
@@ -41,8 +38,7 @@ public:
     TTempFolder(const TTempFolder&) = delete;
     TTempFolder& operator=(const TTempFolder&) = delete;
     const std::string& Path() const { return fPath; }
-    std::vector<fs::path> Files() const
-    {
+    std::vector<fs::path> Files() const {
         std::vector<fs::path> files;
         for (const auto& entry : fs::directory_iterator(fPath)) {
             files.push_back(entry.path());
@@ -62,8 +58,7 @@ struct TLine {
 };
 
 // Splits the file into lines; a line that is not time, thread, depth and text fails the test.
-std::vector<TLine> ReadLines(const std::string& path)
-{
+std::vector<TLine> ReadLines(const std::string& path) {
     static const std::regex pattern(R"((\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3})\t(\d+)\t(\d+)\t(.*))");
     std::ifstream in(path);
     std::vector<TLine> lines;
@@ -81,8 +76,7 @@ std::vector<TLine> ReadLines(const std::string& path)
 
 class DiagnosticLogger : public ::testing::Test {
 protected:
-    TLogDestination FileDestination() const
-    {
+    TLogDestination FileDestination() const {
         TLogDestination d;
         d.LogFile.Active = true;
         d.LogFile.FileName = LogFileNameFor(Base::SystemNow());
@@ -95,16 +89,14 @@ protected:
     TDiagnosticLogger fLogger;
 };
 
-TEST_F(DiagnosticLogger, FileNameCarriesTheStartTime)
-{
+TEST_F(DiagnosticLogger, FileNameCarriesTheStartTime) {
     const Base::TDateTime when = Base::EncodeDateTime({2026, 12, 9, 23, 31, 50, 0});
     EXPECT_EQ(LogFileNameFor(when), "MoistrelLog 2026-12-09 23_31_50.csl");
     const Base::TDateTime morning = Base::EncodeDateTime({2025, 1, 2, 3, 4, 5, 600});
     EXPECT_EQ(LogFileNameFor(morning), "MoistrelLog 2025-01-02 03_04_05.csl");
 }
 
-TEST_F(DiagnosticLogger, FileLiesInTheNamedFolderOrBesideTheProgram)
-{
+TEST_F(DiagnosticLogger, FileLiesInTheNamedFolderOrBesideTheProgram) {
     TLogDestination d = FileDestination();
     d.LogFile.FileName = "MoistrelLog 2026-12-09 23_31_50.csl";
     fLogger.SetDestination(d);
@@ -119,11 +111,11 @@ TEST_F(DiagnosticLogger, FileLiesInTheNamedFolderOrBesideTheProgram)
     d.LogFile.FilePath = fFolder.Path();
     fLogger.SetDestination(d);
     const std::string name = fs::path(fLogger.LogFilePath()).filename().string();
-    EXPECT_TRUE(std::regex_match(name, std::regex(R"(MoistrelLog \d{4}-\d\d-\d\d \d\d_\d\d_\d\d\.csl)"))) << name;
+    EXPECT_TRUE(std::regex_match(name, std::regex(R"(MoistrelLog \d{4}-\d\d-\d\d \d\d_\d\d_\d\d\.csl)")))
+        << name;
 }
 
-TEST_F(DiagnosticLogger, OffWritesNothingAndCreatesNoFile)
-{
+TEST_F(DiagnosticLogger, OffWritesNothingAndCreatesNoFile) {
     fLogger.SetDestination(FileDestination());
     fLogger.SetEnabled(false);
     ::testing::internal::CaptureStderr();
@@ -142,8 +134,7 @@ TEST_F(DiagnosticLogger, OffWritesNothingAndCreatesNoFile)
     EXPECT_TRUE(fFolder.Files().empty());
 }
 
-TEST_F(DiagnosticLogger, FileModeWritesOneLinePerMessage)
-{
+TEST_F(DiagnosticLogger, FileModeWritesOneLinePerMessage) {
     fLogger.SetDestination(FileDestination());
     fLogger.SetEnabled(true);
     fLogger.Send("Logging system initialized");
@@ -164,8 +155,7 @@ TEST_F(DiagnosticLogger, FileModeWritesOneLinePerMessage)
     }
 }
 
-TEST_F(DiagnosticLogger, CloseFlushesAndALaterMessageContinuesTheFile)
-{
+TEST_F(DiagnosticLogger, CloseFlushesAndALaterMessageContinuesTheFile) {
     fLogger.SetDestination(FileDestination());
     fLogger.SetEnabled(true);
     fLogger.Send("before close");
@@ -179,8 +169,7 @@ TEST_F(DiagnosticLogger, CloseFlushesAndALaterMessageContinuesTheFile)
     EXPECT_EQ(lines[1].Text, "after close");
 }
 
-TEST_F(DiagnosticLogger, TwoThreadsKeepEveryLineWholeAndInOrder)
-{
+TEST_F(DiagnosticLogger, TwoThreadsKeepEveryLineWholeAndInOrder) {
     fLogger.SetDestination(FileDestination());
     fLogger.SetEnabled(true);
     constexpr int Count = 2000;
@@ -219,8 +208,7 @@ TEST_F(DiagnosticLogger, TwoThreadsKeepEveryLineWholeAndInOrder)
     EXPECT_NE(threadOf['A'], threadOf['B']);
 }
 
-TEST_F(DiagnosticLogger, EnterAndExitShowTheNesting)
-{
+TEST_F(DiagnosticLogger, EnterAndExitShowTheNesting) {
     fLogger.SetDestination(FileDestination());
     fLogger.SetEnabled(true);
     fLogger.EnterMethod("FormCreate");
@@ -240,9 +228,9 @@ TEST_F(DiagnosticLogger, EnterAndExitShowTheNesting)
         const char* Text;
     };
     const TExpected expected[] = {
-        {0, "Enter FormCreate"}, {1, "  reading settings"}, {1, "  Enter LoadIni"},
+        {0, "Enter FormCreate"},  {1, "  reading settings"}, {1, "  Enter LoadIni"},
         {2, "    IniFileLoaded"}, {0, "worker message"},     {1, "  Exit LoadIni"},
-        {0, "Exit FormCreate"},  {0, "Exit Unbalanced"},    {0, "after"},
+        {0, "Exit FormCreate"},   {0, "Exit Unbalanced"},    {0, "after"},
     };
     const auto lines = ReadLines(fLogger.LogFilePath());
     ASSERT_EQ(lines.size(), std::size(expected));
@@ -252,8 +240,7 @@ TEST_F(DiagnosticLogger, EnterAndExitShowTheNesting)
     }
 }
 
-TEST_F(DiagnosticLogger, LiveModeEchoesToStandardError)
-{
+TEST_F(DiagnosticLogger, LiveModeEchoesToStandardError) {
     TLogDestination d = FileDestination();
     d.Viewer.Active = true;
     fLogger.SetDestination(d);
@@ -285,8 +272,7 @@ TEST_F(DiagnosticLogger, LiveModeEchoesToStandardError)
     EXPECT_TRUE(other.Files().empty());
 }
 
-TEST_F(DiagnosticLogger, InstalledOnlyWhereALogFileCanBeCreated)
-{
+TEST_F(DiagnosticLogger, InstalledOnlyWhereALogFileCanBeCreated) {
     TLogDestination d = FileDestination();
     fLogger.SetDestination(d);
     EXPECT_TRUE(fLogger.Installed());
@@ -314,8 +300,7 @@ TEST_F(DiagnosticLogger, InstalledOnlyWhereALogFileCanBeCreated)
     }
 }
 
-TEST_F(DiagnosticLogger, MessagesToAnUnwritableFolderAreLostQuietly)
-{
+TEST_F(DiagnosticLogger, MessagesToAnUnwritableFolderAreLostQuietly) {
     TLogDestination d = FileDestination();
     d.LogFile.FilePath = fFolder.Path() + "/does-not-exist";
     fLogger.SetDestination(d);
@@ -332,8 +317,7 @@ TEST_F(DiagnosticLogger, MessagesToAnUnwritableFolderAreLostQuietly)
     EXPECT_EQ(lines[0].Text, "found");
 }
 
-TEST(DiagnosticLoggerInstance, OneLoggerForTheProgram)
-{
+TEST(DiagnosticLoggerInstance, OneLoggerForTheProgram) {
     EXPECT_EQ(&Logger(), &Logger());
 }
 
