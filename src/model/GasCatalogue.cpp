@@ -18,19 +18,19 @@ struct TCatalogueEntry {
 
 // Ordinal order of TGasItems.
 constexpr std::array<TCatalogueEntry, GasItemsCount> Catalogue = {{
-    {"", "", -1.0f, 1.0f},
-    {"Air", "Air bottled", -1.0f, 1.0f},
-    {"Ar", "Argon", 39.948f, 1.0f},
-    {"CO", "Carbon monoxide", 28.0134f, 1.0f},
-    {"CO2", "Carbon dioxide", 44.0095f, 1.0f},
-    {"CH4", "Methane", 16.043f, 1.0f},
-    {"C2H6O", "Ethanol", 46.069f, 0.7893f},
-    {"CH4O", "Methanol", 32.04f, 0.792f},
-    {"H2", "Hydrogen", 2.01588f, 1.0f},
-    {"H2O", "Water pure", 18.01528f, 0.997735f},
-    {"He", "Helium", 4.002602f, 1.0f},
-    {"O2", "Oxygen", 31.9988f, 1.0f},
-    {"N2", "Nitrogen", 28.0134f, 1.0f},
+    {"", "", -1.0F, 1.0F},
+    {"Air", "Air bottled", -1.0F, 1.0F},
+    {"Ar", "Argon", 39.948F, 1.0F},
+    {"CO", "Carbon monoxide", 28.0134F, 1.0F},
+    {"CO2", "Carbon dioxide", 44.0095F, 1.0F},
+    {"CH4", "Methane", 16.043F, 1.0F},
+    {"C2H6O", "Ethanol", 46.069F, 0.7893F},
+    {"CH4O", "Methanol", 32.04F, 0.792F},
+    {"H2", "Hydrogen", 2.01588F, 1.0F},
+    {"H2O", "Water pure", 18.01528F, 0.997735F},
+    {"He", "Helium", 4.002602F, 1.0F},
+    {"O2", "Oxygen", 31.9988F, 1.0F},
+    {"N2", "Nitrogen", 28.0134F, 1.0F},
 }};
 
 enum class TMatch { mEquals, mStartsWith };
@@ -94,7 +94,7 @@ void FillCatalogueGas(TGasItems gas, TGasItem& item, float mass) {
     item.StepName.clear();
     item.StepTime = 0.0;
     item.Mass = mass;
-    item.PartialPressure = -1.0f;
+    item.PartialPressure = -1.0F;
 
     auto ordinal = static_cast<std::size_t>(gas);
     if (ordinal >= Catalogue.size()) {
@@ -108,11 +108,11 @@ void FillCatalogueGas(TGasItems gas, TGasItem& item, float mass) {
 
     if (gas == gAir) {
         TGasItem nitrogen;
-        FillCatalogueGas(gN2, nitrogen, 0.0f);
-        nitrogen.PartialPressure = 0.791f;
+        FillCatalogueGas(gN2, nitrogen, 0.0F);
+        nitrogen.PartialPressure = 0.791F;
         TGasItem oxygen;
-        FillCatalogueGas(gO2, oxygen, 0.0f);
-        oxygen.PartialPressure = 0.209f;
+        FillCatalogueGas(gO2, oxygen, 0.0F);
+        oxygen.PartialPressure = 0.209F;
         item.Components = {std::move(nitrogen), std::move(oxygen)};
         DistributeComponentMass(item, mass);
     }
@@ -129,13 +129,13 @@ TGasItems FindCatalogueGas(std::string_view name) {
 }
 
 void DistributeComponentMass(TGasItem& item, float mass) {
-    float sum = 0.0f;
+    float sum = 0.0F;
     for (const TGasItem& component : item.Components) {
         sum += component.MolarMass * component.PartialPressure;
     }
     // Without a positive total weight the shares have no meaning; dividing would fill the
     // components with NaN or infinite flows, so they keep what they had.
-    if (!(sum > 0.0f) || !std::isfinite(sum)) {
+    if (!(sum > 0.0F) || !std::isfinite(sum)) {
         return;
     }
     for (TGasItem& component : item.Components) {

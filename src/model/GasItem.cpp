@@ -13,15 +13,15 @@ void TGasItem::Init() {
     PumpCommand.clear();
     StepTime = 0.0;
     InstrumentID = 0;
-    MolarMass = 1.0f;
-    PartialPressure = 1.0f;
-    Mass = 0.0f;
-    Pulsed = 1.0f;
+    MolarMass = 1.0F;
+    PartialPressure = 1.0F;
+    Mass = 0.0F;
+    Pulsed = 1.0F;
     Fluid = false;
     FluidMaxPPM = 1000000;
     Valid = true;
-    CustTempC = 0.0f;
-    CustPressmBar = 0.0f;
+    CustTempC = 0.0F;
+    CustPressmBar = 0.0F;
     Components.clear();
 }
 

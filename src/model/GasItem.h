@@ -21,19 +21,19 @@ struct TGasItem {
     std::int32_t InstrumentID = 0;    // 0 MFC A, 1 MFC B, 2 pump
     std::string InstrumentPort;       // serial port of that device
     std::string PumpCommand;          // liquid flow: the pump command that dispenses it
-    float MolarMass = 0.0f;           // g/mol
-    float PartialPressure = 0.0f;     // mole fraction within its mixture
-    float Mass = 0.0f;                // mass flow, g/min (designed liquid parts: first the entered parts)
-    float MixtureMass = 0.0f;         // designed liquid component: mass part as entered
-    float DensityFluid20C = 0.0f;     // g/ml at 20 ºC
-    float MolPerML = 0.0f;            // liquid: mol per ml
-    float MGperStroke = 0.0f;         // liquid: mg per full syringe stroke
-    float Pulsed = 0.0f;              // flow: share of the device's lowest flow, capped at 1.0
+    float MolarMass = 0.0F;           // g/mol
+    float PartialPressure = 0.0F;     // mole fraction within its mixture
+    float Mass = 0.0F;                // mass flow, g/min (designed liquid parts: first the entered parts)
+    float MixtureMass = 0.0F;         // designed liquid component: mass part as entered
+    float DensityFluid20C = 0.0F;     // g/ml at 20 ºC
+    float MolPerML = 0.0F;            // liquid: mol per ml
+    float MGperStroke = 0.0F;         // liquid: mg per full syringe stroke
+    float Pulsed = 0.0F;              // flow: share of the device's lowest flow, capped at 1.0
     bool Fluid = false;               // the liquid dispensed by the pump
     std::int32_t FluidMaxPPM = 0;     // upper limit of the liquid's concentration, ppm
     bool Valid = false;               // segment: false when it may not be run
-    float CustTempC = 0.0f;           // ºC, for the water vapour figures
-    float CustPressmBar = 0.0f;       // mbar, for the same
+    float CustTempC = 0.0F;           // ºC, for the water vapour figures
+    float CustPressmBar = 0.0F;       // mbar, for the same
     std::vector<TGasItem> Components; // parts of a mixture, or flows of a segment
 
     // Resets the item for reuse. MixtureMass, DensityFluid20C, MolPerML and MGperStroke keep their
@@ -42,7 +42,7 @@ struct TGasItem {
 
     // Description of a liquid mixture, one CR LF terminated line each: name, the given save time,
     // density and the components with their entered mass parts.
-    std::string FluidMixtureAsString(Base::TDateTime savedAt) const;
+    [[nodiscard]] std::string FluidMixtureAsString(Base::TDateTime savedAt) const;
 
     bool operator==(const TGasItem& other) const = default;
 };

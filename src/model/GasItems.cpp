@@ -38,7 +38,7 @@ std::vector<std::string> GasItemsLongNames() {
     names.reserve(GasItemsCount);
     for (int i = 0; i < GasItemsCount; ++i) {
         TGasItem item;
-        FillCatalogueGas(static_cast<TGasItems>(i), item, 0.0f);
+        FillCatalogueGas(static_cast<TGasItems>(i), item, 0.0F);
         names.push_back(item.GasNameLong);
     }
     return names;

@@ -3,6 +3,7 @@
 #include "base/NumberFormat.h"
 #include "base/Text.h"
 
+#include <array>
 #include <cmath>
 #include <limits>
 #include <string>
@@ -24,10 +25,10 @@ const std::string BoxEdge = "             **************************************
 // Molar flow of one entry. A molar mass of 0 or below has no meaning; such an entry has no molar
 // flow (NaN) unless it carries no mass at all.
 float MolarFlow(const TGasItem& entry) {
-    if (entry.MolarMass > 0.0f) {
+    if (entry.MolarMass > 0.0F) {
         return entry.Mass / entry.MolarMass;
     }
-    return entry.Mass == 0.0f ? 0.0f : NaNf;
+    return entry.Mass == 0.0F ? 0.0F : NaNf;
 }
 
 class TLines {
@@ -36,7 +37,7 @@ public:
         fText += line;
         fText += Base::CRLF;
     }
-    std::string Text() const { return fText; }
+    [[nodiscard]] std::string Text() const { return fText; }
 
 private:
     std::string fText;
@@ -78,8 +79,8 @@ std::string AnalyseMixture(const TGasItemDictionary& totals, TGasItem& mixture, 
     }
 
     // Totals in single precision, entry by entry in table order.
-    float totalMass = 0.0f;  // Mt, g/min
-    float totalMoles = 0.0f; // Nt, mol/min
+    float totalMass = 0.0F;  // Mt, g/min
+    float totalMoles = 0.0F; // Nt, mol/min
     for (const auto& entry : totals) {
         totalMass += entry.Item.Mass;
         totalMoles += MolarFlow(entry.Item);
@@ -99,7 +100,7 @@ std::string AnalyseMixture(const TGasItemDictionary& totals, TGasItem& mixture, 
     lines.Add("Mass flow");
     for (const auto& entry : totals) {
         const TGasItem& gas = entry.Item;
-        if (totalMass > 0.0f && !gas.GasNameMFC.empty()) {
+        if (totalMass > 0.0F && !gas.GasNameMFC.empty()) {
             const double share = 100.0 * static_cast<double>(gas.Mass) / Mt;
             lines.Add("  " + AlignLeft(gas.GasNameMFC, 10) +
                       "   gram/min: " + Base::FormatMask("0.000 000", gas.Mass) + " (" +
@@ -114,10 +115,12 @@ std::string AnalyseMixture(const TGasItemDictionary& totals, TGasItem& mixture, 
     lines.Add("Volumetric flow (assuming everything is in gas state)");
     lines.Add("                mln/min: " + AlignRight(Base::FormatMask("0", MolarVolume * Nt * 1000.0), 6) +
               " (  0" + Degree + "C, 1013.25 mBar)");
-    const struct {
+    struct TFixedTemperature {
         double Kelvin;
         const char* Label;
-    } fixedTemperatures[] = {{323.15, " 50"}, {373.15, "100"}, {423.15, "150"}};
+    };
+    const std::array<TFixedTemperature, 3> fixedTemperatures = {
+        {{323.15, " 50"}, {373.15, "100"}, {423.15, "150"}}};
     for (const auto& fixed : fixedTemperatures) {
         lines.Add("                 ml/min: " +
                   AlignRight(Base::FormatMask("0", litresPerKelvin * fixed.Kelvin * 1000.0), 6) + " (" +
@@ -138,7 +141,7 @@ std::string AnalyseMixture(const TGasItemDictionary& totals, TGasItem& mixture, 
 
         // A total that is not known (an entry without a usable molar mass) still gets its line,
         // showing "?" for what cannot be computed.
-        if (!(totalMoles <= 0.0f)) {
+        if (!(totalMoles <= 0.0F)) {
             lines.Add("  " + AlignLeft(gas.GasNameMFC, 13) + " mol/min: " + Base::FormatMask("0.000 000", n) +
                       " (" + AlignRight(Base::FormatMask("# ### ###", c), 9) + " ppm)");
         }
@@ -146,10 +149,10 @@ std::string AnalyseMixture(const TGasItemDictionary& totals, TGasItem& mixture, 
         if (gas.GasNameMFC == "H2O") {
             const auto e = static_cast<float>(CalculateVapourPressure(gas.CustTempC));
             // Saturation share; a pressure of 0 or below gives none.
-            const float s = gas.CustPressmBar > 0.0f ? e / gas.CustPressmBar : NaNf;
+            const float s = gas.CustPressmBar > 0.0F ? e / gas.CustPressmBar : NaNf;
             const float x = n / totalMoles;
             // With no finite positive saturation share the humidity has no value.
-            const float h = (s > 0.0f && std::isfinite(s)) ? x / s * 100.0f : NaNf;
+            const float h = (s > 0.0F && std::isfinite(s)) ? x / s * 100.0F : NaNf;
             lines.Add(BoxEdge);
             lines.Add("             *   for " + Base::FormatGeneral(customTempC) + Degree + "C, " +
                       Base::FormatMask("0", gas.CustPressmBar) + " mbar");
@@ -189,7 +192,7 @@ std::string MachineRecipeAsString(const TGasItem& mixture) {
                           21);
         text += Base::FormatMask("  0.000 000", component.Mass);
         text += " g/min ";
-        if (component.Pulsed < 1.0f) {
+        if (component.Pulsed < 1.0F) {
             text +=
                 "pulsed: " + Base::FormatMask("0.0", static_cast<double>(component.Pulsed) * 100.0) + " %";
         }

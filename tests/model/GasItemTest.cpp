@@ -13,7 +13,7 @@ namespace {
 
 using namespace GasMixtures;
 
-TGasItem Leaf(const std::string& symbol, float mass, float molarMass = 1.0f) {
+TGasItem Leaf(const std::string& symbol, float mass, float molarMass = 1.0F) {
     TGasItem item;
     item.GasNameMFC = symbol;
     item.GasNameLong = symbol + " long";
@@ -111,17 +111,17 @@ struct TCatalogueCase {
 
 TEST(FillCatalogueGas, EveryEntryWithItsFigures) {
     const TCatalogueCase cases[] = {
-        {gAr, "Ar", "Argon", 39.948f, 1.0f},
-        {gCO, "CO", "Carbon monoxide", 28.0134f, 1.0f},
-        {gCO2, "CO2", "Carbon dioxide", 44.0095f, 1.0f},
-        {gCH4, "CH4", "Methane", 16.043f, 1.0f},
-        {gC2H6O, "C2H6O", "Ethanol", 46.069f, 0.7893f},
-        {gCH4O, "CH4O", "Methanol", 32.04f, 0.792f},
-        {gH2, "H2", "Hydrogen", 2.01588f, 1.0f},
-        {gH2O, "H2O", "Water pure", 18.01528f, 0.997735f},
-        {gHe, "He", "Helium", 4.002602f, 1.0f},
-        {gO2, "O2", "Oxygen", 31.9988f, 1.0f},
-        {gN2, "N2", "Nitrogen", 28.0134f, 1.0f},
+        {gAr, "Ar", "Argon", 39.948F, 1.0F},
+        {gCO, "CO", "Carbon monoxide", 28.0134F, 1.0F},
+        {gCO2, "CO2", "Carbon dioxide", 44.0095F, 1.0F},
+        {gCH4, "CH4", "Methane", 16.043F, 1.0F},
+        {gC2H6O, "C2H6O", "Ethanol", 46.069F, 0.7893F},
+        {gCH4O, "CH4O", "Methanol", 32.04F, 0.792F},
+        {gH2, "H2", "Hydrogen", 2.01588F, 1.0F},
+        {gH2O, "H2O", "Water pure", 18.01528F, 0.997735F},
+        {gHe, "He", "Helium", 4.002602F, 1.0F},
+        {gO2, "O2", "Oxygen", 31.9988F, 1.0F},
+        {gN2, "N2", "Nitrogen", 28.0134F, 1.0F},
     };
     for (const TCatalogueCase& c : cases) {
         TGasItem item;
@@ -130,21 +130,21 @@ TEST(FillCatalogueGas, EveryEntryWithItsFigures) {
         item.StepTime = 3.0;
         item.Fluid = true;
         item.InstrumentID = 2;
-        item.MolPerML = 7.0f;
-        FillCatalogueGas(c.Gas, item, 0.25f);
+        item.MolPerML = 7.0F;
+        FillCatalogueGas(c.Gas, item, 0.25F);
         const std::string label = c.NameLong;
         EXPECT_EQ(item.GasNameMFC, c.NameMFC) << label;
         EXPECT_EQ(item.GasNameLong, c.NameLong) << label;
         EXPECT_EQ(item.MolarMass, c.MolarMass) << label;
         EXPECT_EQ(item.DensityFluid20C, c.Density) << label;
-        EXPECT_EQ(item.Mass, 0.25f) << label;
-        EXPECT_EQ(item.PartialPressure, -1.0f) << label;
+        EXPECT_EQ(item.Mass, 0.25F) << label;
+        EXPECT_EQ(item.PartialPressure, -1.0F) << label;
         EXPECT_TRUE(item.StepName.empty()) << label;
         EXPECT_EQ(item.StepTime, 0.0) << label;
         EXPECT_FALSE(item.Fluid) << label;
         // Fields the catalogue does not own keep their values.
         EXPECT_EQ(item.InstrumentID, 2) << label;
-        EXPECT_EQ(item.MolPerML, 7.0f) << label;
+        EXPECT_EQ(item.MolPerML, 7.0F) << label;
         EXPECT_EQ(item.FluidMaxPPM, 1000000) << label;
         EXPECT_TRUE(item.Components.empty()) << label;
     }
@@ -152,69 +152,69 @@ TEST(FillCatalogueGas, EveryEntryWithItsFigures) {
 
 TEST(FillCatalogueGas, UndefinedAndOutOfRangeGiveAnEmptyEntry) {
     for (const TGasItems gas : {gUndefined, static_cast<TGasItems>(13), static_cast<TGasItems>(255)}) {
-        TGasItem item = Leaf("Ar", 9.0f, 39.0f);
-        FillCatalogueGas(gas, item, 0.5f);
+        TGasItem item = Leaf("Ar", 9.0F, 39.0F);
+        FillCatalogueGas(gas, item, 0.5F);
         EXPECT_TRUE(item.GasNameMFC.empty());
         EXPECT_TRUE(item.GasNameLong.empty());
-        EXPECT_EQ(item.MolarMass, -1.0f);
-        EXPECT_EQ(item.PartialPressure, -1.0f);
-        EXPECT_EQ(item.Mass, 0.5f);
-        EXPECT_EQ(item.DensityFluid20C, 1.0f);
+        EXPECT_EQ(item.MolarMass, -1.0F);
+        EXPECT_EQ(item.PartialPressure, -1.0F);
+        EXPECT_EQ(item.Mass, 0.5F);
+        EXPECT_EQ(item.DensityFluid20C, 1.0F);
     }
 }
 
 TEST(FillCatalogueGas, AirIsNitrogenThenOxygenSplitByMassFraction) {
     TGasItem air;
-    FillCatalogueGas(gAir, air, 1.0f);
+    FillCatalogueGas(gAir, air, 1.0F);
     EXPECT_EQ(air.GasNameMFC, "Air");
     EXPECT_EQ(air.GasNameLong, "Air bottled");
-    EXPECT_EQ(air.MolarMass, -1.0f);
-    EXPECT_EQ(air.Mass, 1.0f);
+    EXPECT_EQ(air.MolarMass, -1.0F);
+    EXPECT_EQ(air.Mass, 1.0F);
     ASSERT_EQ(air.Components.size(), 2u);
     const TGasItem& n2 = air.Components[0];
     const TGasItem& o2 = air.Components[1];
     EXPECT_EQ(n2.GasNameMFC, "N2");
     EXPECT_EQ(o2.GasNameMFC, "O2");
-    EXPECT_EQ(n2.PartialPressure, 0.791f);
-    EXPECT_EQ(o2.PartialPressure, 0.209f);
-    EXPECT_EQ(n2.MolarMass, 28.0134f);
-    EXPECT_EQ(o2.MolarMass, 31.9988f);
+    EXPECT_EQ(n2.PartialPressure, 0.791F);
+    EXPECT_EQ(o2.PartialPressure, 0.209F);
+    EXPECT_EQ(n2.MolarMass, 28.0134F);
+    EXPECT_EQ(o2.MolarMass, 31.9988F);
     // Mass fractions 28.0134 x 0.791 : 31.9988 x 0.209, computed apart: 0.768160 and 0.231840.
     EXPECT_NEAR(n2.Mass, 0.768160, 2e-6);
     EXPECT_NEAR(o2.Mass, 0.231840, 2e-6);
-    EXPECT_FLOAT_EQ(n2.Mass + o2.Mass, 1.0f);
+    EXPECT_FLOAT_EQ(n2.Mass + o2.Mass, 1.0F);
 
     TGasItem scaled;
-    FillCatalogueGas(gAir, scaled, 0.002f);
+    FillCatalogueGas(gAir, scaled, 0.002F);
     ASSERT_EQ(scaled.Components.size(), 2u);
     EXPECT_FLOAT_EQ(scaled.Components[0].Mass / scaled.Components[1].Mass, n2.Mass / o2.Mass);
-    EXPECT_FLOAT_EQ(scaled.Components[0].Mass + scaled.Components[1].Mass, 0.002f);
+    EXPECT_FLOAT_EQ(scaled.Components[0].Mass + scaled.Components[1].Mass, 0.002F);
 }
 
 TEST(DistributeComponentMass, SplitsByWeightAndLeavesDegenerateItemsAlone) {
     TGasItem mixture;
-    TGasItem a = Leaf("A", 0.0f, 10.0f);
-    a.PartialPressure = 0.5f;
-    TGasItem b = Leaf("B", 0.0f, 30.0f);
-    b.PartialPressure = 0.5f;
+    TGasItem a = Leaf("A", 0.0F, 10.0F);
+    a.PartialPressure = 0.5F;
+    TGasItem b = Leaf("B", 0.0F, 30.0F);
+    b.PartialPressure = 0.5F;
     mixture.Components = {a, b};
-    DistributeComponentMass(mixture, 4.0f);
-    EXPECT_FLOAT_EQ(mixture.Components[0].Mass, 1.0f);
-    EXPECT_FLOAT_EQ(mixture.Components[1].Mass, 3.0f);
+    DistributeComponentMass(mixture, 4.0F);
+    EXPECT_FLOAT_EQ(mixture.Components[0].Mass, 1.0F);
+    EXPECT_FLOAT_EQ(mixture.Components[1].Mass, 3.0F);
 
-    TGasItem single = Leaf("X", 2.0f);
-    DistributeComponentMass(single, 9.0f);
-    EXPECT_EQ(single, Leaf("X", 2.0f));
+    TGasItem single = Leaf("X", 2.0F);
+    DistributeComponentMass(single, 9.0F);
+    EXPECT_EQ(single, Leaf("X", 2.0F));
 
     // No weight at all (unset partial pressures of 0): the components keep their flows instead of
     // turning into NaN.
     TGasItem weightless;
-    weightless.Components = {Leaf("A", 0.1f, 10.0f), Leaf("B", 0.2f, 30.0f)};
-    weightless.Components[0].PartialPressure = 0.0f;
-    weightless.Components[1].PartialPressure = 0.0f;
-    DistributeComponentMass(weightless, 5.0f);
-    EXPECT_EQ(weightless.Components[0].Mass, 0.1f);
-    EXPECT_EQ(weightless.Components[1].Mass, 0.2f);
+    weightless.Components = {Leaf("A", 0.1F, 10.0F), Leaf("B", 0.2F, 30.0F)};
+    weightless.Components[0].PartialPressure = 0.0F;
+    weightless.Components[1].PartialPressure = 0.0F;
+    DistributeComponentMass(weightless, 5.0F);
+    EXPECT_EQ(weightless.Components[0].Mass, 0.1F);
+    EXPECT_EQ(weightless.Components[1].Mass, 0.2F);
 }
 
 // ---------------------------------------------------------------- TGasItem as a value
@@ -228,7 +228,7 @@ TEST(GasItem, DefaultIsAllZeroAndInitSetsTheWorkingDefaults) {
     for (const float value :
          {zero.MolarMass, zero.PartialPressure, zero.Mass, zero.MixtureMass, zero.DensityFluid20C,
           zero.MolPerML, zero.MGperStroke, zero.Pulsed, zero.CustTempC, zero.CustPressmBar}) {
-        EXPECT_EQ(value, 0.0f);
+        EXPECT_EQ(value, 0.0F);
     }
     EXPECT_FALSE(zero.Fluid);
     EXPECT_FALSE(zero.Valid);
@@ -242,33 +242,33 @@ TEST(GasItem, DefaultIsAllZeroAndInitSetsTheWorkingDefaults) {
     item.InstrumentID = 2;
     item.InstrumentPort = "ttyUSB0";
     item.PumpCommand = "/1V100A0R";
-    item.MolarMass = 18.0f;
-    item.PartialPressure = 0.3f;
-    item.Mass = 0.7f;
-    item.MixtureMass = 11.0f;
-    item.DensityFluid20C = 0.9f;
-    item.MolPerML = 0.05f;
-    item.MGperStroke = 250.0f;
-    item.Pulsed = 0.4f;
+    item.MolarMass = 18.0F;
+    item.PartialPressure = 0.3F;
+    item.Mass = 0.7F;
+    item.MixtureMass = 11.0F;
+    item.DensityFluid20C = 0.9F;
+    item.MolPerML = 0.05F;
+    item.MGperStroke = 250.0F;
+    item.Pulsed = 0.4F;
     item.Fluid = true;
     item.FluidMaxPPM = 12;
     item.Valid = false;
-    item.CustTempC = 20.0f;
-    item.CustPressmBar = 1500.0f;
-    item.Components = {Leaf("A", 1.0f)};
+    item.CustTempC = 20.0F;
+    item.CustPressmBar = 1500.0F;
+    item.Components = {Leaf("A", 1.0F)};
     item.Init();
 
     TGasItem expected;
-    expected.MolarMass = 1.0f;
-    expected.PartialPressure = 1.0f;
-    expected.Pulsed = 1.0f;
+    expected.MolarMass = 1.0F;
+    expected.PartialPressure = 1.0F;
+    expected.Pulsed = 1.0F;
     expected.FluidMaxPPM = 1000000;
     expected.Valid = true;
     // The liquid's own figures survive a reset.
-    expected.MixtureMass = 11.0f;
-    expected.DensityFluid20C = 0.9f;
-    expected.MolPerML = 0.05f;
-    expected.MGperStroke = 250.0f;
+    expected.MixtureMass = 11.0F;
+    expected.DensityFluid20C = 0.9F;
+    expected.MolPerML = 0.05F;
+    expected.MGperStroke = 250.0F;
     EXPECT_EQ(item, expected);
 }
 
@@ -276,15 +276,15 @@ TEST(GasItem, CopiesOwnTheirComponentsAtEveryDepth) {
     TGasItem segment;
     segment.StepName = "Step 1";
     TGasItem air;
-    FillCatalogueGas(gAir, air, 1.0f);
+    FillCatalogueGas(gAir, air, 1.0F);
     segment.Components = {air};
 
     TGasItem copy = segment;
     EXPECT_EQ(copy, segment);
     copy.StepName = "changed";
-    copy.Components[0].Components[0].Mass = 99.0f;
+    copy.Components[0].Components[0].Mass = 99.0F;
     copy.Components[0].Components.pop_back();
-    copy.Components.push_back(Leaf("He", 1.0f));
+    copy.Components.push_back(Leaf("He", 1.0F));
 
     EXPECT_EQ(segment.StepName, "Step 1");
     ASSERT_EQ(segment.Components.size(), 1u);
@@ -307,12 +307,12 @@ TEST(GasItemDictionary, KeepsInsertionOrderAndReadsMissingKeysAsZero) {
     EXPECT_EQ(dictionary.Find("N2"), nullptr);
 
     for (const char* key : {"N2", "O2", "H2O", "Ar", "C2H6O", "CO", "He"}) {
-        dictionary.Set(key, Leaf(key, 1.0f));
+        dictionary.Set(key, Leaf(key, 1.0F));
     }
-    dictionary.Set("H2O", Leaf("H2O", 5.0f)); // replaced in place
+    dictionary.Set("H2O", Leaf("H2O", 5.0F)); // replaced in place
     EXPECT_EQ(dictionary.Count(), 7u);
     EXPECT_EQ(Keys(dictionary), (std::vector<std::string>{"N2", "O2", "H2O", "Ar", "C2H6O", "CO", "He"}));
-    EXPECT_EQ(dictionary.Get("H2O").Mass, 5.0f);
+    EXPECT_EQ(dictionary.Get("H2O").Mass, 5.0F);
     EXPECT_TRUE(dictionary.Contains("Ar"));
     EXPECT_FALSE(dictionary.Contains("ar"));
     EXPECT_FALSE(dictionary.Contains(""));
@@ -321,8 +321,8 @@ TEST(GasItemDictionary, KeepsInsertionOrderAndReadsMissingKeysAsZero) {
 
     // What Get hands out is a copy.
     TGasItem read = dictionary.Get("N2");
-    read.Mass = 42.0f;
-    EXPECT_EQ(dictionary.Get("N2").Mass, 1.0f);
+    read.Mass = 42.0F;
+    EXPECT_EQ(dictionary.Get("N2").Mass, 1.0F);
 
     dictionary.Clear();
     EXPECT_EQ(dictionary.Count(), 0u);
@@ -334,20 +334,20 @@ TEST(GasItemDictionary, KeepsInsertionOrderAndReadsMissingKeysAsZero) {
 // A segment: bottled air on MFC A, nitrogen on MFC B, a water/ethanol liquid on the pump.
 TGasItem SegmentAirNitrogenLiquid() {
     TGasItem a;
-    FillCatalogueGas(gAir, a, 1.0f);
+    FillCatalogueGas(gAir, a, 1.0F);
     a.InstrumentID = 0;
     TGasItem b;
-    FillCatalogueGas(gN2, b, 0.5f);
+    FillCatalogueGas(gN2, b, 0.5F);
     b.InstrumentID = 1;
 
     TGasItem water;
-    FillCatalogueGas(gH2O, water, 0.003f);
-    water.CustTempC = 20.0f;
-    water.CustPressmBar = 1500.0f;
+    FillCatalogueGas(gH2O, water, 0.003F);
+    water.CustTempC = 20.0F;
+    water.CustPressmBar = 1500.0F;
     TGasItem ethanol;
-    FillCatalogueGas(gC2H6O, ethanol, 0.001f);
-    ethanol.CustTempC = 30.0f;
-    ethanol.CustPressmBar = 900.0f;
+    FillCatalogueGas(gC2H6O, ethanol, 0.001F);
+    ethanol.CustTempC = 30.0F;
+    ethanol.CustPressmBar = 900.0F;
     TGasItem c;
     c.Init();
     c.GasNameMFC = "MIX_Wet";
@@ -355,7 +355,7 @@ TGasItem SegmentAirNitrogenLiquid() {
     c.InstrumentID = 2;
     c.Fluid = true;
     c.FluidMaxPPM = 5000;
-    c.Mass = 0.004f;
+    c.Mass = 0.004F;
     c.Components = {water, ethanol};
 
     TGasItem segment;
@@ -373,24 +373,24 @@ TEST(AddMixtureToGasTotals, OneEntryPerSubstanceInFirstSeenOrder) {
     EXPECT_EQ(Keys(totals), (std::vector<std::string>{"N2", "O2", "H2O", "C2H6O"}));
     const float airN2 = segment.Components[0].Components[0].Mass;
     const float airO2 = segment.Components[0].Components[1].Mass;
-    EXPECT_EQ(totals.Get("N2").Mass, airN2 + 0.5f);
+    EXPECT_EQ(totals.Get("N2").Mass, airN2 + 0.5F);
     EXPECT_EQ(totals.Get("O2").Mass, airO2);
     EXPECT_EQ(totals.Get("N2").GasNameLong, "Nitrogen");
-    EXPECT_EQ(totals.Get("N2").MolarMass, 28.0134f);
+    EXPECT_EQ(totals.Get("N2").MolarMass, 28.0134F);
     EXPECT_FALSE(totals.Get("N2").Fluid);
 
     const TGasItem water = totals.Get("H2O");
-    EXPECT_EQ(water.Mass, 0.003f);
-    EXPECT_EQ(water.CustTempC, 20.0f);
-    EXPECT_EQ(water.CustPressmBar, 1500.0f);
+    EXPECT_EQ(water.Mass, 0.003F);
+    EXPECT_EQ(water.CustTempC, 20.0F);
+    EXPECT_EQ(water.CustPressmBar, 1500.0F);
     // The parts of the pump's liquid are fluid under the liquid's limit.
     EXPECT_TRUE(water.Fluid);
     EXPECT_EQ(water.FluidMaxPPM, 5000);
 
     // The custom conditions travel only with water.
     const TGasItem ethanol = totals.Get("C2H6O");
-    EXPECT_EQ(ethanol.CustTempC, 0.0f);
-    EXPECT_EQ(ethanol.CustPressmBar, 0.0f);
+    EXPECT_EQ(ethanol.CustTempC, 0.0F);
+    EXPECT_EQ(ethanol.CustPressmBar, 0.0F);
     EXPECT_TRUE(ethanol.Fluid);
     EXPECT_EQ(ethanol.FluidMaxPPM, 5000);
     // The mixture items themselves are never entries.
@@ -400,14 +400,14 @@ TEST(AddMixtureToGasTotals, OneEntryPerSubstanceInFirstSeenOrder) {
 
 TEST(AddMixtureToGasTotals, AddingTwiceDoublesAndEmptySymbolsAreDropped) {
     TGasItemDictionary totals;
-    const TGasItem leaf = Leaf("Ar", 0.25f, 39.948f);
+    const TGasItem leaf = Leaf("Ar", 0.25F, 39.948F);
     AddMixtureToGasTotals(leaf, totals);
     AddMixtureToGasTotals(leaf, totals);
     EXPECT_EQ(totals.Count(), 1u);
-    EXPECT_EQ(totals.Get("Ar").Mass, 0.5f);
+    EXPECT_EQ(totals.Get("Ar").Mass, 0.5F);
 
     TGasItem nameless;
-    nameless.Components = {Leaf("", 1.0f), Leaf("", 2.0f)};
+    nameless.Components = {Leaf("", 1.0F), Leaf("", 2.0F)};
     AddMixtureToGasTotals(nameless, totals);
     EXPECT_EQ(Keys(totals), std::vector<std::string>{"Ar"});
     EXPECT_FALSE(totals.Contains(""));
@@ -415,11 +415,11 @@ TEST(AddMixtureToGasTotals, AddingTwiceDoublesAndEmptySymbolsAreDropped) {
     // A later, deeper occurrence adds to the entry and keeps its place.
     TGasItem outer;
     TGasItem inner;
-    inner.Components = {Leaf("He", 1.0f), Leaf("Ar", 0.5f, 39.948f)};
+    inner.Components = {Leaf("He", 1.0F), Leaf("Ar", 0.5F, 39.948F)};
     outer.Components = {inner};
     AddMixtureToGasTotals(outer, totals);
     EXPECT_EQ(Keys(totals), (std::vector<std::string>{"Ar", "He"}));
-    EXPECT_EQ(totals.Get("Ar").Mass, 1.0f);
+    EXPECT_EQ(totals.Get("Ar").Mass, 1.0F);
 }
 
 TEST(AddMixtureToGasTotals, ALiquidWithoutPartsIsItsOwnFluidEntry) {
@@ -428,7 +428,7 @@ TEST(AddMixtureToGasTotals, ALiquidWithoutPartsIsItsOwnFluidEntry) {
     liquid.GasNameMFC = "MIX_Plain";
     liquid.Fluid = true;
     liquid.FluidMaxPPM = 777;
-    liquid.Mass = 0.001f;
+    liquid.Mass = 0.001F;
     TGasItemDictionary totals;
     AddMixtureToGasTotals(liquid, totals);
     ASSERT_TRUE(totals.Contains("MIX_Plain"));
@@ -457,7 +457,7 @@ TEST(IndexComponentsByInstrument, FlowsByDevice) {
 
     // A later flow of the same device replaces the earlier one.
     TGasItem twice;
-    twice.Components = {Leaf("Ar", 1.0f), Leaf("He", 2.0f)};
+    twice.Components = {Leaf("Ar", 1.0F), Leaf("He", 2.0F)};
     TGasItemDictionary replaced;
     IndexComponentsByInstrument(twice, replaced);
     EXPECT_EQ(replaced.Count(), 1u);
@@ -469,12 +469,12 @@ TEST(IndexComponentsByInstrument, FlowsByDevice) {
 TEST(FluidMixtureAsString, PureWaterAndEmptyLiquid) {
     const Base::TDateTime savedAt = Base::EncodeDateTime({2026, 3, 4, 5, 6, 7, 0});
     TGasItem water;
-    FillCatalogueGas(gH2O, water, 0.0f);
-    water.MixtureMass = 1000.0f;
+    FillCatalogueGas(gH2O, water, 0.0F);
+    water.MixtureMass = 1000.0F;
     TGasItem liquid;
     liquid.Init();
     liquid.GasNameLong = "Water pure";
-    liquid.DensityFluid20C = 0.997735f;
+    liquid.DensityFluid20C = 0.997735F;
     liquid.Components = {water};
 
     EXPECT_EQ(liquid.FluidMixtureAsString(savedAt), "Mixture recipe: Water pure\r\n"
@@ -487,7 +487,7 @@ TEST(FluidMixtureAsString, PureWaterAndEmptyLiquid) {
     TGasItem empty;
     empty.Init();
     empty.GasNameLong = "Nothing";
-    empty.DensityFluid20C = 1.0f;
+    empty.DensityFluid20C = 1.0F;
     EXPECT_EQ(empty.FluidMixtureAsString(savedAt), "Mixture recipe: Nothing\r\n"
                                                    "Description saved: 2026-03-04 05:06:07\r\n"
                                                    "Given density g/ml@20\u00BAC: 1\r\n"
@@ -498,11 +498,11 @@ TEST(FluidMixtureAsString, PureWaterAndEmptyLiquid) {
 TEST(FluidMixtureAsString, FollowsTheOperatorsSeparators) {
     const Base::TScopedFormatSettings comma({",", "."});
     TGasItem ethanol;
-    FillCatalogueGas(gC2H6O, ethanol, 0.0f);
-    ethanol.MixtureMass = 2.5f;
+    FillCatalogueGas(gC2H6O, ethanol, 0.0F);
+    ethanol.MixtureMass = 2.5F;
     TGasItem liquid;
     liquid.GasNameLong = "Spirit";
-    liquid.DensityFluid20C = 0.5f;
+    liquid.DensityFluid20C = 0.5F;
     liquid.Components = {ethanol};
     EXPECT_EQ(liquid.FluidMixtureAsString(Base::EncodeDateTime({2025, 12, 31, 23, 59, 58, 0})),
               "Mixture recipe: Spirit\r\n"

@@ -99,7 +99,7 @@ const std::vector<std::string> OxygenWaterReport = {
 
 TEST(AnalyseMixture, OxygenAndWaterLineByLine) {
     const TGasItemDictionary totals =
-        Totals({Entry(gO2, 0.5f), Water(0.01f, 20.0f, 1500.0f, false, 1000000)});
+        Totals({Entry(gO2, 0.5F), Water(0.01F, 20.0F, 1500.0F, false, 1000000)});
     TGasItem mixture;
     mixture.Init();
     const std::string report = AnalyseMixture(totals, mixture, 20.0, 1500.0);
@@ -118,7 +118,7 @@ TEST(AnalyseMixture, EmptyTotalsGiveNothingAndLeaveValid) {
 TEST(AnalyseMixture, UnderACommaSeparator) {
     const Base::TScopedFormatSettings comma({",", ":"});
     const TGasItemDictionary totals =
-        Totals({Entry(gO2, 0.5f), Water(0.01f, 20.0f, 1500.0f, false, 1000000)});
+        Totals({Entry(gO2, 0.5F), Water(0.01F, 20.0F, 1500.0F, false, 1000000)});
     TGasItem mixture;
     mixture.Init();
     const std::vector<std::string> lines = Lines(AnalyseMixture(totals, mixture, 20.5, 1013.25));
@@ -149,7 +149,7 @@ TEST(AnalyseMixture, FluidLimit) {
     };
     for (const TCase& c : cases) {
         const TGasItemDictionary totals =
-            Totals({Entry(gO2, 0.5f), Water(0.01f, 20.0f, 1500.0f, true, c.Limit)});
+            Totals({Entry(gO2, 0.5F), Water(0.01F, 20.0F, 1500.0F, true, c.Limit)});
         TGasItem mixture;
         mixture.Init();
         const std::vector<std::string> lines = Lines(AnalyseMixture(totals, mixture, 20.0, 1500.0));
@@ -169,7 +169,7 @@ TEST(AnalyseMixture, AFluidExactlyAtItsLimitIsValid) {
     TGasItem mixture;
     mixture.Init();
     const std::string atLimit =
-        AnalyseMixture(Totals({Water(0.001f, 20.0f, 1013.25f, true, 1000000)}), mixture, 20.0, 1013.25);
+        AnalyseMixture(Totals({Water(0.001F, 20.0F, 1013.25F, true, 1000000)}), mixture, 20.0, 1013.25);
     EXPECT_TRUE(mixture.Valid);
     EXPECT_NE(atLimit.find("  H2O           mol/min: 0.000 056 (1 000 000 ppm)\r\n"), std::string::npos)
         << atLimit;
@@ -177,12 +177,12 @@ TEST(AnalyseMixture, AFluidExactlyAtItsLimitIsValid) {
 
     // One below: invalid, and the limit fills its nine characters.
     const std::string above =
-        AnalyseMixture(Totals({Water(0.001f, 20.0f, 1013.25f, true, 999999)}), mixture, 20.0, 1013.25);
+        AnalyseMixture(Totals({Water(0.001F, 20.0F, 1013.25F, true, 999999)}), mixture, 20.0, 1013.25);
     EXPECT_FALSE(mixture.Valid);
     EXPECT_TRUE(above.ends_with("    Exceeding the fluid ppm limit  (  999 999 ppm)\r\n")) << above;
 
     // The verdict is never set back to true.
-    AnalyseMixture(Totals({Water(0.001f, 20.0f, 1013.25f, true, 1000000)}), mixture, 20.0, 1013.25);
+    AnalyseMixture(Totals({Water(0.001F, 20.0F, 1013.25F, true, 1000000)}), mixture, 20.0, 1013.25);
     EXPECT_FALSE(mixture.Valid);
 }
 
@@ -202,7 +202,7 @@ TEST(AnalyseMixture, CustomConditionsAreCutToTheirFields) {
         TGasItem mixture;
         mixture.Init();
         const std::vector<std::string> lines =
-            Lines(AnalyseMixture(Totals({Entry(gN2, 1.0f)}), mixture, c.TempC, c.PressmBar));
+            Lines(AnalyseMixture(Totals({Entry(gN2, 1.0F)}), mixture, c.TempC, c.PressmBar));
         // One entry: the custom line is the fourteenth.
         ASSERT_GT(lines.size(), 13u);
         EXPECT_TRUE(lines[13].ends_with(c.Expected)) << lines[13];
@@ -211,10 +211,10 @@ TEST(AnalyseMixture, CustomConditionsAreCutToTheirFields) {
 }
 
 TEST(AnalyseMixture, ZeroPpmIsNineBlanksAndEmptySymbolsSkipTheMassLine) {
-    TGasItem helium = Entry(gHe, 0.0f);
-    TGasItem nameless = Entry(gAr, 0.0f);
+    TGasItem helium = Entry(gHe, 0.0F);
+    TGasItem nameless = Entry(gAr, 0.0F);
     nameless.GasNameMFC = "";
-    TGasItemDictionary totals = Totals({Entry(gN2, 1.0f), helium});
+    TGasItemDictionary totals = Totals({Entry(gN2, 1.0F), helium});
     totals.Set("x", nameless);
     TGasItem mixture;
     mixture.Init();
@@ -233,7 +233,7 @@ TEST(AnalyseMixture, NoMassAtAllSkipsTheMassAndMolLines) {
     TGasItem mixture;
     mixture.Init();
     const std::vector<std::string> lines =
-        Lines(AnalyseMixture(Totals({Entry(gN2, 0.0f)}), mixture, 20.0, 1013.25));
+        Lines(AnalyseMixture(Totals({Entry(gN2, 0.0F)}), mixture, 20.0, 1013.25));
     const std::vector<std::string> expected = {
         "Components",
         "  Nitrogen               28.013 g/mol",
@@ -258,14 +258,14 @@ TEST(AnalyseMixture, NoMassAtAllSkipsTheMassAndMolLines) {
 // ---------------------------------------------------------------- faults that must not print garbage
 
 TEST(AnalyseMixture, MolarMassZeroOrNegativePrintsQuestionMarks) {
-    for (const float molarMass : {0.0f, -5.0f}) {
-        TGasItem broken = Entry(gO2, 0.5f);
+    for (const float molarMass : {0.0F, -5.0F}) {
+        TGasItem broken = Entry(gO2, 0.5F);
         broken.GasNameMFC = "Demo";
         broken.GasNameLong = "Demo gas";
         broken.MolarMass = molarMass;
         TGasItem mixture;
         mixture.Init();
-        const std::string text = AnalyseMixture(Totals({broken, Water(0.01f, 20.0f, 1500.0f, true, 1000000)}),
+        const std::string text = AnalyseMixture(Totals({broken, Water(0.01F, 20.0F, 1500.0F, true, 1000000)}),
                                                 mixture, 20.0, 1500.0);
         const std::vector<std::string> lines = Lines(text);
         ASSERT_EQ(lines.size(), 27u) << text;
@@ -287,13 +287,13 @@ TEST(AnalyseMixture, MolarMassZeroOrNegativePrintsQuestionMarks) {
 }
 
 TEST(AnalyseMixture, AZeroFlowWithoutMolarMassSpoilsNothing) {
-    TGasItem idle = Entry(gO2, 0.0f);
+    TGasItem idle = Entry(gO2, 0.0F);
     idle.GasNameMFC = "Idle";
-    idle.MolarMass = 0.0f;
+    idle.MolarMass = 0.0F;
     TGasItem mixture;
     mixture.Init();
     const std::string text =
-        AnalyseMixture(Totals({idle, Water(0.001f, 20.0f, 1013.25f, true, 1000000)}), mixture, 20.0, 1013.25);
+        AnalyseMixture(Totals({idle, Water(0.001F, 20.0F, 1013.25F, true, 1000000)}), mixture, 20.0, 1013.25);
     EXPECT_EQ(text.find('?'), std::string::npos) << text;
     EXPECT_NE(text.find("  Idle          mol/min: 0.000 000 (          ppm)"), std::string::npos) << text;
     EXPECT_TRUE(mixture.Valid);
@@ -308,15 +308,15 @@ TEST(AnalyseMixture, SaturationShareZeroOrNoPressurePrintsQuestionMarks) {
     };
     // At -250 ºC the vapour pressure (about 6E-91 mbar) is below the smallest single-precision value.
     const TCase cases[] = {
-        {"-250 C", -250.0f, 1013.25f, "         "},
-        {"no pressure", 20.0f, 0.0f, "        ?"},
-        {"below absolute zero", -300.0f, 1013.25f, "        ?"},
+        {"-250 C", -250.0F, 1013.25F, "         "},
+        {"no pressure", 20.0F, 0.0F, "        ?"},
+        {"below absolute zero", -300.0F, 1013.25F, "        ?"},
     };
     for (const TCase& c : cases) {
         TGasItem mixture;
         mixture.Init();
         const std::string text = AnalyseMixture(
-            Totals({Entry(gO2, 0.5f), Water(0.01f, c.TempC, c.PressmBar, false, 0)}), mixture, 20.0, 1500.0);
+            Totals({Entry(gO2, 0.5F), Water(0.01F, c.TempC, c.PressmBar, false, 0)}), mixture, 20.0, 1500.0);
         const std::vector<std::string> lines = Lines(text);
         ASSERT_EQ(lines.size(), OxygenWaterReport.size()) << c.Label;
         EXPECT_EQ(lines[22], std::string("             *      ppm @ 100% RH -> ") + c.Saturation + " ppm")
@@ -406,11 +406,11 @@ TEST(MachineRecipeAsString, OneLinePerDevice) {
     TGasItem mixture;
     mixture.Init();
     mixture.Components = {
-        Flow("SIM", 0, "O2", 0.5f, 1.0f),
-        Flow("SIM", 0, "O2", 0.5f, 0.25f),
-        Flow("ttyUSB1", 1, "Nitrogen", 12.3456785f, 1.0f),
-        Flow("SIM", 2, "Water and ethanol for the long run", 0.000125f, 0.999f),
-        Flow("SIM", 2, "W\u00E4ssrige L\u00F6sung", 0.0f, 0.0f),
+        Flow("SIM", 0, "O2", 0.5F, 1.0F),
+        Flow("SIM", 0, "O2", 0.5F, 0.25F),
+        Flow("ttyUSB1", 1, "Nitrogen", 12.3456785F, 1.0F),
+        Flow("SIM", 2, "Water and ethanol for the long run", 0.000125F, 0.999F),
+        Flow("SIM", 2, "W\u00E4ssrige L\u00F6sung", 0.0F, 0.0F),
     };
     EXPECT_EQ(MachineRecipeAsString(mixture),
               "Machine recipe\r\n"
