@@ -1,0 +1,238 @@
+#include "serial/SerialPort.h"
+
+#include "base/DateTime.h"
+#include "base/Text.h"
+#include "logging/DiagnosticLogger.h"
+#include "serial/SerialStatus.h"
+
+#include <array>
+#include <chrono>
+#include <string_view>
+#include <thread>
+
+namespace SerialPort {
+
+namespace {
+
+constexpr std::uint32_t QueueSizeBytes = 4096;
+constexpr std::size_t TextReadSize = 80;
+constexpr std::size_t DataReadSize = 256;
+
+void Pause(std::uint32_t milliseconds)
+{
+    std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+}
+
+// Code of the reply byte at index, 0 beyond the reply.
+std::int32_t ByteAt(const unsigned char* bytes, std::size_t count, std::size_t index)
+{
+    return index < count ? static_cast<std::int32_t>(bytes[index]) : 0;
+}
+
+} // namespace
+
+bool TSerialPort::SetDCBState(TComDevice& ComDevice) const
+{
+    try {
+        if (!ComDevice.IsOpen()) {
+            return false;
+        }
+        return ComDevice.ApplyLineSettings(TLineSettings{fBaudRate, fParity, fStopBits});
+    } catch (...) {
+        return false;
+    }
+}
+
+bool TSerialPort::SetTimeOuts(TComDevice& ComDevice) const
+{
+    try {
+        if (!ComDevice.IsOpen()) {
+            return false;
+        }
+        return ComDevice.ApplyTimeouts(TTimeouts{});
+    } catch (...) {
+        return false;
+    }
+}
+
+bool TSerialPort::SetBuffers(TComDevice& ComDevice) const
+{
+    try {
+        if (!ComDevice.IsOpen()) {
+            return false;
+        }
+        return ComDevice.ApplyQueueSizes(QueueSizeBytes, QueueSizeBytes);
+    } catch (...) {
+        return false;
+    }
+}
+
+void TSerialPort::Trace(int point)
+{
+    if (!fDebug) {
+        return;
+    }
+    fDebugMSG += "Time  " + std::to_string(point) + ": " + Base::FormatDateTime("hh:nn:ss.zzz", Base::SystemNow());
+    fDebugMSG += Base::CRLF;
+}
+
+void TSerialPort::Log(const std::string& what, const TComDevice& device) const
+{
+    std::string message = "Serial port " + fPort + ": " + what;
+    if (!device.LastError().empty()) {
+        message += " (" + device.LastError() + ")";
+    }
+    Logging::Logger().Send(message);
+}
+
+TSerialPort::TOpenResult TSerialPort::OpenAndConfigure(TComDevice& device)
+{
+    // A device that cannot be opened (missing, held by another program) makes the line settings
+    // fail, so both read "port in use" to the caller; the log keeps the real reason.
+    device.Open(DevicePathOf(fPort));
+    Trace(2);
+    if (!SetDCBState(device)) {
+        Log("cannot open or configure the port", device);
+        return orSetupFailed;
+    }
+    Trace(3);
+    if (!SetTimeOuts(device)) {
+        Log("cannot set the time-outs", device);
+        return orTimeoutsFailed;
+    }
+    Trace(4);
+    if (!SetBuffers(device)) {
+        Log("cannot set the queue sizes", device);
+        return orBuffersFailed;
+    }
+    // Whatever arrived before this request (a late answer to an earlier one) is not its reply.
+    if (!device.DiscardInput()) {
+        Log("cannot discard stale input", device);
+        return orBuffersFailed;
+    }
+    Trace(5);
+    return orOK;
+}
+
+bool TSerialPort::WaitForReply(TComDevice& device) const
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(fReadoutTimeoutMS);
+    bool received = false;
+    do {
+        std::size_t queued = 0;
+        if (device.QueuedInput(queued) && queued > 0) {
+            received = true;
+        }
+        Pause(fWindowsReadLoopTimeoutMS);
+    } while (!received && std::chrono::steady_clock::now() < deadline);
+    return received;
+}
+
+std::string_view TSerialPort::StatusOf(TOpenResult result)
+{
+    switch (result) {
+    case orOK: return {};
+    case orSetupFailed: return StatusSetupFailed;
+    case orTimeoutsFailed: return StatusTimeoutsFailed;
+    case orBuffersFailed: return StatusBuffersFailed;
+    }
+    return StatusUnknownProblem;
+}
+
+void TSerialPort::Send2(const std::string& aMessage, bool WaitForResponse, TSerialResponse& response)
+{
+    try {
+        response.SentMessage = aMessage;
+        const std::string wire = Base::Utf8ToLatin1(aMessage);
+        TComDevice device;
+        if (const TOpenResult opened = OpenAndConfigure(device); opened != orOK) {
+            response.Status = StatusOf(opened);
+            return;
+        }
+        if (!device.Write(wire.data(), wire.size())) {
+            Log("write failed", device);
+            response.Status = StatusWriteFailed;
+            return;
+        }
+        response.SentMessage = aMessage;
+        if (!WaitForResponse) {
+            response.Status = StatusNoWait;
+            response.Response.clear();
+            return;
+        }
+        if (!WaitForReply(device)) {
+            response.Response.clear();
+            response.Status = StatusTimeout;
+            return;
+        }
+        std::array<char, TextReadSize> buffer{};
+        std::size_t received = 0;
+        if (!device.Read(buffer.data(), buffer.size(), received)) {
+            Log("read failed", device);
+            response.Status = StatusReadFailed;
+            return;
+        }
+        response.Response = Base::TrimControl(Base::Latin1ToUtf8(std::string_view(buffer.data(), received)));
+    } catch (...) {
+        response.Status = StatusUnknownProblem;
+    }
+}
+
+void TSerialPort::SendData(const void* Data, std::uint32_t dataSize, bool WaitForResponse,
+                           TSerialResponse& response)
+{
+    try {
+        fDebugMSG.clear();
+        Trace(1);
+        response.Status = StatusUnknownProblem;
+        response.ResponseLength = 0;
+        TComDevice device;
+        if (const TOpenResult opened = OpenAndConfigure(device); opened != orOK) {
+            response.Status = StatusOf(opened);
+            return;
+        }
+        if (dataSize > 0 && (Data == nullptr || !device.Write(Data, dataSize))) {
+            Log("write failed", device);
+            response.Status = StatusWriteFailed;
+            return;
+        }
+        Trace(6);
+        if (!WaitForResponse) {
+            response.Response.clear();
+            response.Status.clear();
+            return;
+        }
+        Pause(fWindowsReadLoopTimeoutMS);
+        Trace(7);
+        const bool received = WaitForReply(device);
+        Trace(8);
+        if (!received) {
+            response.Response.clear();
+            response.Status = StatusTimeout;
+            return;
+        }
+        std::array<unsigned char, DataReadSize> buffer{};
+        std::size_t count = 0;
+        if (!device.Read(buffer.data(), buffer.size(), count)) {
+            Log("read failed", device);
+            response.Status = StatusReadFailed;
+            return;
+        }
+        std::string bytes;
+        bytes.reserve(count);
+        for (std::size_t i = 0; i < count; ++i) {
+            response.rArray[i] = buffer[i];
+            bytes.push_back(static_cast<char>(buffer[i]));
+        }
+        response.Response = Base::Latin1ToUtf8(bytes);
+        response.Status.clear();
+        response.ResponseLength = static_cast<std::uint8_t>(count % 256);
+        Trace(9);
+        response.ValueOfFirstWord = ByteAt(buffer.data(), count, 3) * 256 + ByteAt(buffer.data(), count, 4);
+        response.ValueOfSecondWord = ByteAt(buffer.data(), count, 5) * 256 + ByteAt(buffer.data(), count, 6);
+    } catch (...) {
+        response.Status = StatusUnknownProblem;
+    }
+}
+
+} // namespace SerialPort

@@ -1,0 +1,522 @@
+// One transaction per call against a real pseudo-terminal peer.
+
+#include "serial/PtyPeer.h"
+#include "serial/SerialPort.h"
+#include "serial/SerialStatus.h"
+
+#include "base/FormatSettings.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <future>
+#include <regex>
+#include <string>
+#include <vector>
+
+namespace {
+
+using SerialPort::TSerialPort;
+using SerialPort::TSerialResponse;
+using TestSupport::TPeerReply;
+using TestSupport::TPtyPeer;
+
+// Quick looks and a generous read-out time: a prompt reply is taken after one short pause, and a
+// slow machine still has time to answer.
+TSerialPort QuickPort(const std::string& path)
+{
+    TSerialPort port;
+    port.fPort = path;
+    port.fWindowsReadLoopTimeoutMS = 10;
+    port.fReadoutTimeoutMS = 5000;
+    return port;
+}
+
+// A byte string from a literal, embedded zero bytes included.
+template <std::size_t N>
+std::string Raw(const char (&bytes)[N])
+{
+    return std::string(bytes, N - 1);
+}
+
+std::string Bytes(std::size_t count)
+{
+    std::string bytes;
+    for (std::size_t i = 0; i < count; ++i) {
+        bytes.push_back(static_cast<char>('A' + i % 26));
+    }
+    return bytes;
+}
+
+// ---- Send2 ----
+
+struct TTextCase {
+    const char* Name;
+    std::string Reply;
+    std::string Expected; // Response, UTF-8
+};
+
+class Send2Replies : public ::testing::TestWithParam<TTextCase> {};
+
+TEST_P(Send2Replies, TrimmedReplyLeavesStatusAndByteFieldsAlone)
+{
+    const TTextCase& c = GetParam();
+    TPtyPeer peer;
+    peer.Script({{c.Reply}});
+    TSerialPort port = QuickPort(peer.SlavePath());
+    TSerialResponse r;
+    r.Status = std::string(SerialPort::StatusNoWait); // left from an earlier send into this record
+    r.Response = "old";
+    r.ResponseLength = 77;
+    r.rArray[0] = 0x55;
+
+    port.Send2("/1Q\r", true, r);
+
+    EXPECT_EQ(r.Response, c.Expected);
+    EXPECT_EQ(r.Status, SerialPort::StatusNoWait);
+    EXPECT_EQ(r.SentMessage, "/1Q\r");
+    EXPECT_EQ(r.ResponseLength, 77);
+    EXPECT_EQ(r.rArray[0], 0x55);
+    EXPECT_THAT(peer.Requests(), ::testing::ElementsAre("/1Q\r"));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, Send2Replies,
+    ::testing::Values(TTextCase{"PumpStatus", "/0`\x03\r\n", "/0`"},
+                      TTextCase{"ControlAndBlanksBothEnds", "\x02 \t/0@C24000 \r\n", "/0@C24000"},
+                      TTextCase{"CrLfOnly", "\r\n", ""},
+                      TTextCase{"Latin1Bytes", "/0\xE9\xFC\xB0\r", "/0\u00E9\u00FC\u00B0"},
+                      TTextCase{"NoBreakSpaceIsKept", "x\xA0\r", "x\u00A0"},
+                      TTextCase{"Exactly80", Bytes(80), Bytes(80)},
+                      TTextCase{"LongerThan80", Bytes(100) + "\r", Bytes(80)}),
+    [](const auto& testInfo) { return std::string(testInfo.param.Name); });
+
+TEST(Send2, FreshRecordKeepsEmptyStatusOnSuccess)
+{
+    TPtyPeer peer;
+    peer.Script({{"/0`\r\n"}});
+    TSerialPort port = QuickPort(peer.SlavePath());
+    TSerialResponse r;
+    port.Send2("\r", true, r);
+    EXPECT_EQ(r.Response, "/0`");
+    EXPECT_EQ(r.Status, "");
+}
+
+TEST(Send2, DefaultPumpTimingTakesAPromptReply)
+{
+    TPtyPeer peer;
+    peer.Script({{"/0`C3000\r\n"}});
+    TSerialPort port;
+    port.fPort = peer.SlavePath();
+    port.fBaudRate = 9600;
+    TSerialResponse r;
+    port.Send2("/1?23\r", true, r);
+    EXPECT_EQ(r.Response, "/0`C3000");
+    EXPECT_EQ(r.Status, "");
+}
+
+TEST(Send2, TextGoesOutAsOneBytePerCharacter)
+{
+    TPtyPeer peer;
+    TSerialPort port = QuickPort(peer.SlavePath());
+    TSerialResponse r;
+    port.Send2("/1\u00E9\u00B5\u4E2D\r", false, r);
+    ASSERT_TRUE(peer.WaitForRequests(1));
+    EXPECT_EQ(peer.Requests().at(0), "/1\xE9\xB5?\r");
+    EXPECT_EQ(r.SentMessage, "/1\u00E9\u00B5\u4E2D\r");
+}
+
+TEST(Send2, WithoutWaitingReportsSoAndEmptiesResponse)
+{
+    TPtyPeer peer;
+    peer.Script({{"/0`\r\n"}});
+    TSerialPort port = QuickPort(peer.SlavePath());
+    TSerialResponse r;
+    r.Response = "old";
+    port.Send2("/1TIR\r", false, r);
+    EXPECT_EQ(r.Status, "Exit read/write without waiting for reply");
+    EXPECT_EQ(r.Response, "");
+    EXPECT_EQ(r.SentMessage, "/1TIR\r");
+    ASSERT_TRUE(peer.WaitForRequests(1));
+    EXPECT_EQ(peer.Requests().at(0), "/1TIR\r");
+}
+
+TEST(Send2, SilentPeerTimesOut)
+{
+    TPtyPeer peer; // no script: never answers
+    TSerialPort port = QuickPort(peer.SlavePath());
+    port.fReadoutTimeoutMS = 100;
+    TSerialResponse r;
+    r.Response = "old";
+    port.Send2("/1Q\r", true, r);
+    EXPECT_EQ(r.Status, "Timeout while waiting for response");
+    EXPECT_EQ(r.Response, "");
+    EXPECT_EQ(peer.Requests().size(), 1U);
+}
+
+// ---- both transactions ----
+
+TEST(Transaction, MissingPortIsReportedAndResponseKept)
+{
+    for (const std::string name : {"/nonexistent-moistrel/ttyX", "ttyMoistrelMissing0", ""}) {
+        SCOPED_TRACE(name);
+        TSerialPort port = QuickPort(name);
+        TSerialResponse r;
+        r.Response = "kept";
+        port.Send2("/1?23\r", true, r);
+        EXPECT_EQ(r.Status, "Failed to setup Com port, port in use");
+        EXPECT_EQ(r.Response, "kept");
+        EXPECT_EQ(r.SentMessage, "/1?23\r");
+
+        TSerialResponse d;
+        d.Response = "kept";
+        d.ResponseLength = 9;
+        const std::string frame = "\x01\x03";
+        port.SendData(frame.data(), 2, true, d);
+        EXPECT_EQ(d.Status, "Failed to setup Com port, port in use");
+        EXPECT_EQ(d.Response, "kept");
+        EXPECT_EQ(d.ResponseLength, 0);
+        EXPECT_EQ(d.SentMessage, "");
+    }
+}
+
+TEST(Transaction, PortLockedByAnotherHolderIsInUse)
+{
+    TPtyPeer peer;
+    peer.SetResponder([](const std::string&) { return TPeerReply{"/0`\r\n"}; });
+    TSerialPort port = QuickPort(peer.SlavePath());
+    {
+        TestSupport::TPortHolder holder(peer.SlavePath());
+        ASSERT_TRUE(holder.Locked());
+        TSerialResponse r;
+        r.Response = "kept";
+        port.Send2("/1Q\r", true, r);
+        EXPECT_EQ(r.Status, "Failed to setup Com port, port in use");
+        EXPECT_EQ(r.Response, "kept");
+        TSerialResponse d;
+        port.SendData("\x01\x03", 2, true, d);
+        EXPECT_EQ(d.Status, "Failed to setup Com port, port in use");
+    }
+    EXPECT_TRUE(peer.Requests().empty());
+    // Released: the same port works again.
+    TSerialResponse r;
+    port.Send2("/1Q\r", true, r);
+    EXPECT_EQ(r.Status, "");
+    EXPECT_EQ(r.Response, "/0`");
+}
+
+TEST(Transaction, OverlappingTransactionFindsThePortInUse)
+{
+    TPtyPeer peer;
+    std::promise<void> requestSeen;
+    std::promise<void> release;
+    auto released = release.get_future().share();
+    peer.SetResponder([&requestSeen, released](const std::string&) {
+        requestSeen.set_value();
+        released.wait(); // hold the first transaction in its wait until the second has run
+        return TPeerReply{"/0`\r\n"};
+    });
+    TSerialPort first = QuickPort(peer.SlavePath());
+    first.fReadoutTimeoutMS = 60000;
+    TSerialResponse firstResult;
+    std::thread worker([&] { first.Send2("/1Q\r", true, firstResult); });
+    requestSeen.get_future().wait();
+
+    TSerialPort second = QuickPort(peer.SlavePath());
+    TSerialResponse secondResult;
+    second.Send2("/1Q\r", true, secondResult);
+    release.set_value();
+    worker.join();
+
+    EXPECT_EQ(secondResult.Status, "Failed to setup Com port, port in use");
+    EXPECT_EQ(firstResult.Status, "");
+    EXPECT_EQ(firstResult.Response, "/0`");
+}
+
+TEST(Transaction, BytesArrivingAfterATransactionAreNotTheNextReply)
+{
+    TPtyPeer peer(std::nullopt);
+    peer.Script({{Raw("\x01\x06\x00\x21\x00\x05")}, {"first\r\n"}, {Raw("\x01\x03\x02\x00\x07")}});
+    TSerialPort port = QuickPort(peer.SlavePath());
+
+    // A register write whose acknowledgement is never read...
+    TSerialResponse ack;
+    port.SendData("\x01\x06\x00\x21\x00\x05", 6, false, ack);
+    ASSERT_TRUE(peer.WaitForRequests(1));
+    ASSERT_TRUE(peer.WaitUntilQueued(6));
+    // ...and a late answer the peer sends on its own.
+    peer.WriteToPort("STALE");
+    ASSERT_TRUE(peer.WaitUntilQueued(11));
+
+    TSerialResponse text;
+    port.Send2("/1Q\r", true, text);
+    EXPECT_EQ(text.Response, "first");
+
+    peer.WriteToPort("LATE");
+    ASSERT_TRUE(peer.WaitUntilQueued(4));
+    TSerialResponse data;
+    port.SendData("\x01\x03\x00\x00\x00\x01", 6, true, data);
+    EXPECT_EQ(data.Status, "");
+    ASSERT_EQ(data.ResponseLength, 5);
+    EXPECT_EQ(data.Response, Raw("\x01\x03\x02\x00\x07"));
+}
+
+// ---- SendData ----
+
+struct TDataCase {
+    std::size_t ReplySize;
+    std::size_t Taken;
+    std::uint8_t ResponseLength;
+};
+
+class SendDataReplies : public ::testing::TestWithParam<TDataCase> {};
+
+TEST_P(SendDataReplies, TakesAtMost256BytesInOrder)
+{
+    const TDataCase& c = GetParam();
+    std::string reply;
+    for (std::size_t i = 0; i < c.ReplySize; ++i) {
+        reply.push_back(static_cast<char>((i * 7 + 1) % 256));
+    }
+    TPtyPeer peer(std::nullopt);
+    peer.Script({{reply}});
+    TSerialPort port = QuickPort(peer.SlavePath());
+    TSerialResponse r;
+    r.rArray.fill(0xEE);
+    r.Status = "old";
+
+    const std::string frame("\x01\x03\x00\x00\x00\x02", 6);
+    port.SendData(frame.data(), static_cast<std::uint32_t>(frame.size()), true, r);
+
+    EXPECT_EQ(r.Status, "");
+    EXPECT_EQ(r.ResponseLength, c.ResponseLength);
+    for (std::size_t i = 0; i < c.Taken; ++i) {
+        ASSERT_EQ(r.rArray[i], static_cast<std::uint8_t>(reply[i])) << i;
+    }
+    for (std::size_t i = c.Taken; i < r.rArray.size(); ++i) {
+        ASSERT_EQ(r.rArray[i], 0xEE) << i; // untouched beyond the reply
+    }
+    // One character per byte, bytes from 128 up as their Latin-1 characters.
+    std::u32string expected;
+    for (std::size_t i = 0; i < c.Taken; ++i) {
+        expected.push_back(static_cast<unsigned char>(reply[i]));
+    }
+    std::string expectedUtf8;
+    for (const char32_t ch : expected) {
+        if (ch < 0x80) {
+            expectedUtf8.push_back(static_cast<char>(ch));
+        } else {
+            expectedUtf8.push_back(static_cast<char>(0xC0 | (ch >> 6)));
+            expectedUtf8.push_back(static_cast<char>(0x80 | (ch & 0x3F)));
+        }
+    }
+    EXPECT_EQ(r.Response, expectedUtf8);
+    EXPECT_EQ(peer.Requests().at(0), frame);
+}
+
+INSTANTIATE_TEST_SUITE_P(Sizes, SendDataReplies,
+                         ::testing::Values(TDataCase{1, 1, 1}, TDataCase{80, 80, 80}, TDataCase{255, 255, 255},
+                                           TDataCase{256, 256, 0}, TDataCase{300, 256, 0}));
+
+TEST(SendData, WordsAreBytesThreeFourAndFiveSixUnsigned)
+{
+    TPtyPeer peer(std::nullopt);
+    peer.Script({{std::string("\x01\x03\x04\x12\x34\xAB\xCD\x00\x00", 9)}, {std::string("\x01\x83\x02\xFF", 4)}});
+    TSerialPort port = QuickPort(peer.SlavePath());
+    TSerialResponse r;
+    port.SendData("\x01\x03\x00\x00\x00\x02", 6, true, r);
+    EXPECT_EQ(r.ValueOfFirstWord, 0x1234);
+    EXPECT_EQ(r.ValueOfSecondWord, 0xABCD);
+
+    // A short reply: characters that did not arrive count as 0.
+    port.SendData("\x01\x03\x00\x00\x00\x02", 6, true, r);
+    EXPECT_EQ(r.ResponseLength, 4);
+    EXPECT_EQ(r.ValueOfFirstWord, 0xFF00);
+    EXPECT_EQ(r.ValueOfSecondWord, 0);
+}
+
+TEST(SendData, WithoutWaitingEmptiesStatusAndResponse)
+{
+    TPtyPeer peer(std::nullopt);
+    TSerialPort port = QuickPort(peer.SlavePath());
+    TSerialResponse r;
+    r.Status = "old";
+    r.Response = "old";
+    port.SendData("\x01\x06\x00\x21\x00\x05", 6, false, r);
+    EXPECT_EQ(r.Status, "");
+    EXPECT_EQ(r.Response, "");
+    ASSERT_TRUE(peer.WaitForRequests(1));
+    EXPECT_EQ(peer.Requests().at(0), std::string("\x01\x06\x00\x21\x00\x05", 6));
+}
+
+TEST(SendData, SilentPeerTimesOut)
+{
+    TPtyPeer peer(std::nullopt);
+    TSerialPort port = QuickPort(peer.SlavePath());
+    port.fReadoutTimeoutMS = 50;
+    TSerialResponse r;
+    r.Response = "old";
+    port.SendData("\x01\x03", 2, true, r);
+    EXPECT_EQ(r.Status, "Timeout while waiting for response");
+    EXPECT_EQ(r.Response, "");
+    EXPECT_EQ(r.ResponseLength, 0);
+}
+
+// ---- the timing trace ----
+
+std::vector<std::string> TraceLines(const std::string& trace)
+{
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    std::size_t end = 0;
+    while ((end = trace.find("\r\n", start)) != std::string::npos) {
+        lines.push_back(trace.substr(start, end - start));
+        start = end + 2;
+    }
+    EXPECT_EQ(start, trace.size()) << "every trace line ends with CR LF";
+    return lines;
+}
+
+void ExpectTrace(const std::string& trace, int points, const std::string& separator)
+{
+    const std::vector<std::string> lines = TraceLines(trace);
+    ASSERT_EQ(lines.size(), static_cast<std::size_t>(points)) << trace;
+    const std::string sep = separator == "." ? "\\." : separator;
+    for (int i = 0; i < points; ++i) {
+        const std::regex pattern("Time  " + std::to_string(i + 1) + ": [0-2][0-9]" + sep + "[0-5][0-9]" + sep +
+                                 "[0-5][0-9]\\.[0-9]{3}");
+        EXPECT_TRUE(std::regex_match(lines[static_cast<std::size_t>(i)], pattern)) << lines[static_cast<std::size_t>(i)];
+    }
+}
+
+TEST(Trace, RecordsNinePointsOfAnAnsweredExchange)
+{
+    TPtyPeer peer(std::nullopt);
+    peer.Script({{Raw("\x01\x03\x02\x00\x07")}, {}});
+    TSerialPort port = QuickPort(peer.SlavePath());
+    port.fDebug = true;
+    port.fDebugMSG = "from before\r\n";
+    TSerialResponse r;
+    port.SendData("\x01\x03\x00\x00\x00\x01", 6, true, r);
+    ExpectTrace(port.fDebugMSG, 9, ":");
+
+    port.SendData("\x01\x06\x00\x00\x00\x01", 6, false, r);
+    ExpectTrace(port.fDebugMSG, 6, ":");
+}
+
+TEST(Trace, FollowsTheTimeSeparatorAndStaysEmptyWhenOff)
+{
+    Base::TScopedFormatSettings dots(Base::TFormatSettings{",", "."});
+    TPtyPeer peer(std::nullopt);
+    TSerialPort port = QuickPort(peer.SlavePath());
+    port.fReadoutTimeoutMS = 20;
+    port.fDebug = true;
+    TSerialResponse r;
+    port.SendData("\x01", 1, true, r); // silent peer: the trace ends after point 8
+    ExpectTrace(port.fDebugMSG, 8, ".");
+
+    port.fDebug = false;
+    port.SendData("\x01", 1, false, r);
+    EXPECT_EQ(port.fDebugMSG, "");
+}
+
+// ---- line settings ----
+
+struct TLineCase {
+    std::int32_t Baud;
+    std::int32_t Parity;
+    std::int32_t StopBits;
+    speed_t Speed;
+    tcflag_t ParityFlags;
+    bool TwoStopBits;
+};
+
+TEST(LineSettings, AreAppliedRawWithParityAndStopBits)
+{
+    const std::vector<TLineCase> cases = {
+        {9600, 0, 0, B9600, 0, false},
+        {9600, 0, 2, B9600, 0, true},
+        {19200, 1, 0, B19200, PARENB | PARODD, false},
+        {9600, 2, 1, B9600, PARENB, true},
+        {9600, 3, 0, B9600, PARENB | PARODD | CMSPAR, false},
+        {115200, 4, 2, B115200, PARENB | CMSPAR, true},
+    };
+    TPtyPeer peer;
+    for (const TLineCase& c : cases) {
+        SCOPED_TRACE(::testing::Message() << c.Baud << " parity " << c.Parity << " stop " << c.StopBits);
+        TSerialPort port = QuickPort(peer.SlavePath());
+        port.fBaudRate = c.Baud;
+        port.fParity = c.Parity;
+        port.fStopBits = c.StopBits;
+        TSerialResponse r;
+        port.Send2("x", false, r);
+        ASSERT_EQ(r.Status, SerialPort::StatusNoWait);
+        const termios tio = peer.LineSettings();
+        EXPECT_EQ(::cfgetospeed(&tio), c.Speed);
+        EXPECT_EQ(tio.c_cflag & CSIZE, static_cast<tcflag_t>(CS8));
+        // The pseudo-terminal driver clears PARENB whatever is asked; the odd and stick bits stay.
+        EXPECT_EQ(tio.c_cflag & (PARODD | CMSPAR), c.ParityFlags & (PARODD | CMSPAR));
+        EXPECT_EQ((tio.c_cflag & CSTOPB) != 0, c.TwoStopBits);
+        EXPECT_NE(tio.c_cflag & CLOCAL, 0U);
+        EXPECT_NE(tio.c_cflag & CREAD, 0U);
+        EXPECT_EQ(tio.c_cflag & CRTSCTS, 0U);
+        EXPECT_EQ(tio.c_iflag & (IXON | IXOFF | ICRNL | INPCK | ISTRIP), 0U);
+        EXPECT_EQ(tio.c_lflag & (ICANON | ECHO | ISIG), 0U);
+        EXPECT_EQ(tio.c_oflag & OPOST, 0U);
+    }
+}
+
+TEST(LineSettings, RefusedSettingsReadAsPortInUse)
+{
+    TPtyPeer peer;
+    struct TBad {
+        std::int32_t Baud;
+        std::int32_t Parity;
+        std::int32_t StopBits;
+    };
+    for (const TBad& bad : {TBad{12345, 0, 0}, TBad{9600, 5, 0}, TBad{9600, -1, 0}, TBad{9600, 0, 3}}) {
+        TSerialPort port = QuickPort(peer.SlavePath());
+        port.fBaudRate = bad.Baud;
+        port.fParity = bad.Parity;
+        port.fStopBits = bad.StopBits;
+        TSerialResponse r;
+        port.Send2("/1Q\r", true, r);
+        EXPECT_EQ(r.Status, "Failed to setup Com port, port in use") << bad.Baud << " " << bad.Parity;
+    }
+    EXPECT_TRUE(peer.Requests().empty());
+}
+
+TEST(LineSettings, ConfigurationOfAClosedDeviceFails)
+{
+    TSerialPort port;
+    SerialPort::TComDevice device;
+    EXPECT_FALSE(port.SetDCBState(device));
+    EXPECT_FALSE(port.SetTimeOuts(device));
+    EXPECT_FALSE(port.SetBuffers(device));
+}
+
+TEST(LineSettings, ConfigurationOfAnOpenTerminalSucceeds)
+{
+    TPtyPeer peer;
+    TSerialPort port;
+    SerialPort::TComDevice device;
+    ASSERT_TRUE(device.Open(peer.SlavePath())) << device.LastError();
+    EXPECT_TRUE(port.SetDCBState(device)) << device.LastError();
+    EXPECT_TRUE(port.SetTimeOuts(device));
+    EXPECT_TRUE(port.SetBuffers(device));
+}
+
+TEST(LineSettings, AFileIsNotASerialPort)
+{
+    char path[] = "/tmp/moistrel-serial-XXXXXX";
+    const int fd = ::mkstemp(path);
+    ASSERT_GE(fd, 0);
+    ::close(fd);
+    TSerialPort port = QuickPort(path);
+    TSerialResponse r;
+    port.Send2("/1Q\r", true, r);
+    EXPECT_EQ(r.Status, "Failed to setup Com port, port in use");
+    ::unlink(path);
+}
+
+} // namespace
