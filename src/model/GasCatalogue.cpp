@@ -58,12 +58,12 @@ constexpr std::array<TNameRule, 23> NameRules = {{
     {TMatch::mEquals, "Ethanol", gC2H6O},
 }};
 
-void AddLeaves(const TGasItem& item, TGasItemDictionary& totals, const TGasItem* liquid) {
+// Leaves only, depth first: a mixture is the sum of its parts. Whether an entry is the pump's fluid
+// and its ppm limit come from the leaf itself, so whoever builds a segment marks each liquid it doses.
+void AddLeaves(const TGasItem& item, TGasItemDictionary& totals) {
     if (!item.Components.empty()) {
-        // The parts of a liquid dispensed by the pump are fluid under its limit, at any depth.
-        const TGasItem* inner = (liquid == nullptr && item.Fluid) ? &item : liquid;
         for (const TGasItem& component : item.Components) {
-            AddLeaves(component, totals, inner);
+            AddLeaves(component, totals);
         }
         return;
     }
@@ -74,10 +74,6 @@ void AddLeaves(const TGasItem& item, TGasItemDictionary& totals, const TGasItem*
     total.MolarMass = item.MolarMass;
     total.Fluid = item.Fluid;
     total.FluidMaxPPM = item.FluidMaxPPM;
-    if (liquid != nullptr && !item.Fluid) {
-        total.Fluid = true;
-        total.FluidMaxPPM = liquid->FluidMaxPPM;
-    }
     if (item.GasNameMFC == "H2O") {
         total.CustTempC = item.CustTempC;
         total.CustPressmBar = item.CustPressmBar;
@@ -144,7 +140,7 @@ void DistributeComponentMass(TGasItem& item, float mass) {
 }
 
 void AddMixtureToGasTotals(const TGasItem& item, TGasItemDictionary& totals) {
-    AddLeaves(item, totals, nullptr);
+    AddLeaves(item, totals);
 }
 
 void IndexComponentsByInstrument(const TGasItem& item, TGasItemDictionary& index) {

@@ -348,6 +348,10 @@ TGasItem SegmentAirNitrogenLiquid() {
     FillCatalogueGas(gC2H6O, ethanol, 0.001F);
     ethanol.CustTempC = 30.0F;
     ethanol.CustPressmBar = 900.0F;
+    // The snapshot marks each dosed liquid as fluid under the operator's limit; the
+    // totals take that from the leaves.
+    water.Fluid = true;
+    water.FluidMaxPPM = 5000;
     TGasItem c;
     c.Init();
     c.GasNameMFC = "MIX_Wet";
@@ -383,7 +387,7 @@ TEST(AddMixtureToGasTotals, OneEntryPerSubstanceInFirstSeenOrder) {
     EXPECT_EQ(water.Mass, 0.003F);
     EXPECT_EQ(water.CustTempC, 20.0F);
     EXPECT_EQ(water.CustPressmBar, 1500.0F);
-    // The parts of the pump's liquid are fluid under the liquid's limit.
+    // Fluid and its limit come from the leaf, not from the mixture around it.
     EXPECT_TRUE(water.Fluid);
     EXPECT_EQ(water.FluidMaxPPM, 5000);
 
@@ -391,8 +395,7 @@ TEST(AddMixtureToGasTotals, OneEntryPerSubstanceInFirstSeenOrder) {
     const TGasItem ethanol = totals.Get("C2H6O");
     EXPECT_EQ(ethanol.CustTempC, 0.0F);
     EXPECT_EQ(ethanol.CustPressmBar, 0.0F);
-    EXPECT_TRUE(ethanol.Fluid);
-    EXPECT_EQ(ethanol.FluidMaxPPM, 5000);
+    EXPECT_FALSE(ethanol.Fluid);
     // The mixture items themselves are never entries.
     EXPECT_FALSE(totals.Contains("Air"));
     EXPECT_FALSE(totals.Contains("MIX_Wet"));
