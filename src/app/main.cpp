@@ -1,0 +1,71 @@
+// Moistrel: the control program of the gas-mixture and humidity generator.
+// Builds the long-lived objects, opens the main window with its defaults and runs the event loop.
+
+#include "base/Clock.h"
+#include "base/FormatSettings.h"
+#include "base/Paths.h"
+#include "logging/DiagnosticLogger.h"
+#include "ui/LoggingSetup.h"
+#include "ui/TForm1.h"
+
+#include <QApplication>
+#include <QTimer>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+// A window needs a display. Without one Qt would abort; say so plainly instead.
+bool DisplayAvailable() {
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
+        const char* value = std::getenv(name);
+        if (value != nullptr && value[0] != '\0') {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Until the settings file is read at start-up, the logging mode comes from MOISTREL_LOGGING_MODE:
+// "0"/"Off", "1"/"Live", "2"/"File"; anything else is off.
+int LoggingModeFromEnvironment() {
+    const char* value = std::getenv("MOISTREL_LOGGING_MODE");
+    const std::string mode = value == nullptr ? std::string() : std::string(value);
+    if (mode == "1" || mode == "Live") {
+        return UnitMain::lmLive;
+    }
+    if (mode == "2" || mode == "File") {
+        return UnitMain::lmFile;
+    }
+    return UnitMain::lmOff;
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    if (!DisplayAvailable()) {
+        std::fprintf(stderr,
+                     "moistrel: no display to open the window on (neither DISPLAY nor WAYLAND_DISPLAY "
+                     "is set).\nStart it from a desktop session, or under Xvfb: xvfb-run -a moistrel\n");
+        return 2;
+    }
+
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Moistrel"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Moistrel"));
+    Base::SetFormatSettings(Base::FormatSettingsFromLocale());
+
+    Base::TSystemClock clock;
+    UnitMain::TForm1 form(clock);
+    UnitMain::SetupDiagnosticLogging(LoggingModeFromEnvironment(), clock.Now(), Base::ProgramFolder());
+
+    // ---- Controllers: the handlers that join the window to the program's core are created here,
+    // ---- given `form`, `clock` and `form.Dialogs()`, before the timer starts.
+
+    form.SetOnClose([] { Logging::Logger().CloseDispatcher(); });
+    form.PageControl1->setCurrentIndex(UnitMain::TForm1::pgSetup);
+    form.show();
+    form.Timer1->start();
+    return QApplication::exec();
+}

@@ -1,0 +1,21 @@
+#pragma once
+// The message boxes of the window.
+
+#include "ui/Dialogs.h"
+
+class QWidget;
+
+namespace UnitMain {
+
+class TQtDialogs final : public TDialogs {
+public:
+    // `owner` (may be null) is the window the boxes belong to; it must outlive this object.
+    explicit TQtDialogs(QWidget* owner) : fOwner(owner) {}
+    void ShowMessage(const std::string& text) override;
+    bool AskYesNo(const std::string& title, const std::string& text) override;
+
+private:
+    QWidget* fOwner;
+};
+
+} // namespace UnitMain

@@ -1,0 +1,26 @@
+#pragma once
+// A multi-line text pane as the program's operations see it: lines are added at the end, the whole
+// text can be replaced or cleared, and the lines read back. The window's panes implement it; the
+// core and its tests can write to a pane without knowing about the window toolkit.
+
+#include <string>
+#include <vector>
+
+namespace UnitMain {
+
+class TTextPane {
+public:
+    virtual ~TTextPane() = default;
+    // Adds `line` as a new last line. Line breaks inside it (CR LF, LF) start further lines.
+    virtual void AddLine(const std::string& line) = 0;
+    virtual void Clear() = 0;
+    // Replaces the whole text; lines are separated by CR LF (or LF). One final line break does not
+    // start an empty last line.
+    virtual void SetText(const std::string& text) = 0;
+    // The lines, without their line ends.
+    virtual std::vector<std::string> Lines() const = 0;
+    // Every line followed by CR LF.
+    virtual std::string Text() const = 0;
+};
+
+} // namespace UnitMain

@@ -1,0 +1,67 @@
+#pragma once
+// Joins the flows of the "Mixture design && Operation" page, the design panel Memo1 and the
+// demonstration values of the debug page to the design core: each handler gathers the fields into
+// a plain record, calls the core and puts the result back on the screen.
+
+#include "design/MixtureSnapshot.h"
+#include "model/GasItem.h"
+#include "state/MoistrelState.h"
+
+#include <QObject>
+
+class QGroupBox;
+class QLabel;
+
+namespace Widgets {
+class TIntegerEdit;
+class TTrackBar;
+} // namespace Widgets
+
+namespace UnitMain {
+
+class TForm1;
+
+class TDesignController : public QObject {
+public:
+    // Connects the handlers; `form` and `state` must outlive the controller.
+    TDesignController(TForm1& form, TMoistrelState& state, QObject* parent = nullptr);
+
+    // The design part of the start-up: demonstration values, fluid range, the C, A and B flows, and
+    // the simulated instruments' port names.
+    void Startup();
+
+    // A flow (B flow) with its track bar, label and MFC record; with `updateFromCode` the field
+    // follows the track bar even without the track bar's focus.
+    void FlowUpdateY1(bool updateFromCode);
+    void FlowUpdateY2(bool updateFromCode);
+    // C flow: range, track bar, achievable flow, pump command and speed, MemoPump, duration label.
+    void FluidFlowUpdate();
+    // Bounds of the C flow field from the pump settings.
+    void SetFluidRange();
+    // All three track bars from the field values (after a segment was loaded into the fields).
+    void UpdateTrackbars();
+
+    // The current design as one segment.
+    GasMixtures::TGasItem CreateMixture() const;
+    // Rewrites Memo1 from a fresh snapshot: machine recipe and mixture analysis.
+    void ShowMixture2();
+
+    // Demonstration values into the simulated gas tables, then the A and B flows.
+    void ApplysimulationValues();
+    // One of the four preset buttons of the demonstration boxes.
+    void ButtonMFCAAirClick(const QObject* sender);
+
+    // What the snapshot reads from the screen.
+    Design::TSnapshotInput GatherSnapshot() const;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void FlowUpdate(TMFCSide side, bool updateFromCode);
+
+    TForm1& fForm;
+    TMoistrelState& fState;
+};
+
+} // namespace UnitMain

@@ -1,0 +1,59 @@
+#include "ui/widgets/TListBox.h"
+
+#include <QKeyEvent>
+
+namespace Widgets {
+
+TListBox::TListBox(QWidget* parent) : QListWidget(parent) {
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    connect(this, &QListWidget::itemClicked, this, [this](QListWidgetItem*) { emit Clicked(); });
+    connect(this, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem*) { emit DoubleClicked(); });
+}
+
+void TListBox::AddItem(const std::string& text) {
+    addItem(QString::fromStdString(text));
+}
+
+void TListBox::SetItems(const std::vector<std::string>& items) {
+    clear();
+    for (const auto& item : items) {
+        AddItem(item);
+    }
+}
+
+std::vector<std::string> TListBox::Items() const {
+    std::vector<std::string> items;
+    items.reserve(static_cast<std::size_t>(count()));
+    for (int i = 0; i < count(); ++i) {
+        items.push_back(item(i)->text().toStdString());
+    }
+    return items;
+}
+
+int TListBox::ItemIndex() const {
+    const auto selected = selectedItems();
+    return selected.isEmpty() ? -1 : row(selected.front());
+}
+
+void TListBox::SetItemIndex(int index) {
+    if (index >= 0 && index < count()) {
+        setCurrentRow(index);
+    } else {
+        clearSelection();
+        setCurrentRow(-1);
+    }
+}
+
+std::string TListBox::SelectedText() const {
+    const int index = ItemIndex();
+    return index < 0 ? std::string() : item(index)->text().toStdString();
+}
+
+void TListBox::keyReleaseEvent(QKeyEvent* event) {
+    QListWidget::keyReleaseEvent(event);
+    if (!event->isAutoRepeat()) {
+        emit KeyUp(event->key(), event->modifiers());
+    }
+}
+
+} // namespace Widgets

@@ -1,0 +1,86 @@
+#include "ui/widgets/TMemoPane.h"
+
+#include "ui/MemoryTextPane.h"
+
+#include <QFont>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+
+namespace Widgets {
+
+TMemoPane::TMemoPane(int pixelSize, bool bordered, QWidget* parent) : QPlainTextEdit(parent) {
+    QFont mono(QStringLiteral("Liberation Mono"));
+    mono.setStyleHint(QFont::TypeWriter);
+    mono.setFixedPitch(true);
+    mono.setPixelSize(pixelSize);
+    setFont(mono);
+    setReadOnly(true);
+    setUndoRedoEnabled(false);
+    setLineWrapMode(QPlainTextEdit::NoWrap);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    if (!bordered) {
+        setFrameShape(QFrame::NoFrame);
+    }
+}
+
+void TMemoPane::AddLine(const std::string& line) {
+    std::vector<std::string> parts = UnitMain::SplitTextLines(line);
+    if (parts.empty()) {
+        parts.emplace_back();
+    }
+    QTextCursor cursor(document());
+    cursor.movePosition(QTextCursor::End);
+    for (const auto& part : parts) {
+        if (fLineCount > 0) {
+            cursor.insertBlock();
+        }
+        cursor.insertText(QString::fromStdString(part));
+        ++fLineCount;
+    }
+    // Follow the newest line, as a log does.
+    verticalScrollBar()->setValue(verticalScrollBar()->maximum());
+}
+
+void TMemoPane::Clear() {
+    clear();
+    fLineCount = 0;
+}
+
+void TMemoPane::SetText(const std::string& text) {
+    Clear();
+    const std::vector<std::string> lines = UnitMain::SplitTextLines(text);
+    QString joined;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (i > 0) {
+            joined += QLatin1Char('\n');
+        }
+        joined += QString::fromStdString(lines[i]);
+    }
+    setPlainText(joined);
+    fLineCount = static_cast<int>(lines.size());
+}
+
+std::vector<std::string> TMemoPane::Lines() const {
+    std::vector<std::string> lines;
+    if (fLineCount == 0) {
+        return lines;
+    }
+    for (QTextBlock block = document()->begin(); block.isValid(); block = block.next()) {
+        lines.push_back(block.text().toStdString());
+    }
+    return lines;
+}
+
+std::string TMemoPane::Text() const {
+    std::string text;
+    for (const auto& line : Lines()) {
+        text += line;
+        text += "\r\n";
+    }
+    return text;
+}
+
+} // namespace Widgets

@@ -1,0 +1,27 @@
+#pragma once
+// A read-only text pane of the window in the fixed-pitch font (reports in it are aligned with
+// blanks), with a vertical scroll bar. It never trims its text.
+
+#include "ui/TextPane.h"
+
+#include <QPlainTextEdit>
+
+namespace Widgets {
+
+class TMemoPane : public QPlainTextEdit, public UnitMain::TTextPane {
+    Q_OBJECT
+public:
+    // `pixelSize`: the window's font size; `bordered`: false for the panes that fill a page.
+    explicit TMemoPane(int pixelSize, bool bordered, QWidget* parent = nullptr);
+
+    void AddLine(const std::string& line) override;
+    void Clear() override;
+    void SetText(const std::string& text) override;
+    std::vector<std::string> Lines() const override;
+    std::string Text() const override;
+
+private:
+    int fLineCount = 0;
+};
+
+} // namespace Widgets
