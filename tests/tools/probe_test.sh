@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# Starts moistrel-sim, probes its three ports with moistrel-probe and checks the reports and exit codes.
+set -u
+sim=$1
+probe=$2
+dir=$(mktemp -d)
+fail=0
+
+"$sim" --dir "$dir/links" --fast --pump-init 0 >"$dir/sim.out" 2>&1 &
+sim_pid=$!
+trap 'kill $sim_pid 2>/dev/null; wait $sim_pid 2>/dev/null; rm -rf "$dir"' EXIT
+for _ in $(seq 50); do
+    [ -e "$dir/links/mfc-b" ] && break
+    sleep 0.1
+done
+
+check() { # description, expected exit, pattern, command...
+    local what=$1 want=$2 pattern=$3
+    shift 3
+    local out code
+    out=$("$@" 2>&1)
+    code=$?
+    if [ "$code" -ne "$want" ] || ! grep -qF -- "$pattern" <<<"$out"; then
+        echo "FAIL: $what (exit $code, wanted $want; looked for '$pattern')"
+        echo "$out"
+        fail=1
+    else
+        echo "ok: $what"
+    fi
+}
+
+export MOISTREL_SERIAL_PORTS="$dir/links/pump:$dir/links/mfc-a:$dir/links/mfc-b"
+check "ports lists the links" 0 "$dir/links/mfc-b" "$probe" ports
+check "MFC A identified" 0 " -> Gas         : O2" "$probe" mfc "$dir/links/mfc-a"
+check "MFC B identified at address 2" 0 " -> Serial: " "$probe" mfc "$dir/links/mfc-b" --address 2
+check "wrong address finds nothing" 1 " -> Nothing found on this port" "$probe" mfc "$dir/links/mfc-b"
+check "pump found and on standby" 0 " -> Pump is OK and on standby." "$probe" pump "$dir/links/pump"
+check "no pump on an MFC port" 1 " -> No pump found on this port" "$probe" pump "$dir/links/mfc-a"
+check "missing port" 1 "Failed to setup Com port, port in use" "$probe" pump "$dir/links/none"
+check "usage error" 2 "moistrel-probe:" "$probe" mfc
+check "diagnostics on standard error" 0 "LUT 2 ID: Air" "$probe" --diag mfc "$dir/links/mfc-a"
+exit $fail
