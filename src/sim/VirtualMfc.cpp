@@ -336,17 +336,15 @@ std::optional<std::vector<std::uint8_t>> TVirtualMfc::HandleFrame(std::span<cons
             return std::nullopt;
         } else {
             reply = {address, function, static_cast<std::uint8_t>(2 * count)};
-            for (std::uint32_t reg = start; reg < static_cast<std::uint32_t>(start) + count; ++reg) {
+            bool mapped = true;
+            for (std::uint32_t reg = start; mapped && reg < static_cast<std::uint32_t>(start) + count; ++reg) {
                 const auto word = ReadWord(static_cast<std::uint16_t>(reg));
-                if (!word) {
-                    reply = ExceptionReply(address, function, ExceptionIllegalAddress);
-                    break;
+                mapped = word.has_value();
+                if (mapped) {
+                    PutWord(reply, *word);
                 }
-                PutWord(reply, *word);
             }
-            if (reply.size() == 3 + 2 * static_cast<std::size_t>(count)) {
-                reply = AppendCrc(std::move(reply));
-            }
+            reply = mapped ? AppendCrc(std::move(reply)) : ExceptionReply(address, function, ExceptionIllegalAddress);
         }
     } else if (function == 6 || function == 16) {
         std::uint16_t start = Word(frame, 2);

@@ -283,6 +283,7 @@ std::optional<std::string> TVirtualPump::HandleLine(std::string_view rawLine, do
             error = ErrorBusy;
         } else if (!program.empty()) {
             Start(std::move(program), fLastTime);
+            Advance(fLastTime); // commands that take no time are done before the answer
         }
     }
     return Answer(error, data);
