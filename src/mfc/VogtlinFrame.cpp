@@ -77,7 +77,8 @@ TFrame BuildWriteS50Request(std::uint32_t deviceAddress, std::uint32_t memoryAdd
                             std::string_view singleByteText) {
     std::uint8_t data[TextLengthS50];
     for (std::size_t i = 0; i < TextLengthS50; ++i) {
-        data[i] = i < singleByteText.size() ? static_cast<std::uint8_t>(singleByteText[i]) : std::uint8_t{' '};
+        data[i] =
+            i < singleByteText.size() ? static_cast<std::uint8_t>(singleByteText[i]) : std::uint8_t{' '};
     }
     return BuildWriteMultipleRequest(deviceAddress, memoryAddress, data);
 }

@@ -41,8 +41,7 @@ float FailedReadFloat();
 TFrame BuildReadRequest(std::uint32_t deviceAddress, std::uint32_t memoryAddress,
                         std::uint16_t registerCount);
 // Write single register (function 6): 8 bytes.
-TFrame BuildWriteSingleRequest(std::uint32_t deviceAddress, std::uint32_t memoryAddress,
-                               std::uint16_t value);
+TFrame BuildWriteSingleRequest(std::uint32_t deviceAddress, std::uint32_t memoryAddress, std::uint16_t value);
 // Write multiple registers (function 16) with the given register data (an even number of bytes).
 TFrame BuildWriteMultipleRequest(std::uint32_t deviceAddress, std::uint32_t memoryAddress,
                                  std::span<const std::uint8_t> data);

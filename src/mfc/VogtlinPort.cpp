@@ -82,8 +82,8 @@ void TVogtlinPort::WriteU16(std::uint32_t deviceAddress, std::uint32_t memoryAdd
     Write(*this, BuildWriteU16Request(deviceAddress, memoryAddress, value), response);
 }
 
-void TVogtlinPort::WriteS50(std::uint32_t deviceAddress, std::uint32_t memoryAddress, const std::string& value,
-                            SerialPort::TSerialResponse& response) {
+void TVogtlinPort::WriteS50(std::uint32_t deviceAddress, std::uint32_t memoryAddress,
+                            const std::string& value, SerialPort::TSerialResponse& response) {
     Write(*this, BuildWriteS50Request(deviceAddress, memoryAddress, Base::Utf8ToLatin1(value)), response);
 }
 

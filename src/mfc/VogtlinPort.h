@@ -17,15 +17,21 @@ public:
     using SerialPort::TSerialPort::TSerialPort;
 
     // One 16-bit register (ReadU8 is for byte-sized values): AsInteger and AsFloat.
-    void ReadU8(std::uint32_t deviceAddress, std::uint32_t memoryAddress, SerialPort::TSerialResponse& response);
-    void ReadU16(std::uint32_t deviceAddress, std::uint32_t memoryAddress, SerialPort::TSerialResponse& response);
+    void ReadU8(std::uint32_t deviceAddress, std::uint32_t memoryAddress,
+                SerialPort::TSerialResponse& response);
+    void ReadU16(std::uint32_t deviceAddress, std::uint32_t memoryAddress,
+                 SerialPort::TSerialResponse& response);
     // Two registers, high half first: AsInteger (signed) and AsFloat (the same bits unsigned).
-    void ReadU32(std::uint32_t deviceAddress, std::uint32_t memoryAddress, SerialPort::TSerialResponse& response);
+    void ReadU32(std::uint32_t deviceAddress, std::uint32_t memoryAddress,
+                 SerialPort::TSerialResponse& response);
     // 8 characters (trimmed) / 50 characters (not trimmed) into AsString.
-    void ReadS8(std::uint32_t deviceAddress, std::uint32_t memoryAddress, SerialPort::TSerialResponse& response);
-    void ReadS50(std::uint32_t deviceAddress, std::uint32_t memoryAddress, SerialPort::TSerialResponse& response);
+    void ReadS8(std::uint32_t deviceAddress, std::uint32_t memoryAddress,
+                SerialPort::TSerialResponse& response);
+    void ReadS50(std::uint32_t deviceAddress, std::uint32_t memoryAddress,
+                 SerialPort::TSerialResponse& response);
     // IEEE 754 single into AsFloat; NaN (0xFFC00000) when the read failed.
-    void ReadF32(std::uint32_t deviceAddress, std::uint32_t memoryAddress, SerialPort::TSerialResponse& response);
+    void ReadF32(std::uint32_t deviceAddress, std::uint32_t memoryAddress,
+                 SerialPort::TSerialResponse& response);
 
     void WriteU8(std::uint32_t deviceAddress, std::uint32_t memoryAddress, std::uint16_t value,
                  SerialPort::TSerialResponse& response);

@@ -4,7 +4,6 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstdlib>
-
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/eventfd.h>

@@ -1,13 +1,13 @@
 // The MFC frames byte for byte: known answers, the layout of every request, the reply decodings.
 
-#include "mfc/ModbusCrc.h"
 #include "mfc/VogtlinFrame.h"
-#include "mfc/VogtlinRegisters.h"
 
-#include <gtest/gtest.h>
+#include "mfc/ModbusCrc.h"
+#include "mfc/VogtlinRegisters.h"
 
 #include <bit>
 #include <cmath>
+#include <gtest/gtest.h>
 #include <string>
 
 namespace {
@@ -89,8 +89,7 @@ TEST(VogtlinFrame, WriteS50PadsAndCuts) {
     ASSERT_EQ(shortText.size(), 59U);
     EXPECT_EQ(TFrame(shortText.begin(), shortText.begin() + 7),
               Bytes({0x03, 0x10, 0x60, 0x22, 0x00, 0x19, 0x32}));
-    EXPECT_EQ(std::string(shortText.begin() + 7, shortText.begin() + 57),
-              "Air 5.0" + std::string(43, ' '));
+    EXPECT_EQ(std::string(shortText.begin() + 7, shortText.begin() + 57), "Air 5.0" + std::string(43, ' '));
     EXPECT_EQ(ComputeCRC16(shortText), 0);
 
     const std::string sixty = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz01234567";
@@ -139,7 +138,11 @@ TEST(VogtlinFrame, TextKeepsOnlyAllowedCharacters) {
         {"GSC-B4SA", 8, "GSCB4SA"},
         {"g/min   ", 8, "g/min   "},
         {"%*,/_09z", 8, "%*,/_09z"},
-        {std::string("A\0B\x7F" "C\xB5" "D\t", 8), 8, "ABCD"},
+        {std::string("A\0B\x7F"
+                     "C\xB5"
+                     "D\t",
+                     8),
+         8, "ABCD"},
         {"Air [bottled] 5.0" + std::string(33, ' '), 50, "Air bottled 50" + std::string(33, ' ')},
     };
     for (const TCase& c : cases) {

@@ -3,18 +3,15 @@
 // replies, silence for another address) come out as the failures the program knows.
 
 #include "PtyBridge.h"
-
 #include "mfc/VogtlinPort.h"
 #include "mfc/VogtlinRegisters.h"
-
-#include <gtest/gtest.h>
-
-#include <modbus.h>
 
 #include <atomic>
 #include <bit>
 #include <cerrno>
 #include <cstdint>
+#include <gtest/gtest.h>
+#include <modbus.h>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -102,8 +99,8 @@ protected:
 };
 
 TEST_F(TModbusPeer, ReadsDecodeWhatTheServerHolds) {
-    SetRegisters(regTableRangeMax, {0x3FC0, 0x0000});      // 1.5
-    SetRegisters(regSerialNumber, {0x8000, 0x0001});       // 2^31 + 1
+    SetRegisters(regTableRangeMax, {0x3FC0, 0x0000}); // 1.5
+    SetRegisters(regSerialNumber, {0x8000, 0x0001});  // 2^31 + 1
     SetRegisters(regTableDynamicRange, {100});
     SetText(regDeviceType, "GSC-B9TA", 8);
     SetText(regTableNameCustom, "Nitrogen (N2) 5.0", 50);

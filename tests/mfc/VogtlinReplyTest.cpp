@@ -1,14 +1,14 @@
 // What a register read makes of the reply in the response record, for every value kind, and what a
 // failed read leaves behind.
 
-#include "mfc/VogtlinFrame.h"
 #include "mfc/VogtlinReply.h"
 
-#include <gtest/gtest.h>
+#include "mfc/VogtlinFrame.h"
 
 #include <bit>
 #include <cmath>
 #include <cstring>
+#include <gtest/gtest.h>
 #include <string>
 #include <vector>
 
