@@ -19,8 +19,7 @@ public:
 class TFeedbackLines final : public TFeedbackPane {
 public:
     void AddLine(const std::string& line) override { fLines.push_back(line); }
-    void ReplaceLastLine(const std::string& line) override
-    {
+    void ReplaceLastLine(const std::string& line) override {
         if (fLines.empty()) {
             fLines.push_back(line);
         } else {

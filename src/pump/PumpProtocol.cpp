@@ -16,22 +16,19 @@ namespace {
 
 constexpr std::int32_t PumpBaudRate = 9600;
 
-void Pause(std::chrono::milliseconds duration)
-{
+void Pause(std::chrono::milliseconds duration) {
     if (duration.count() > 0) {
         std::this_thread::sleep_for(duration);
     }
 }
 
-std::string Line(std::string_view text)
-{
+std::string Line(std::string_view text) {
     return std::string(text);
 }
 
 } // namespace
 
-bool SendPumpCommand(const TPumpDetails& Pump, const std::string& Command)
-{
+bool SendPumpCommand(const TPumpDetails& Pump, const std::string& Command) {
     try {
         SerialPort::TSerialPort port;
         port.fPort = Pump.Port;
@@ -39,8 +36,8 @@ bool SendPumpCommand(const TPumpDetails& Pump, const std::string& Command)
         SerialPort::TSerialResponse response;
         port.Send2(Command + "\r", true, response);
         if (response.Response.empty()) {
-            Logging::Logger().Send("Pump on " + Pump.Port + ": no answer to " + Command + " (" + response.Status +
-                                   ")");
+            Logging::Logger().Send("Pump on " + Pump.Port + ": no answer to " + Command + " (" +
+                                   response.Status + ")");
             return false;
         }
         return true;
@@ -49,8 +46,7 @@ bool SendPumpCommand(const TPumpDetails& Pump, const std::string& Command)
     }
 }
 
-bool PumpFindInit(const std::string& Port, TFeedbackPane& Pane, const TPumpFindInitOptions& Options)
-{
+bool PumpFindInit(const std::string& Port, TFeedbackPane& Pane, const TPumpFindInitOptions& Options) {
     try {
         const auto processMessages = [&Options] {
             if (Options.ProcessMessages) {
@@ -82,8 +78,9 @@ bool PumpFindInit(const std::string& Port, TFeedbackPane& Pane, const TPumpFindI
             Pane.AddLine("Send data          :" + response.SentMessage);
             Pane.AddLine("Comm Status        :" + response.Status);
             Pane.AddLine("Comm Response      :\"" + response.Response + "\"");
-            Pane.AddLine(" -> No pump found on this port, or a problem with the port. Read manual about drivers. "
-                         "Turn the Moistrel off and few seconds later on, and try again.");
+            Pane.AddLine(
+                " -> No pump found on this port, or a problem with the port. Read manual about drivers. "
+                "Turn the Moistrel off and few seconds later on, and try again.");
             Logging::Logger().Send("PumpFindInit " + Port + ": no pump (" + response.Status + ")");
             return false;
         }
@@ -93,7 +90,8 @@ bool PumpFindInit(const std::string& Port, TFeedbackPane& Pane, const TPumpFindI
         port.Send2(std::string(PumpCommandInitialise) + "\r", true, response);
         Pane.AddLine(" -> " + std::string(PumpCommandInitialise));
         const auto limitSeconds = std::chrono::duration_cast<std::chrono::seconds>(Options.PollLimit).count();
-        Pane.AddLine(" -> Wait until pump is silent. Timeout in " + std::to_string(limitSeconds) + " seconds");
+        Pane.AddLine(" -> Wait until pump is silent. Timeout in " + std::to_string(limitSeconds) +
+                     " seconds");
         Pane.AddLine(" -> Elapsed: 0 s");
         processMessages();
 
@@ -107,7 +105,8 @@ bool PumpFindInit(const std::string& Port, TFeedbackPane& Pane, const TPumpFindI
             busy = !PumpAnswerIsStandby(response.Response);
             Pause(Options.PollPause);
             processMessages();
-            const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+            const double seconds =
+                std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
             Pane.ReplaceLastLine(" -> Elapsed: " + Base::FormatMask("##", seconds) + " s");
         }
 

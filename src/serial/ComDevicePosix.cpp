@@ -7,16 +7,15 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
-#include <utility>
-
-#include <fcntl.h>
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
+#include <utility>
 
 namespace SerialPort {
 
@@ -24,19 +23,18 @@ namespace {
 
 using TSteadyClock = std::chrono::steady_clock;
 
-std::string ErrnoText(const std::string& what, int error)
-{
+std::string ErrnoText(const std::string& what, int error) {
     return what + ": " + std::strerror(error);
 }
 
-bool SpeedOf(std::int32_t baudRate, speed_t& speed)
-{
+bool SpeedOf(std::int32_t baudRate, speed_t& speed) {
     static constexpr std::pair<std::int32_t, speed_t> Speeds[] = {
-        {50, B50},         {75, B75},         {110, B110},       {134, B134},       {150, B150},
-        {200, B200},       {300, B300},       {600, B600},       {1200, B1200},     {1800, B1800},
-        {2400, B2400},     {4800, B4800},     {9600, B9600},     {19200, B19200},   {38400, B38400},
-        {57600, B57600},   {115200, B115200}, {230400, B230400}, {460800, B460800}, {500000, B500000},
-        {576000, B576000}, {921600, B921600}, {1000000, B1000000}, {1152000, B1152000},
+        {50, B50},           {75, B75},           {110, B110},         {134, B134},
+        {150, B150},         {200, B200},         {300, B300},         {600, B600},
+        {1200, B1200},       {1800, B1800},       {2400, B2400},       {4800, B4800},
+        {9600, B9600},       {19200, B19200},     {38400, B38400},     {57600, B57600},
+        {115200, B115200},   {230400, B230400},   {460800, B460800},   {500000, B500000},
+        {576000, B576000},   {921600, B921600},   {1000000, B1000000}, {1152000, B1152000},
         {1500000, B1500000}, {2000000, B2000000}, {2500000, B2500000}, {3000000, B3000000},
         {3500000, B3500000}, {4000000, B4000000},
     };
@@ -50,8 +48,7 @@ bool SpeedOf(std::int32_t baudRate, speed_t& speed)
 }
 
 // Time left until the deadline in whole ms for poll(), rounded up so we never wake too early.
-int PollTimeout(TSteadyClock::duration left)
-{
+int PollTimeout(TSteadyClock::duration left) {
     if (left <= TSteadyClock::duration::zero()) {
         return 0;
     }
@@ -61,19 +58,15 @@ int PollTimeout(TSteadyClock::duration left)
 
 } // namespace
 
-TComDevice::~TComDevice()
-{
+TComDevice::~TComDevice() {
     Close();
 }
 
 TComDevice::TComDevice(TComDevice&& other) noexcept
     : fFd(std::exchange(other.fFd, -1)), fExclusive(std::exchange(other.fExclusive, false)),
-      fTimeouts(other.fTimeouts), fLastError(std::move(other.fLastError))
-{
-}
+      fTimeouts(other.fTimeouts), fLastError(std::move(other.fLastError)) {}
 
-TComDevice& TComDevice::operator=(TComDevice&& other) noexcept
-{
+TComDevice& TComDevice::operator=(TComDevice&& other) noexcept {
     if (this != &other) {
         Close();
         fFd = std::exchange(other.fFd, -1);
@@ -84,8 +77,7 @@ TComDevice& TComDevice::operator=(TComDevice&& other) noexcept
     return *this;
 }
 
-bool TComDevice::Open(const std::string& devicePath)
-{
+bool TComDevice::Open(const std::string& devicePath) {
     Close();
     fLastError.clear();
     // Non-blocking: a modem line without carrier must not hold up the open; reads and writes wait
@@ -108,8 +100,7 @@ bool TComDevice::Open(const std::string& devicePath)
     return true;
 }
 
-void TComDevice::Close() noexcept
-{
+void TComDevice::Close() noexcept {
     if (fFd < 0) {
         return;
     }
@@ -124,8 +115,7 @@ void TComDevice::Close() noexcept
     fExclusive = false;
 }
 
-bool TComDevice::ApplyLineSettings(const TLineSettings& settings)
-{
+bool TComDevice::ApplyLineSettings(const TLineSettings& settings) {
     if (fFd < 0) {
         fLastError = "line settings: no open device";
         return false;
@@ -137,20 +127,34 @@ bool TComDevice::ApplyLineSettings(const TLineSettings& settings)
     }
     tcflag_t parity = 0;
     switch (settings.Parity) {
-    case 0: parity = 0; break;
-    case 1: parity = PARENB | PARODD; break;
-    case 2: parity = PARENB; break;
-    case 3: parity = PARENB | CMSPAR | PARODD; break;
-    case 4: parity = PARENB | CMSPAR; break;
+    case 0:
+        parity = 0;
+        break;
+    case 1:
+        parity = PARENB | PARODD;
+        break;
+    case 2:
+        parity = PARENB;
+        break;
+    case 3:
+        parity = PARENB | CMSPAR | PARODD;
+        break;
+    case 4:
+        parity = PARENB | CMSPAR;
+        break;
     default:
         fLastError = "line settings: parity code " + std::to_string(settings.Parity) + " unknown";
         return false;
     }
     tcflag_t stopBits = 0;
     switch (settings.StopBits) {
-    case 0: stopBits = 0; break;
+    case 0:
+        stopBits = 0;
+        break;
     case 1: // one and a half exists only for 5 data bits; the nearest longer frame is two
-    case 2: stopBits = CSTOPB; break;
+    case 2:
+        stopBits = CSTOPB;
+        break;
     default:
         fLastError = "line settings: stop-bit code " + std::to_string(settings.StopBits) + " unknown";
         return false;
@@ -185,8 +189,7 @@ bool TComDevice::ApplyLineSettings(const TLineSettings& settings)
     return true;
 }
 
-bool TComDevice::ApplyTimeouts(const TTimeouts& timeouts)
-{
+bool TComDevice::ApplyTimeouts(const TTimeouts& timeouts) {
     if (fFd < 0) {
         fLastError = "time-outs: no open device";
         return false;
@@ -195,8 +198,7 @@ bool TComDevice::ApplyTimeouts(const TTimeouts& timeouts)
     return true;
 }
 
-bool TComDevice::ApplyQueueSizes(std::uint32_t /*inputBytes*/, std::uint32_t /*outputBytes*/)
-{
+bool TComDevice::ApplyQueueSizes(std::uint32_t /*inputBytes*/, std::uint32_t /*outputBytes*/) {
     // The kernel sizes its own tty buffers; there is nothing to set, only a handle to check.
     if (fFd < 0) {
         fLastError = "queue sizes: no open device";
@@ -205,8 +207,7 @@ bool TComDevice::ApplyQueueSizes(std::uint32_t /*inputBytes*/, std::uint32_t /*o
     return true;
 }
 
-bool TComDevice::DiscardInput()
-{
+bool TComDevice::DiscardInput() {
     if (fFd < 0 || ::tcflush(fFd, TCIFLUSH) != 0) {
         fLastError = fFd < 0 ? "discard input: no open device" : ErrnoText("tcflush", errno);
         return false;
@@ -214,8 +215,7 @@ bool TComDevice::DiscardInput()
     return true;
 }
 
-bool TComDevice::Write(const void* data, std::size_t size)
-{
+bool TComDevice::Write(const void* data, std::size_t size) {
     if (fFd < 0) {
         fLastError = "write: no open device";
         return false;
@@ -246,16 +246,15 @@ bool TComDevice::Write(const void* data, std::size_t size)
             return false;
         }
         if (r == 0) {
-            fLastError = "write: time-out after " + std::to_string(written) + " of " + std::to_string(size) +
-                         " bytes";
+            fLastError =
+                "write: time-out after " + std::to_string(written) + " of " + std::to_string(size) + " bytes";
             return false;
         }
     }
     return true;
 }
 
-bool TComDevice::QueuedInput(std::size_t& count)
-{
+bool TComDevice::QueuedInput(std::size_t& count) {
     int queued = 0;
     if (fFd < 0 || ::ioctl(fFd, FIONREAD, &queued) != 0) {
         fLastError = fFd < 0 ? "queued input: no open device" : ErrnoText("FIONREAD", errno);
@@ -265,8 +264,7 @@ bool TComDevice::QueuedInput(std::size_t& count)
     return true;
 }
 
-bool TComDevice::Read(void* buffer, std::size_t maximum, std::size_t& received)
-{
+bool TComDevice::Read(void* buffer, std::size_t maximum, std::size_t& received) {
     received = 0;
     if (fFd < 0) {
         fLastError = "read: no open device";
@@ -320,8 +318,7 @@ bool TComDevice::Read(void* buffer, std::size_t maximum, std::size_t& received)
     return true;
 }
 
-std::string DevicePathOf(const std::string& portName)
-{
+std::string DevicePathOf(const std::string& portName) {
     if (!portName.empty() && portName.front() == '/') {
         return portName;
     }
@@ -331,8 +328,7 @@ std::string DevicePathOf(const std::string& portName)
 namespace {
 
 // "ttyS2" before "ttyS10": the text before the trailing number first, then the number.
-bool NaturalLess(const std::string& a, const std::string& b)
-{
+bool NaturalLess(const std::string& a, const std::string& b) {
     auto split = [](const std::string& s) {
         std::size_t i = s.size();
         while (i > 0 && std::isdigit(static_cast<unsigned char>(s[i - 1])) != 0) {
@@ -354,8 +350,7 @@ bool NaturalLess(const std::string& a, const std::string& b)
 
 } // namespace
 
-std::vector<std::string> SerialDeviceNames()
-{
+std::vector<std::string> SerialDeviceNames() {
     namespace fs = std::filesystem;
     std::vector<std::string> names;
     std::error_code ec;

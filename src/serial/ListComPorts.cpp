@@ -7,8 +7,7 @@
 
 namespace SerialPort {
 
-std::vector<std::string> ListComPorts()
-{
+std::vector<std::string> ListComPorts() {
     std::vector<std::string> ports = SerialDeviceNames();
     const char* extra = std::getenv("MOISTREL_SERIAL_PORTS");
     if (extra == nullptr) {

@@ -18,21 +18,18 @@ constexpr std::uint32_t QueueSizeBytes = 4096;
 constexpr std::size_t TextReadSize = 80;
 constexpr std::size_t DataReadSize = 256;
 
-void Pause(std::uint32_t milliseconds)
-{
+void Pause(std::uint32_t milliseconds) {
     std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
 }
 
 // Code of the reply byte at index, 0 beyond the reply.
-std::int32_t ByteAt(const unsigned char* bytes, std::size_t count, std::size_t index)
-{
+std::int32_t ByteAt(const unsigned char* bytes, std::size_t count, std::size_t index) {
     return index < count ? static_cast<std::int32_t>(bytes[index]) : 0;
 }
 
 } // namespace
 
-bool TSerialPort::SetDCBState(TComDevice& ComDevice) const
-{
+bool TSerialPort::SetDCBState(TComDevice& ComDevice) const {
     try {
         if (!ComDevice.IsOpen()) {
             return false;
@@ -43,8 +40,7 @@ bool TSerialPort::SetDCBState(TComDevice& ComDevice) const
     }
 }
 
-bool TSerialPort::SetTimeOuts(TComDevice& ComDevice) const
-{
+bool TSerialPort::SetTimeOuts(TComDevice& ComDevice) const {
     try {
         if (!ComDevice.IsOpen()) {
             return false;
@@ -55,8 +51,7 @@ bool TSerialPort::SetTimeOuts(TComDevice& ComDevice) const
     }
 }
 
-bool TSerialPort::SetBuffers(TComDevice& ComDevice) const
-{
+bool TSerialPort::SetBuffers(TComDevice& ComDevice) const {
     try {
         if (!ComDevice.IsOpen()) {
             return false;
@@ -67,17 +62,16 @@ bool TSerialPort::SetBuffers(TComDevice& ComDevice) const
     }
 }
 
-void TSerialPort::Trace(int point)
-{
+void TSerialPort::Trace(int point) {
     if (!fDebug) {
         return;
     }
-    fDebugMSG += "Time  " + std::to_string(point) + ": " + Base::FormatDateTime("hh:nn:ss.zzz", Base::SystemNow());
+    fDebugMSG +=
+        "Time  " + std::to_string(point) + ": " + Base::FormatDateTime("hh:nn:ss.zzz", Base::SystemNow());
     fDebugMSG += Base::CRLF;
 }
 
-void TSerialPort::Log(const std::string& what, const TComDevice& device) const
-{
+void TSerialPort::Log(const std::string& what, const TComDevice& device) const {
     std::string message = "Serial port " + fPort + ": " + what;
     if (!device.LastError().empty()) {
         message += " (" + device.LastError() + ")";
@@ -85,8 +79,7 @@ void TSerialPort::Log(const std::string& what, const TComDevice& device) const
     Logging::Logger().Send(message);
 }
 
-TSerialPort::TOpenResult TSerialPort::OpenAndConfigure(TComDevice& device)
-{
+TSerialPort::TOpenResult TSerialPort::OpenAndConfigure(TComDevice& device) {
     // A device that cannot be opened (missing, held by another program) makes the line settings
     // fail, so both read "port in use" to the caller; the log keeps the real reason.
     device.Open(DevicePathOf(fPort));
@@ -114,8 +107,7 @@ TSerialPort::TOpenResult TSerialPort::OpenAndConfigure(TComDevice& device)
     return orOK;
 }
 
-bool TSerialPort::WaitForReply(TComDevice& device) const
-{
+bool TSerialPort::WaitForReply(TComDevice& device) const {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(fReadoutTimeoutMS);
     bool received = false;
     do {
@@ -128,19 +120,21 @@ bool TSerialPort::WaitForReply(TComDevice& device) const
     return received;
 }
 
-std::string_view TSerialPort::StatusOf(TOpenResult result)
-{
+std::string_view TSerialPort::StatusOf(TOpenResult result) {
     switch (result) {
-    case orOK: return {};
-    case orSetupFailed: return StatusSetupFailed;
-    case orTimeoutsFailed: return StatusTimeoutsFailed;
-    case orBuffersFailed: return StatusBuffersFailed;
+    case orOK:
+        return {};
+    case orSetupFailed:
+        return StatusSetupFailed;
+    case orTimeoutsFailed:
+        return StatusTimeoutsFailed;
+    case orBuffersFailed:
+        return StatusBuffersFailed;
     }
     return StatusUnknownProblem;
 }
 
-void TSerialPort::Send2(const std::string& aMessage, bool WaitForResponse, TSerialResponse& response)
-{
+void TSerialPort::Send2(const std::string& aMessage, bool WaitForResponse, TSerialResponse& response) {
     try {
         response.SentMessage = aMessage;
         const std::string wire = Base::Utf8ToLatin1(aMessage);
@@ -179,8 +173,7 @@ void TSerialPort::Send2(const std::string& aMessage, bool WaitForResponse, TSeri
 }
 
 void TSerialPort::SendData(const void* Data, std::uint32_t dataSize, bool WaitForResponse,
-                           TSerialResponse& response)
-{
+                           TSerialResponse& response) {
     try {
         fDebugMSG.clear();
         Trace(1);

@@ -23,14 +23,14 @@ public:
     TSerialPort& operator=(const TSerialPort&) = default;
 
     // Settings; callers set them directly after construction.
-    bool fDebug = false;          // SendData records a timing trace in fDebugMSG
-    std::string fDebugMSG;        // the timing trace of the last SendData
-    std::string fPort;            // "ttyUSB0" opens /dev/ttyUSB0; an absolute path opens as it is
+    bool fDebug = false;   // SendData records a timing trace in fDebugMSG
+    std::string fDebugMSG; // the timing trace of the last SendData
+    std::string fPort;     // "ttyUSB0" opens /dev/ttyUSB0; an absolute path opens as it is
     std::uint32_t fWindowsReadLoopTimeoutMS = 333; // pause between two looks at the input queue
     std::uint32_t fReadoutTimeoutMS = 1000;        // how long to wait for the first reply byte
     std::int32_t fBaudRate = 9600;
-    std::int32_t fStopBits = 0;   // 0 one, 1 one and a half (sent as two), 2 two
-    std::int32_t fParity = 0;     // 0 none, 1 odd, 2 even, 3 mark, 4 space
+    std::int32_t fStopBits = 0; // 0 one, 1 one and a half (sent as two), 2 two
+    std::int32_t fParity = 0;   // 0 none, 1 odd, 2 even, 3 mark, 4 space
 
     // Configure an open device; false for a device that is not open or refuses the setting.
     bool SetDCBState(TComDevice& ComDevice) const;

@@ -1,14 +1,14 @@
 // The pump protocol against a scripted pump on a real pseudo-terminal.
 
-#include "pump/FeedbackPane.h"
 #include "pump/PumpProtocol.h"
-#include "serial/PtyPeer.h"
 
-#include <gmock/gmock.h>
-#include <gtest/gtest.h>
+#include "pump/FeedbackPane.h"
+#include "serial/PtyPeer.h"
 
 #include <atomic>
 #include <cstdlib>
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
 #include <memory>
 #include <regex>
 #include <string>
@@ -23,8 +23,9 @@ using TestSupport::TPtyPeer;
 using UnitMain::TFeedbackLines;
 using UnitMain::TPumpFindInitOptions;
 
-const std::string NoPumpLine = " -> No pump found on this port, or a problem with the port. Read manual about "
-                               "drivers. Turn the Moistrel off and few seconds later on, and try again.";
+const std::string NoPumpLine =
+    " -> No pump found on this port, or a problem with the port. Read manual about "
+    "drivers. Turn the Moistrel off and few seconds later on, and try again.";
 const std::string StandbyLine = " -> Pump is OK and on standby.";
 const std::string NoStandbyLine = " -> Pump failed to report standby and error free within timeout period.";
 
@@ -33,14 +34,13 @@ const std::string NoStandbyLine = " -> Pump failed to report standby and error f
 struct TScriptedPump {
     std::string ModelAnswer = "/0`C24000";
     bool AnswersModelQuery = true;
-    int BusyPolls = 0;             // polls answered busy before the first idle answer; -1 never idle
+    int BusyPolls = 0; // polls answered busy before the first idle answer; -1 never idle
     std::string BusyAnswer = "/0@";
     bool AnswersPolls = true;
     std::function<void()> OnInitialise;
     std::atomic<int> Polls{0};
 
-    TPtyPeer::TResponder Responder()
-    {
+    TPtyPeer::TResponder Responder() {
         return [this](const std::string& request) -> std::optional<TPeerReply> {
             if (request == "\r") {
                 return TPeerReply{"/0`\x03\r\n"};
@@ -69,8 +69,7 @@ struct TScriptedPump {
 };
 
 // Short looks and pauses; the read-out time stays generous for prompt answers on a slow machine.
-TPumpFindInitOptions QuickOptions()
-{
+TPumpFindInitOptions QuickOptions() {
     TPumpFindInitOptions options;
     options.ShortPause = std::chrono::milliseconds(20);
     options.PollPause = std::chrono::milliseconds(20);
@@ -79,26 +78,29 @@ TPumpFindInitOptions QuickOptions()
     return options;
 }
 
-std::vector<std::string> FoundPrefix(const std::string& port, const std::string& limitSeconds)
-{
-    return {"", "Query port         :" + port, "Found pump on port :" + port, "Initializing correct settings...",
-            " -> /1TZ2IV48000A192000R", " -> Wait until pump is silent. Timeout in " + limitSeconds + " seconds"};
+std::vector<std::string> FoundPrefix(const std::string& port, const std::string& limitSeconds) {
+    return {"",
+            "Query port         :" + port,
+            "Found pump on port :" + port,
+            "Initializing correct settings...",
+            " -> /1TZ2IV48000A192000R",
+            " -> Wait until pump is silent. Timeout in " + limitSeconds + " seconds"};
 }
 
-void ExpectFound(const std::vector<std::string>& lines, const std::string& port, const std::string& limitSeconds,
-                 const std::string& verdict)
-{
+void ExpectFound(const std::vector<std::string>& lines, const std::string& port,
+                 const std::string& limitSeconds, const std::string& verdict) {
     const std::vector<std::string> prefix = FoundPrefix(port, limitSeconds);
     ASSERT_EQ(lines.size(), prefix.size() + 2) << ::testing::PrintToString(lines);
     for (std::size_t i = 0; i < prefix.size(); ++i) {
         EXPECT_EQ(lines[i], prefix[i]);
     }
-    EXPECT_TRUE(std::regex_match(lines[prefix.size()], std::regex(" -> Elapsed: [0-9]* s"))) << lines[prefix.size()];
+    EXPECT_TRUE(std::regex_match(lines[prefix.size()], std::regex(" -> Elapsed: [0-9]* s")))
+        << lines[prefix.size()];
     EXPECT_EQ(lines.back(), verdict);
 }
 
-std::vector<std::string> NotFound(const std::string& port, const std::string& status, const std::string& response)
-{
+std::vector<std::string> NotFound(const std::string& port, const std::string& status,
+                                  const std::string& response) {
     return {"",
             "Query port         :" + port,
             "Send data          :/1?23\r",
@@ -109,8 +111,7 @@ std::vector<std::string> NotFound(const std::string& port, const std::string& st
 
 class PumpFindInitModels : public ::testing::TestWithParam<std::string> {};
 
-TEST_P(PumpFindInitModels, IdlePumpIsFoundInitialisedAndPolledOnce)
-{
+TEST_P(PumpFindInitModels, IdlePumpIsFoundInitialisedAndPolledOnce) {
     TPtyPeer peer;
     TScriptedPump pump;
     pump.ModelAnswer = GetParam();
@@ -132,8 +133,7 @@ INSTANTIATE_TEST_SUITE_P(Answers, PumpFindInitModels,
                          ::testing::Values("/0`C24000", "/0`C3000", "/0`Cavro XLP 6000 C24000 V2.1",
                                            "/0@ firmware C3000"));
 
-TEST(PumpFindInit, BusyPumpIsPolledUntilIdle)
-{
+TEST(PumpFindInit, BusyPumpIsPolledUntilIdle) {
     TPtyPeer peer;
     TScriptedPump pump;
     pump.BusyPolls = 3;
@@ -152,8 +152,7 @@ struct TNoStandbyCase {
 
 class PumpFindInitNoStandby : public ::testing::TestWithParam<TNoStandbyCase> {};
 
-TEST_P(PumpFindInitNoStandby, StillFoundButReportedAfterTheLimit)
-{
+TEST_P(PumpFindInitNoStandby, StillFoundButReportedAfterTheLimit) {
     const TNoStandbyCase& c = GetParam();
     TPtyPeer peer;
     TScriptedPump pump;
@@ -179,8 +178,7 @@ INSTANTIATE_TEST_SUITE_P(Answers, PumpFindInitNoStandby,
                                            TNoStandbyCase{"Silent", "", false}),
                          [](const auto& testInfo) { return std::string(testInfo.param.Name); });
 
-TEST(PumpFindInit, AnswerWithoutModelIsNoPumpAndShowsTheSharedRecord)
-{
+TEST(PumpFindInit, AnswerWithoutModelIsNoPumpAndShowsTheSharedRecord) {
     TPtyPeer peer;
     TScriptedPump pump;
     pump.ModelAnswer = "/0`";
@@ -188,13 +186,11 @@ TEST(PumpFindInit, AnswerWithoutModelIsNoPumpAndShowsTheSharedRecord)
     TFeedbackLines pane;
     EXPECT_FALSE(UnitMain::PumpFindInit(peer.SlavePath(), pane, QuickOptions()));
     // The status is what the stop line sent without waiting left in the record.
-    EXPECT_EQ(pane.Lines(),
-              NotFound(peer.SlavePath(), "Exit read/write without waiting for reply", "/0`"));
+    EXPECT_EQ(pane.Lines(), NotFound(peer.SlavePath(), "Exit read/write without waiting for reply", "/0`"));
     EXPECT_THAT(peer.Requests(), ::testing::ElementsAre("\r", "/1TIR\r", "/1?23\r"));
 }
 
-TEST(PumpFindInit, UnansweredModelQueryTimesOut)
-{
+TEST(PumpFindInit, UnansweredModelQueryTimesOut) {
     TPtyPeer peer;
     TScriptedPump pump;
     pump.AnswersModelQuery = false;
@@ -206,16 +202,14 @@ TEST(PumpFindInit, UnansweredModelQueryTimesOut)
     EXPECT_EQ(pane.Lines(), NotFound(peer.SlavePath(), "Timeout while waiting for response", ""));
 }
 
-TEST(PumpFindInit, MissingPortIsNoPump)
-{
+TEST(PumpFindInit, MissingPortIsNoPump) {
     const std::string port = "/nonexistent-moistrel/pump";
     TFeedbackLines pane;
     EXPECT_FALSE(UnitMain::PumpFindInit(port, pane, QuickOptions()));
     EXPECT_EQ(pane.Lines(), NotFound(port, "Failed to setup Com port, port in use", ""));
 }
 
-TEST(PumpFindInit, PortInUseIsNoPump)
-{
+TEST(PumpFindInit, PortInUseIsNoPump) {
     TPtyPeer peer;
     TScriptedPump pump;
     peer.SetResponder(pump.Responder());
@@ -229,8 +223,7 @@ TEST(PumpFindInit, PortInUseIsNoPump)
 
 // The pump is unplugged right after it accepted the initialisation: no poll gets through, and
 // the idle answer to the initialisation must not pass for standby.
-TEST(PumpFindInit, PortLostAfterInitialisationIsNotStandby)
-{
+TEST(PumpFindInit, PortLostAfterInitialisationIsNotStandby) {
     TPtyPeer peer;
     char folder[] = "/tmp/moistrel-pump-XXXXXX";
     ASSERT_NE(::mkdtemp(folder), nullptr);
@@ -252,8 +245,7 @@ TEST(PumpFindInit, PortLostAfterInitialisationIsNotStandby)
     EXPECT_EQ(pump.Polls.load(), 0);
 }
 
-TEST(PumpFindInit, DefaultTimingFindsAnIdlePump)
-{
+TEST(PumpFindInit, DefaultTimingFindsAnIdlePump) {
     TPtyPeer peer;
     TScriptedPump pump;
     peer.SetResponder(pump.Responder());
@@ -265,8 +257,7 @@ TEST(PumpFindInit, DefaultTimingFindsAnIdlePump)
 
 // ---- SendPumpCommand ----
 
-TEST(SendPumpCommand, AnsweredCommandIsTrueAndGoesOutWithCR)
-{
+TEST(SendPumpCommand, AnsweredCommandIsTrueAndGoesOutWithCR) {
     TPtyPeer peer;
     peer.Script({{"/0`\x03\r\n"}});
     UnitMain::TPumpDetails pump;
@@ -279,8 +270,7 @@ TEST(SendPumpCommand, AnsweredCommandIsTrueAndGoesOutWithCR)
     EXPECT_EQ(pump.Status, before.Status);
 }
 
-TEST(SendPumpCommand, NoAnswerOrNoPortIsFalse)
-{
+TEST(SendPumpCommand, NoAnswerOrNoPortIsFalse) {
     TPtyPeer silent;
     UnitMain::TPumpDetails pump;
     pump.Port = silent.SlavePath();

@@ -1,10 +1,9 @@
 #include "serial/ListComPorts.h"
 
-#include <gmock/gmock.h>
-#include <gtest/gtest.h>
-
 #include <cstdlib>
 #include <filesystem>
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
 #include <optional>
 #include <string>
 
@@ -13,8 +12,7 @@ namespace {
 // Sets MOISTREL_SERIAL_PORTS for one test and puts back what was there.
 class TScopedPortsVariable {
 public:
-    explicit TScopedPortsVariable(const char* value)
-    {
+    explicit TScopedPortsVariable(const char* value) {
         if (const char* old = std::getenv(Name)) {
             fSaved = old;
         }
@@ -24,8 +22,7 @@ public:
             ::unsetenv(Name);
         }
     }
-    ~TScopedPortsVariable()
-    {
+    ~TScopedPortsVariable() {
         if (fSaved) {
             ::setenv(Name, fSaved->c_str(), 1);
         } else {
@@ -40,8 +37,7 @@ private:
     std::optional<std::string> fSaved;
 };
 
-TEST(ListComPorts, RealDevicesAreNamesUnderDev)
-{
+TEST(ListComPorts, RealDevicesAreNamesUnderDev) {
     TScopedPortsVariable none(nullptr);
     for (const std::string& name : SerialPort::ListComPorts()) {
         EXPECT_EQ(name.find('/'), std::string::npos) << name;
@@ -49,8 +45,7 @@ TEST(ListComPorts, RealDevicesAreNamesUnderDev)
     }
 }
 
-TEST(ListComPorts, EnvironmentPathsFollowTheDevicesInOrder)
-{
+TEST(ListComPorts, EnvironmentPathsFollowTheDevicesInOrder) {
     std::vector<std::string> real;
     {
         TScopedPortsVariable none(nullptr);
@@ -64,8 +59,7 @@ TEST(ListComPorts, EnvironmentPathsFollowTheDevicesInOrder)
     EXPECT_EQ(SerialPort::ListComPorts(), expected);
 }
 
-TEST(ListComPorts, EmptyVariableAddsNothing)
-{
+TEST(ListComPorts, EmptyVariableAddsNothing) {
     std::vector<std::string> real;
     {
         TScopedPortsVariable none(nullptr);

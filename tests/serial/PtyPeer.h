@@ -5,13 +5,6 @@
 // slave open, so the master never sees a hang-up when the port under test closes, and so the
 // tests can look at the slave's input queue and line settings.
 
-#include <fcntl.h>
-#include <poll.h>
-#include <sys/file.h>
-#include <sys/ioctl.h>
-#include <termios.h>
-#include <unistd.h>
-
 #include <array>
 #include <atomic>
 #include <cerrno>
@@ -20,12 +13,18 @@
 #include <cstdlib>
 #include <cstring>
 #include <deque>
+#include <fcntl.h>
 #include <functional>
 #include <mutex>
 #include <optional>
+#include <poll.h>
 #include <stdexcept>
 #include <string>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <termios.h>
 #include <thread>
+#include <unistd.h>
 #include <utility>
 #include <vector>
 
@@ -42,8 +41,7 @@ public:
 
     // With a terminator a request ends at that byte (the pump's CR); without one a request is
     // whatever arrived before the line went quiet for a few ms (binary frames).
-    explicit TPtyPeer(std::optional<char> terminator = '\r') : fTerminator(terminator)
-    {
+    explicit TPtyPeer(std::optional<char> terminator = '\r') : fTerminator(terminator) {
         fMaster = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
         if (fMaster < 0 || ::grantpt(fMaster) != 0 || ::unlockpt(fMaster) != 0) {
             Fail("posix_openpt");
@@ -68,8 +66,7 @@ public:
         fThread = std::thread([this] { Run(); });
     }
 
-    ~TPtyPeer()
-    {
+    ~TPtyPeer() {
         fStop = true;
         const char wake = 'x';
         [[maybe_unused]] const auto n = ::write(fWake[1], &wake, 1);
@@ -89,15 +86,13 @@ public:
     const std::string& SlavePath() const { return fSlavePath; }
     int SlaveFd() const { return fSlave; }
 
-    void SetResponder(TResponder responder)
-    {
+    void SetResponder(TResponder responder) {
         std::lock_guard lock(fMutex);
         fResponder = std::move(responder);
     }
 
     // Answers the coming requests in this order; silence once the script is used up.
-    void Script(std::vector<TPeerReply> replies)
-    {
+    void Script(std::vector<TPeerReply> replies) {
         auto queue = std::make_shared<std::deque<TPeerReply>>(replies.begin(), replies.end());
         SetResponder([queue](const std::string&) -> std::optional<TPeerReply> {
             if (queue->empty()) {
@@ -109,14 +104,13 @@ public:
         });
     }
 
-    std::vector<std::string> Requests() const
-    {
+    std::vector<std::string> Requests() const {
         std::lock_guard lock(fMutex);
         return fRequests;
     }
 
-    bool WaitForRequests(std::size_t count, std::chrono::milliseconds limit = std::chrono::seconds(10)) const
-    {
+    bool WaitForRequests(std::size_t count,
+                         std::chrono::milliseconds limit = std::chrono::seconds(10)) const {
         std::unique_lock lock(fMutex);
         return fChanged.wait_for(lock, limit, [&] { return fRequests.size() >= count; });
     }
@@ -125,8 +119,8 @@ public:
     void WriteToPort(const std::string& bytes) { WriteAll(bytes); }
 
     // Waits until the port's input queue holds at least count bytes.
-    bool WaitUntilQueued(std::size_t count, std::chrono::milliseconds limit = std::chrono::seconds(10)) const
-    {
+    bool WaitUntilQueued(std::size_t count,
+                         std::chrono::milliseconds limit = std::chrono::seconds(10)) const {
         const auto deadline = std::chrono::steady_clock::now() + limit;
         while (std::chrono::steady_clock::now() < deadline) {
             int queued = 0;
@@ -139,21 +133,18 @@ public:
     }
 
     // The line settings the port under test left on the terminal.
-    termios LineSettings() const
-    {
+    termios LineSettings() const {
         termios tio{};
         ::tcgetattr(fSlave, &tio);
         return tio;
     }
 
 private:
-    [[noreturn]] static void Fail(const char* what)
-    {
+    [[noreturn]] static void Fail(const char* what) {
         throw std::runtime_error(std::string("pty peer: ") + what + ": " + std::strerror(errno));
     }
 
-    void WriteAll(const std::string& bytes)
-    {
+    void WriteAll(const std::string& bytes) {
         std::size_t done = 0;
         while (done < bytes.size() && !fStop) {
             const ssize_t n = ::write(fMaster, bytes.data() + done, bytes.size() - done);
@@ -169,8 +160,7 @@ private:
     }
 
     // Sleeps, but wakes at once when the fixture is torn down.
-    void Delay(std::chrono::milliseconds delay)
-    {
+    void Delay(std::chrono::milliseconds delay) {
         if (delay.count() <= 0) {
             return;
         }
@@ -178,8 +168,7 @@ private:
         ::poll(&p, 1, static_cast<int>(delay.count()));
     }
 
-    void Handle(const std::string& request)
-    {
+    void Handle(const std::string& request) {
         TResponder responder;
         {
             std::lock_guard lock(fMutex);
@@ -197,8 +186,7 @@ private:
         }
     }
 
-    void Run()
-    {
+    void Run() {
         std::string pending;
         while (!fStop) {
             std::array<pollfd, 2> fds{{{fMaster, POLLIN, 0}, {fWake[0], POLLIN, 0}}};
@@ -252,13 +240,11 @@ private:
 // Holds the advisory lock on a port, as another program using the port would.
 class TPortHolder {
 public:
-    explicit TPortHolder(const std::string& path)
-    {
+    explicit TPortHolder(const std::string& path) {
         fFd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
         fLocked = fFd >= 0 && ::flock(fFd, LOCK_EX | LOCK_NB) == 0;
     }
-    ~TPortHolder()
-    {
+    ~TPortHolder() {
         if (fFd >= 0) {
             ::close(fFd);
         }

@@ -1,15 +1,14 @@
 // One transaction per call against a real pseudo-terminal peer.
 
-#include "serial/PtyPeer.h"
 #include "serial/SerialPort.h"
-#include "serial/SerialStatus.h"
 
 #include "base/FormatSettings.h"
-
-#include <gmock/gmock.h>
-#include <gtest/gtest.h>
+#include "serial/PtyPeer.h"
+#include "serial/SerialStatus.h"
 
 #include <future>
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
 #include <regex>
 #include <string>
 #include <vector>
@@ -23,8 +22,7 @@ using TestSupport::TPtyPeer;
 
 // Quick looks and a generous read-out time: a prompt reply is taken after one short pause, and a
 // slow machine still has time to answer.
-TSerialPort QuickPort(const std::string& path)
-{
+TSerialPort QuickPort(const std::string& path) {
     TSerialPort port;
     port.fPort = path;
     port.fWindowsReadLoopTimeoutMS = 10;
@@ -33,14 +31,11 @@ TSerialPort QuickPort(const std::string& path)
 }
 
 // A byte string from a literal, embedded zero bytes included.
-template <std::size_t N>
-std::string Raw(const char (&bytes)[N])
-{
+template <std::size_t N> std::string Raw(const char (&bytes)[N]) {
     return std::string(bytes, N - 1);
 }
 
-std::string Bytes(std::size_t count)
-{
+std::string Bytes(std::size_t count) {
     std::string bytes;
     for (std::size_t i = 0; i < count; ++i) {
         bytes.push_back(static_cast<char>('A' + i % 26));
@@ -58,8 +53,7 @@ struct TTextCase {
 
 class Send2Replies : public ::testing::TestWithParam<TTextCase> {};
 
-TEST_P(Send2Replies, TrimmedReplyLeavesStatusAndByteFieldsAlone)
-{
+TEST_P(Send2Replies, TrimmedReplyLeavesStatusAndByteFieldsAlone) {
     const TTextCase& c = GetParam();
     TPtyPeer peer;
     peer.Script({{c.Reply}});
@@ -91,8 +85,7 @@ INSTANTIATE_TEST_SUITE_P(
                       TTextCase{"LongerThan80", Bytes(100) + "\r", Bytes(80)}),
     [](const auto& testInfo) { return std::string(testInfo.param.Name); });
 
-TEST(Send2, FreshRecordKeepsEmptyStatusOnSuccess)
-{
+TEST(Send2, FreshRecordKeepsEmptyStatusOnSuccess) {
     TPtyPeer peer;
     peer.Script({{"/0`\r\n"}});
     TSerialPort port = QuickPort(peer.SlavePath());
@@ -102,8 +95,7 @@ TEST(Send2, FreshRecordKeepsEmptyStatusOnSuccess)
     EXPECT_EQ(r.Status, "");
 }
 
-TEST(Send2, DefaultPumpTimingTakesAPromptReply)
-{
+TEST(Send2, DefaultPumpTimingTakesAPromptReply) {
     TPtyPeer peer;
     peer.Script({{"/0`C3000\r\n"}});
     TSerialPort port;
@@ -115,8 +107,7 @@ TEST(Send2, DefaultPumpTimingTakesAPromptReply)
     EXPECT_EQ(r.Status, "");
 }
 
-TEST(Send2, TextGoesOutAsOneBytePerCharacter)
-{
+TEST(Send2, TextGoesOutAsOneBytePerCharacter) {
     TPtyPeer peer;
     TSerialPort port = QuickPort(peer.SlavePath());
     TSerialResponse r;
@@ -126,8 +117,7 @@ TEST(Send2, TextGoesOutAsOneBytePerCharacter)
     EXPECT_EQ(r.SentMessage, "/1\u00E9\u00B5\u4E2D\r");
 }
 
-TEST(Send2, WithoutWaitingReportsSoAndEmptiesResponse)
-{
+TEST(Send2, WithoutWaitingReportsSoAndEmptiesResponse) {
     TPtyPeer peer;
     peer.Script({{"/0`\r\n"}});
     TSerialPort port = QuickPort(peer.SlavePath());
@@ -141,8 +131,7 @@ TEST(Send2, WithoutWaitingReportsSoAndEmptiesResponse)
     EXPECT_EQ(peer.Requests().at(0), "/1TIR\r");
 }
 
-TEST(Send2, SilentPeerTimesOut)
-{
+TEST(Send2, SilentPeerTimesOut) {
     TPtyPeer peer; // no script: never answers
     TSerialPort port = QuickPort(peer.SlavePath());
     port.fReadoutTimeoutMS = 100;
@@ -156,8 +145,7 @@ TEST(Send2, SilentPeerTimesOut)
 
 // ---- both transactions ----
 
-TEST(Transaction, MissingPortIsReportedAndResponseKept)
-{
+TEST(Transaction, MissingPortIsReportedAndResponseKept) {
     for (const std::string name : {"/nonexistent-moistrel/ttyX", "ttyMoistrelMissing0", ""}) {
         SCOPED_TRACE(name);
         TSerialPort port = QuickPort(name);
@@ -180,8 +168,7 @@ TEST(Transaction, MissingPortIsReportedAndResponseKept)
     }
 }
 
-TEST(Transaction, PortLockedByAnotherHolderIsInUse)
-{
+TEST(Transaction, PortLockedByAnotherHolderIsInUse) {
     TPtyPeer peer;
     peer.SetResponder([](const std::string&) { return TPeerReply{"/0`\r\n"}; });
     TSerialPort port = QuickPort(peer.SlavePath());
@@ -205,8 +192,7 @@ TEST(Transaction, PortLockedByAnotherHolderIsInUse)
     EXPECT_EQ(r.Response, "/0`");
 }
 
-TEST(Transaction, OverlappingTransactionFindsThePortInUse)
-{
+TEST(Transaction, OverlappingTransactionFindsThePortInUse) {
     TPtyPeer peer;
     std::promise<void> requestSeen;
     std::promise<void> release;
@@ -233,8 +219,7 @@ TEST(Transaction, OverlappingTransactionFindsThePortInUse)
     EXPECT_EQ(firstResult.Response, "/0`");
 }
 
-TEST(Transaction, BytesArrivingAfterATransactionAreNotTheNextReply)
-{
+TEST(Transaction, BytesArrivingAfterATransactionAreNotTheNextReply) {
     TPtyPeer peer(std::nullopt);
     peer.Script({{Raw("\x01\x06\x00\x21\x00\x05")}, {"first\r\n"}, {Raw("\x01\x03\x02\x00\x07")}});
     TSerialPort port = QuickPort(peer.SlavePath());
@@ -271,8 +256,7 @@ struct TDataCase {
 
 class SendDataReplies : public ::testing::TestWithParam<TDataCase> {};
 
-TEST_P(SendDataReplies, TakesAtMost256BytesInOrder)
-{
+TEST_P(SendDataReplies, TakesAtMost256BytesInOrder) {
     const TDataCase& c = GetParam();
     std::string reply;
     for (std::size_t i = 0; i < c.ReplySize; ++i) {
@@ -315,13 +299,14 @@ TEST_P(SendDataReplies, TakesAtMost256BytesInOrder)
 }
 
 INSTANTIATE_TEST_SUITE_P(Sizes, SendDataReplies,
-                         ::testing::Values(TDataCase{1, 1, 1}, TDataCase{80, 80, 80}, TDataCase{255, 255, 255},
-                                           TDataCase{256, 256, 0}, TDataCase{300, 256, 0}));
+                         ::testing::Values(TDataCase{1, 1, 1}, TDataCase{80, 80, 80},
+                                           TDataCase{255, 255, 255}, TDataCase{256, 256, 0},
+                                           TDataCase{300, 256, 0}));
 
-TEST(SendData, WordsAreBytesThreeFourAndFiveSixUnsigned)
-{
+TEST(SendData, WordsAreBytesThreeFourAndFiveSixUnsigned) {
     TPtyPeer peer(std::nullopt);
-    peer.Script({{std::string("\x01\x03\x04\x12\x34\xAB\xCD\x00\x00", 9)}, {std::string("\x01\x83\x02\xFF", 4)}});
+    peer.Script(
+        {{std::string("\x01\x03\x04\x12\x34\xAB\xCD\x00\x00", 9)}, {std::string("\x01\x83\x02\xFF", 4)}});
     TSerialPort port = QuickPort(peer.SlavePath());
     TSerialResponse r;
     port.SendData("\x01\x03\x00\x00\x00\x02", 6, true, r);
@@ -335,8 +320,7 @@ TEST(SendData, WordsAreBytesThreeFourAndFiveSixUnsigned)
     EXPECT_EQ(r.ValueOfSecondWord, 0);
 }
 
-TEST(SendData, WithoutWaitingEmptiesStatusAndResponse)
-{
+TEST(SendData, WithoutWaitingEmptiesStatusAndResponse) {
     TPtyPeer peer(std::nullopt);
     TSerialPort port = QuickPort(peer.SlavePath());
     TSerialResponse r;
@@ -349,8 +333,7 @@ TEST(SendData, WithoutWaitingEmptiesStatusAndResponse)
     EXPECT_EQ(peer.Requests().at(0), std::string("\x01\x06\x00\x21\x00\x05", 6));
 }
 
-TEST(SendData, SilentPeerTimesOut)
-{
+TEST(SendData, SilentPeerTimesOut) {
     TPtyPeer peer(std::nullopt);
     TSerialPort port = QuickPort(peer.SlavePath());
     port.fReadoutTimeoutMS = 50;
@@ -364,8 +347,7 @@ TEST(SendData, SilentPeerTimesOut)
 
 // ---- the timing trace ----
 
-std::vector<std::string> TraceLines(const std::string& trace)
-{
+std::vector<std::string> TraceLines(const std::string& trace) {
     std::vector<std::string> lines;
     std::size_t start = 0;
     std::size_t end = 0;
@@ -377,20 +359,19 @@ std::vector<std::string> TraceLines(const std::string& trace)
     return lines;
 }
 
-void ExpectTrace(const std::string& trace, int points, const std::string& separator)
-{
+void ExpectTrace(const std::string& trace, int points, const std::string& separator) {
     const std::vector<std::string> lines = TraceLines(trace);
     ASSERT_EQ(lines.size(), static_cast<std::size_t>(points)) << trace;
     const std::string sep = separator == "." ? "\\." : separator;
     for (int i = 0; i < points; ++i) {
-        const std::regex pattern("Time  " + std::to_string(i + 1) + ": [0-2][0-9]" + sep + "[0-5][0-9]" + sep +
-                                 "[0-5][0-9]\\.[0-9]{3}");
-        EXPECT_TRUE(std::regex_match(lines[static_cast<std::size_t>(i)], pattern)) << lines[static_cast<std::size_t>(i)];
+        const std::regex pattern("Time  " + std::to_string(i + 1) + ": [0-2][0-9]" + sep + "[0-5][0-9]" +
+                                 sep + "[0-5][0-9]\\.[0-9]{3}");
+        EXPECT_TRUE(std::regex_match(lines[static_cast<std::size_t>(i)], pattern))
+            << lines[static_cast<std::size_t>(i)];
     }
 }
 
-TEST(Trace, RecordsNinePointsOfAnAnsweredExchange)
-{
+TEST(Trace, RecordsNinePointsOfAnAnsweredExchange) {
     TPtyPeer peer(std::nullopt);
     peer.Script({{Raw("\x01\x03\x02\x00\x07")}, {}});
     TSerialPort port = QuickPort(peer.SlavePath());
@@ -404,8 +385,7 @@ TEST(Trace, RecordsNinePointsOfAnAnsweredExchange)
     ExpectTrace(port.fDebugMSG, 6, ":");
 }
 
-TEST(Trace, FollowsTheTimeSeparatorAndStaysEmptyWhenOff)
-{
+TEST(Trace, FollowsTheTimeSeparatorAndStaysEmptyWhenOff) {
     Base::TScopedFormatSettings dots(Base::TFormatSettings{",", "."});
     TPtyPeer peer(std::nullopt);
     TSerialPort port = QuickPort(peer.SlavePath());
@@ -431,8 +411,7 @@ struct TLineCase {
     bool TwoStopBits;
 };
 
-TEST(LineSettings, AreAppliedRawWithParityAndStopBits)
-{
+TEST(LineSettings, AreAppliedRawWithParityAndStopBits) {
     const std::vector<TLineCase> cases = {
         {9600, 0, 0, B9600, 0, false},
         {9600, 0, 2, B9600, 0, true},
@@ -466,8 +445,7 @@ TEST(LineSettings, AreAppliedRawWithParityAndStopBits)
     }
 }
 
-TEST(LineSettings, RefusedSettingsReadAsPortInUse)
-{
+TEST(LineSettings, RefusedSettingsReadAsPortInUse) {
     TPtyPeer peer;
     struct TBad {
         std::int32_t Baud;
@@ -486,8 +464,7 @@ TEST(LineSettings, RefusedSettingsReadAsPortInUse)
     EXPECT_TRUE(peer.Requests().empty());
 }
 
-TEST(LineSettings, ConfigurationOfAClosedDeviceFails)
-{
+TEST(LineSettings, ConfigurationOfAClosedDeviceFails) {
     TSerialPort port;
     SerialPort::TComDevice device;
     EXPECT_FALSE(port.SetDCBState(device));
@@ -495,8 +472,7 @@ TEST(LineSettings, ConfigurationOfAClosedDeviceFails)
     EXPECT_FALSE(port.SetBuffers(device));
 }
 
-TEST(LineSettings, ConfigurationOfAnOpenTerminalSucceeds)
-{
+TEST(LineSettings, ConfigurationOfAnOpenTerminalSucceeds) {
     TPtyPeer peer;
     TSerialPort port;
     SerialPort::TComDevice device;
@@ -506,8 +482,7 @@ TEST(LineSettings, ConfigurationOfAnOpenTerminalSucceeds)
     EXPECT_TRUE(port.SetBuffers(device));
 }
 
-TEST(LineSettings, AFileIsNotASerialPort)
-{
+TEST(LineSettings, AFileIsNotASerialPort) {
     char path[] = "/tmp/moistrel-serial-XXXXXX";
     const int fd = ::mkstemp(path);
     ASSERT_GE(fd, 0);
