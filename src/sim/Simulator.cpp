@@ -326,6 +326,7 @@ void TSimulator::ProcessMfc(TPort& port, TClockPoint now) {
         } else {
             return;
         }
+        GiveWay(port, now);
         Trace(port, "<-", frame);
         const auto reply = mfc.HandleFrame(frame, DeviceNow());
         if (reply) {
@@ -345,12 +346,29 @@ void TSimulator::ProcessPump(TPort& port, TClockPoint now) {
         }
         const std::vector<std::uint8_t> line(port.Rx.begin(), cr + 1);
         port.Rx.erase(port.Rx.begin(), cr + 1);
+        GiveWay(port, now);
         Trace(port, "<-", line);
         const auto answer =
             fPump->HandleLine(std::string_view(reinterpret_cast<const char*>(line.data()), line.size() - 1), DeviceNow());
         if (answer) {
             Enqueue(port, std::vector<std::uint8_t>(answer->begin(), answer->end()), line.size(), now);
         }
+    }
+}
+
+void TSimulator::GiveWay(TPort& port, TClockPoint now) {
+    // A new request while the instrument still has reply bytes to send: the instrument gives way
+    // and the rest of that reply is lost, as on a half-duplex line. This also keeps the
+    // acknowledgement of a write that nobody waits for out of the reply to the next request.
+    // (In fast mode every reply is already on its way, so nothing is lost.)
+    std::size_t dropped = 0;
+    while (!port.Tx.empty() && port.Tx.back().first > now) {
+        port.Tx.pop_back();
+        ++dropped;
+    }
+    if (dropped > 0 && fTrace) {
+        fTrace(std::string(DeviceName(port.Device)) + " -- " + std::to_string(dropped) +
+               " reply bytes dropped: a new request came first");
     }
 }
 

@@ -189,4 +189,22 @@ TEST(SimWireTiming, RepliesAreCompleteWithTheTimingOn) {
     EXPECT_EQ(pump.Ask("/1Q\r"), "/0`\x03\r\n");
 }
 
+// A write whose acknowledgement nobody reads, followed at once by a read: the instrument gives
+// way to the new request, so the read gets its own reply and nothing else.
+TEST(SimWireTiming, UnreadAcknowledgementDoesNotSpillIntoTheNextReply) {
+    TSimHarness sim([](Sim::TSimConfig& config) {
+        config.Fast = false;
+        config.TurnaroundSeconds = 0.3;
+    });
+    ASSERT_TRUE(sim.Started()) << sim.Error();
+    {
+        TRawPort writer(sim.Path(Sim::sdMfcA));
+        writer.Write(WriteF32Request(1, SV::regSetPoint, 3.0F));
+    }
+    TRawPort reader(sim.Path(Sim::sdMfcA));
+    const TBytes reply = reader.Exchange(ReadRequest(1, SV::regSetPoint, 2), 9);
+    EXPECT_EQ(reply, WithCrc({1, 3, 4, 0x40, 0x40, 0x00, 0x00})) << Hex(reply);
+    EXPECT_TRUE(reader.ReadFor(400).empty());
+}
+
 } // namespace
