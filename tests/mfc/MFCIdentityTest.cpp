@@ -315,7 +315,7 @@ TEST(IdentifyMFC, DeviceFaults) {
     }
 }
 
-TEST(VogtlinPortOnSim, WrongLengthAndExceptionReplies) {
+TEST(VogtlinPortOnSim, OnlyTheReplyLengthIsChecked) {
     TSimRun sim;
     ASSERT_TRUE(sim.Started()) << sim.Error();
     TVogtlinPort port;
@@ -333,6 +333,13 @@ TEST(VogtlinPortOnSim, WrongLengthAndExceptionReplies) {
     EXPECT_EQ(response.ResponseLength, 8);
     EXPECT_EQ(std::bit_cast<std::uint32_t>(response.AsFloat), 0xFFC00000U);
     ASSERT_TRUE(sim.Sim().SetFault(Sim::sdMfcA, Sim::sfWrongLength, false, error)) << error;
+
+    // A corrupted CRC is not looked at: the value decodes.
+    ASSERT_TRUE(sim.Sim().SetFault(Sim::sdMfcA, Sim::sfBadCrc, true, error)) << error;
+    port.ReadU16(1, regControlCheck, response);
+    EXPECT_EQ(response.Status, "");
+    EXPECT_EQ(response.AsInteger, 1);
+    ASSERT_TRUE(sim.Sim().SetFault(Sim::sdMfcA, Sim::sfBadCrc, false, error)) << error;
 
     ASSERT_TRUE(sim.Sim().SetFault(Sim::sdMfcA, Sim::sfException, true, error)) << error;
     response.AsInteger = 12;

@@ -116,6 +116,17 @@ TEST(VogtlinReply, WrongLengthAndNoReply) {
     }
 }
 
+// Only the length is checked: another device's address or a broken CRC still decodes.
+TEST(VogtlinReply, OnlyTheLengthIsChecked) {
+    TSerialResponse response;
+    Receive(response, {0x00, 0x2A});
+    response.rArray[0] = 7;
+    response.rArray[5] ^= 0xFF;
+    DecodeReadReply(TVogtlinReadKind::vrU16, response);
+    EXPECT_EQ(response.Status, "");
+    EXPECT_EQ(response.AsInteger, 42);
+}
+
 TEST(VogtlinReply, ZeroFloatIsAValueNotAFailure) {
     TSerialResponse response;
     Receive(response, {0, 0, 0, 0});
