@@ -5,8 +5,11 @@
 #include "base/FormatSettings.h"
 #include "base/Paths.h"
 #include "logging/DiagnosticLogger.h"
+#include "state/MoistrelState.h"
 #include "ui/LoggingSetup.h"
 #include "ui/TForm1.h"
+#include "ui/controllers/TDesignController.h"
+#include "ui/controllers/TFluidDesignController.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -62,6 +65,12 @@ int main(int argc, char* argv[]) {
 
     // ---- Controllers: the handlers that join the window to the program's core are created here,
     // ---- given `form`, `clock` and `form.Dialogs()`, before the timer starts.
+    UnitMain::TMoistrelState state;
+    UnitMain::TDesignController design(form, state);
+    UnitMain::TFluidDesignController fluidDesign(form, state, design);
+    // The designed liquid as a first start without settings leaves it: pure water, on the pump.
+    fluidDesign.StartWithWater();
+    design.Startup();
 
     form.SetOnClose([] { Logging::Logger().CloseDispatcher(); });
     form.PageControl1->setCurrentIndex(UnitMain::TForm1::pgSetup);

@@ -62,7 +62,7 @@ TFlowResult FlowUpdate(const TFlowInput& input, bool isB)
         // MFC B cannot deliver less than its minimum and has no pulsed mode: at or below the minimum
         // the flow becomes no flow. The minimum is held in single precision, so the field is compared
         // in that precision too: the whole µg/min the track bar gives for the minimum counts as it.
-        if (v != 0 && static_cast<float>(static_cast<double>(v) / MicrogramsPerGram) <= input.Range.RangeMin) {
+        if (!input.Typing && v != 0 && static_cast<float>(static_cast<double>(v) / MicrogramsPerGram) <= input.Range.RangeMin) {
             v = 0;
         }
         if (static_cast<double>(v) > rMax) {

@@ -36,6 +36,10 @@ struct TFlowInput {
     int TrackBarPosition = 0;
     TFlowFocus Focus = TFlowFocus::ffNone;
     bool UpdateFromCode = false; // the field follows the track bar even without its focus
+    // The operator is still typing in the field (a key released in it, not Return). A B flow at or
+    // below the minimum becomes no flow only once the typing ends, or no B flow could be typed
+    // digit by digit: every first digit lies below the minimum.
+    bool Typing = false;
 };
 
 struct TFlowResult {

@@ -82,6 +82,19 @@ TEST(FlowSetPoints, BFlowAtOrBelowTheMinimumBecomesNoFlow)
     const TFlowResult next = Design::FlowUpdateY2(Input(DemoB(), moved.FieldValue, 0, TFlowFocus::ffNone));
     EXPECT_EQ(next.FieldValue, 0);
 
+    // While the operator is still typing, the digits typed so far stay; the rule applies once the
+    // typing ends.
+    TFlowInput typing = Input(DemoB(), 4, 5, TFlowFocus::ffField);
+    typing.Typing = true;
+    const TFlowResult partial = Design::FlowUpdateY2(typing);
+    EXPECT_EQ(partial.FieldValue, 4);
+    EXPECT_EQ(partial.TrackBarPosition, 0);
+    typing.FieldValue = 100000;
+    EXPECT_EQ(Design::FlowUpdateY2(typing).FieldValue, 89200);
+    typing.FieldValue = 892;
+    typing.Typing = false;
+    EXPECT_EQ(Design::FlowUpdateY2(typing).FieldValue, 0);
+
     // MFC A has the pulsed mode: its minimum stays a flow.
     const TFlowResult a = Design::FlowUpdateY1(Input(DemoA(), 100, 0, TFlowFocus::ffField));
     EXPECT_EQ(a.FieldValue, 100);

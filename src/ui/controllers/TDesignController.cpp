@@ -42,6 +42,12 @@ Design::TFlowFocus FocusOf(const QWidget* field, const QWidget* trackBar)
     return Design::TFlowFocus::ffNone;
 }
 
+// A key released in a focused field that does not end the input (Return or Enter does).
+bool IsTyping(const QWidget* field, int key)
+{
+    return field->hasFocus() && key != Qt::Key_Return && key != Qt::Key_Enter;
+}
+
 int ToFieldInt(std::int64_t value)
 {
     return static_cast<int>(std::clamp<std::int64_t>(value, std::numeric_limits<int>::min(),
@@ -62,9 +68,13 @@ TDesignController::TDesignController(TForm1& form, TMoistrelState& state, QObjec
     : QObject(parent), fForm(form), fState(state)
 {
     TMixtureOperationTab* op = form.Operation;
-    connect(op->RtIntegerEditY1Flow, &Widgets::TNumberEdit::KeyUp, this, [this] { FlowUpdateY1(false); });
+    connect(op->RtIntegerEditY1Flow, &Widgets::TNumberEdit::KeyUp, this,
+            [this](int key) { RtIntegerEditY1FlowKeyUp(key); });
     connect(op->RzTrackBarY1, &Widgets::TTrackBar::Changed, this, [this] { FlowUpdateY1(false); });
-    connect(op->RtIntegerEditY2Flow, &Widgets::TNumberEdit::KeyUp, this, [this] { FlowUpdateY2(false); });
+    connect(op->RtIntegerEditY2Flow, &Widgets::TNumberEdit::KeyUp, this,
+            [this](int key) { RtIntegerEditY2FlowKeyUp(key); });
+    // Leaving the B field ends the typing: a flow at or below the minimum becomes no flow now.
+    connect(op->RtIntegerEditY2Flow, &QLineEdit::editingFinished, this, [this] { FlowUpdateY2(false); });
     connect(op->RzTrackBarY2, &Widgets::TTrackBar::Changed, this, [this] { FlowUpdateY2(false); });
     for (Widgets::TNumberEdit* field : {static_cast<Widgets::TNumberEdit*>(op->RtDoubleEditFluidFlow),
                                         static_cast<Widgets::TNumberEdit*>(op->RtDoubleEditAchievableFluid),
@@ -74,10 +84,9 @@ TDesignController::TDesignController(TForm1& form, TMoistrelState& state, QObjec
     connect(op->RzTrackBarFluid, &Widgets::TTrackBar::Changed, this, [this] { FluidFlowUpdate(); });
 
     TDebugTab* debug = form.Debug;
-    for (Widgets::TNumberEdit* field :
-         {static_cast<Widgets::TNumberEdit*>(debug->RtDoubleEditY1DemoMass), debug->RtDoubleEditY1DemoRange,
-          debug->RtDoubleEditY1DemoTurndown, debug->RtDoubleEditY2DemoMass, debug->RtDoubleEditY2DemoRange,
-          debug->RtDoubleEditY2DemoTurndown}) {
+    for (Widgets::TDoubleEdit* field :
+         {debug->RtDoubleEditY1DemoMass, debug->RtDoubleEditY1DemoRange, debug->RtDoubleEditY1DemoTurndown,
+          debug->RtDoubleEditY2DemoMass, debug->RtDoubleEditY2DemoRange, debug->RtDoubleEditY2DemoTurndown}) {
         connect(field, &Widgets::TNumberEdit::KeyUp, this, [this] { ApplysimulationValues(); });
     }
     // The name fields are plain line edits: their key releases come through the event filter.
@@ -102,15 +111,16 @@ bool TDesignController::eventFilter(QObject* watched, QEvent* event)
 
 void TDesignController::Startup()
 {
+    // Until validation the program works on simulated instruments. Named before the flows are
+    // computed, so that the first design panel already shows the simulated ports.
+    fState.MFCADetails.ComPortName = "SIM";
+    fState.MFCBDetails.ComPortName = "SIM";
+    fState.PumpDetails.Port = "SIM";
     ApplysimulationValues();
     SetFluidRange();
     FluidFlowUpdate();
     FlowUpdateY1(false);
     FlowUpdateY2(false);
-    // Until validation the program works on simulated instruments.
-    fState.MFCADetails.ComPortName = "SIM";
-    fState.MFCBDetails.ComPortName = "SIM";
-    fState.PumpDetails.Port = "SIM";
 }
 
 void TDesignController::FlowUpdateY1(bool updateFromCode)
@@ -123,7 +133,17 @@ void TDesignController::FlowUpdateY2(bool updateFromCode)
     FlowUpdate(TMFCSide::msB, updateFromCode);
 }
 
-void TDesignController::FlowUpdate(TMFCSide side, bool updateFromCode)
+void TDesignController::RtIntegerEditY1FlowKeyUp(int key)
+{
+    FlowUpdate(TMFCSide::msA, false, IsTyping(fForm.Operation->RtIntegerEditY1Flow, key));
+}
+
+void TDesignController::RtIntegerEditY2FlowKeyUp(int key)
+{
+    FlowUpdate(TMFCSide::msB, false, IsTyping(fForm.Operation->RtIntegerEditY2Flow, key));
+}
+
+void TDesignController::FlowUpdate(TMFCSide side, bool updateFromCode, bool typing)
 {
     TMixtureOperationTab* op = fForm.Operation;
     const bool isA = side == TMFCSide::msA;
@@ -133,7 +153,7 @@ void TDesignController::FlowUpdate(TMFCSide side, bool updateFromCode)
     QLabel* label = isA ? op->Label10 : op->Label45;
 
     const Design::TFlowInput input{Design::MFCRangeOf(fState.MFCDetails(side)), field->Value(), trackBar->Position(),
-                                   FocusOf(field, trackBar), updateFromCode};
+                                   FocusOf(field, trackBar), updateFromCode, typing};
     const Design::TFlowResult result = isA ? Design::FlowUpdateY1(input) : Design::FlowUpdateY2(input);
 
     if (!result.DiagnosticMessage.empty()) {

@@ -34,6 +34,9 @@ public:
     // follows the track bar even without the track bar's focus.
     void FlowUpdateY1(bool updateFromCode);
     void FlowUpdateY2(bool updateFromCode);
+    // A key released in the A (B) flow field.
+    void RtIntegerEditY1FlowKeyUp(int key);
+    void RtIntegerEditY2FlowKeyUp(int key);
     // C flow: range, track bar, achievable flow, pump command and speed, MemoPump, duration label.
     void FluidFlowUpdate();
     // Bounds of the C flow field from the pump settings.
@@ -58,7 +61,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void FlowUpdate(TMFCSide side, bool updateFromCode);
+    void FlowUpdate(TMFCSide side, bool updateFromCode, bool typing = false);
 
     TForm1& fForm;
     TMoistrelState& fState;
