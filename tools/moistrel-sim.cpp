@@ -5,23 +5,22 @@
 #include "sim/SimConfig.h"
 #include "sim/Simulator.h"
 
-#include <fcntl.h>
-#include <poll.h>
-#include <signal.h>
-#include <sys/file.h>
-#include <sys/signalfd.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <filesystem>
 #include <iostream>
 #include <optional>
+#include <poll.h>
+#include <signal.h>
 #include <string>
+#include <sys/file.h>
+#include <sys/signalfd.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -72,7 +71,8 @@ std::string DefaultDirectory() {
         }
     }
     const char* user = std::getenv("USER");
-    return "/tmp/moistrel-sim-" + (user != nullptr && *user != '\0' ? std::string(user) : std::to_string(::getuid()));
+    return "/tmp/moistrel-sim-" +
+           (user != nullptr && *user != '\0' ? std::string(user) : std::to_string(::getuid()));
 }
 
 std::optional<double> ParseNumber(const std::string& text) {
@@ -149,9 +149,11 @@ int main(int argc, char** argv) {
             const std::string value = args[++i];
             const auto colon = value.find(':');
             const auto device = Sim::ParseDevice(value.substr(0, colon));
-            const auto fault = colon == std::string::npos ? std::nullopt : Sim::ParseFault(value.substr(colon + 1));
+            const auto fault =
+                colon == std::string::npos ? std::nullopt : Sim::ParseFault(value.substr(colon + 1));
             if (!device || !fault) {
-                return Fail("--fault wants DEVICE:FAULT, for example mfc-a:silent (see --help), not " + value);
+                return Fail("--fault wants DEVICE:FAULT, for example mfc-a:silent (see --help), not " +
+                            value);
             }
             if (!Sim::FaultApplies(*device, *fault)) {
                 return Fail("the fault " + std::string(Sim::FaultName(*fault)) + " does not apply to " +

@@ -35,7 +35,8 @@ std::string Status(TSimulator& simulator) {
     const TPumpState pump = simulator.PumpState();
     std::snprintf(buffer, sizeof buffer, "pump  %s faults=%s position=%lld valve=%c dispensed=%lld\n",
                   pump.Busy ? "busy" : "idle", FaultList(simulator, sdPump).c_str(),
-                  static_cast<long long>(pump.Position), pump.Valve, static_cast<long long>(pump.DispensedSteps));
+                  static_cast<long long>(pump.Position), pump.Valve,
+                  static_cast<long long>(pump.DispensedSteps));
     text += buffer;
     for (const TSimDevice device : {sdMfcA, sdMfcB}) {
         const TMfcState mfc = simulator.MfcState(device);
@@ -48,7 +49,9 @@ std::string Status(TSimulator& simulator) {
     return text;
 }
 
-std::string Error(const std::string& message) { return "error: " + message + "\n"; }
+std::string Error(const std::string& message) {
+    return "error: " + message + "\n";
+}
 
 } // namespace
 
@@ -106,7 +109,8 @@ std::string ApplyControlCommand(TSimulator& simulator, std::string_view line) {
     if (!simulator.SetFault(*device, *fault, on, error)) {
         return Error(error);
     }
-    return std::string(DeviceName(*device)) + " " + std::string(FaultName(*fault)) + (on ? " on" : " off") + "\n";
+    return std::string(DeviceName(*device)) + " " + std::string(FaultName(*fault)) + (on ? " on" : " off") +
+           "\n";
 }
 
 } // namespace Sim

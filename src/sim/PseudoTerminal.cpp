@@ -1,21 +1,22 @@
 #include "sim/PseudoTerminal.h"
 
+#include <array>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
-#include <array>
-#include <cerrno>
-#include <cstdlib>
-#include <cstring>
-
 namespace Sim {
 
 namespace {
 
-std::string ErrnoText(const std::string& what) { return what + ": " + std::strerror(errno); }
+std::string ErrnoText(const std::string& what) {
+    return what + ": " + std::strerror(errno);
+}
 
 std::string ReadLink(const std::string& path) {
     std::array<char, 512> buffer{};
@@ -113,6 +114,8 @@ int TPseudoTerminal::PendingForClient() const {
     return pending;
 }
 
-void TPseudoTerminal::DiscardClientInput() { ::tcflush(fKeeper.Get(), TCIFLUSH); }
+void TPseudoTerminal::DiscardClientInput() {
+    ::tcflush(fKeeper.Get(), TCIFLUSH);
+}
 
 } // namespace Sim

@@ -4,7 +4,9 @@
 
 namespace Sim {
 
-std::vector<std::uint16_t> WordsOfF32(float value) { return WordsOfU32(std::bit_cast<std::uint32_t>(value)); }
+std::vector<std::uint16_t> WordsOfF32(float value) {
+    return WordsOfU32(std::bit_cast<std::uint32_t>(value));
+}
 
 std::vector<std::uint16_t> WordsOfU32(std::uint32_t value) {
     return {static_cast<std::uint16_t>(value >> 16U), static_cast<std::uint16_t>(value & 0xFFFFU)};

@@ -46,15 +46,15 @@ struct TMfcConfig {
 };
 
 struct TPumpConfig {
-    std::string Model = "C24000";     // named in the answer to "/1?23"
-    double InitSeconds = 3.0;         // the initialisation (Z) keeps the pump busy this long
-    double MoveTimeScale = 1.0;       // multiplies the time of every move and valve turn
+    std::string Model = "C24000";      // named in the answer to "/1?23"
+    double InitSeconds = 3.0;          // the initialisation (Z) keeps the pump busy this long
+    double MoveTimeScale = 1.0;        // multiplies the time of every move and valve turn
     std::int32_t MaxPosition = 192000; // plunger steps
 };
 
 struct TSimConfig {
-    std::string Directory;        // the folder of the links; created when missing
-    bool Fast = false;            // no wire timing: replies leave at once
+    std::string Directory; // the folder of the links; created when missing
+    bool Fast = false;     // no wire timing: replies leave at once
     double TurnaroundSeconds = DefaultTurnaroundSeconds;
     std::function<double()> Seconds; // the instruments' clock in seconds; a steady clock when empty
     TPumpConfig Pump;

@@ -12,7 +12,9 @@ constexpr std::array<std::string_view, SimFaultCount> FaultNames = {
 
 } // namespace
 
-std::string_view DeviceName(TSimDevice device) { return DeviceNames.at(static_cast<std::size_t>(device)); }
+std::string_view DeviceName(TSimDevice device) {
+    return DeviceNames.at(static_cast<std::size_t>(device));
+}
 
 std::optional<TSimDevice> ParseDevice(std::string_view name) {
     for (std::size_t i = 0; i < DeviceNames.size(); ++i) {
@@ -23,7 +25,9 @@ std::optional<TSimDevice> ParseDevice(std::string_view name) {
     return std::nullopt;
 }
 
-std::string_view FaultName(TSimFault fault) { return FaultNames.at(static_cast<std::size_t>(fault)); }
+std::string_view FaultName(TSimFault fault) {
+    return FaultNames.at(static_cast<std::size_t>(fault));
+}
 
 std::optional<TSimFault> ParseFault(std::string_view name) {
     for (std::size_t i = 0; i < FaultNames.size(); ++i) {

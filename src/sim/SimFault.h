@@ -11,13 +11,13 @@ enum TSimDevice { sdPump, sdMfcA, sdMfcB };
 inline constexpr int SimDeviceCount = 3;
 
 enum TSimFault {
-    sfSilent,        // the instrument neither acts on nor answers anything
-    sfBadCrc,        // MFC: replies carry a corrupted CRC
-    sfWrongLength,   // MFC: replies lose their last byte; pump: answers cut to two characters
-    sfException,     // MFC: every request gets exception reply 4 (device failure)
-    sfNeverIdle,     // pump: the status character always says busy
-    sfPortHeld,      // another process holds the port (the sim takes a flock on it)
-    sfUnplugged,     // the port is gone: link removed, pseudo-terminal closed
+    sfSilent,      // the instrument neither acts on nor answers anything
+    sfBadCrc,      // MFC: replies carry a corrupted CRC
+    sfWrongLength, // MFC: replies lose their last byte; pump: answers cut to two characters
+    sfException,   // MFC: every request gets exception reply 4 (device failure)
+    sfNeverIdle,   // pump: the status character always says busy
+    sfPortHeld,    // another process holds the port (the sim takes a flock on it)
+    sfUnplugged,   // the port is gone: link removed, pseudo-terminal closed
 };
 inline constexpr int SimFaultCount = 7;
 

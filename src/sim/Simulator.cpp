@@ -1,15 +1,14 @@
 #include "sim/Simulator.h"
 
-#include <poll.h>
-#include <sys/eventfd.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <future>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <unistd.h>
 
 namespace Sim {
 
@@ -83,7 +82,9 @@ TSimulator::TSimulator(TSimConfig config) : fConfig(std::move(config)), fStartTi
     }
 }
 
-TSimulator::~TSimulator() { Stop(); }
+TSimulator::~TSimulator() {
+    Stop();
+}
 
 double TSimulator::DeviceNow() const {
     if (fConfig.Seconds) {
@@ -92,7 +93,9 @@ double TSimulator::DeviceNow() const {
     return std::chrono::duration<double>(TSteady::now() - fStartTime).count();
 }
 
-TVirtualMfc& TSimulator::Mfc(TSimDevice device) { return device == sdMfcB ? *fMfcB : *fMfcA; }
+TVirtualMfc& TSimulator::Mfc(TSimDevice device) {
+    return device == sdMfcB ? *fMfcB : *fMfcA;
+}
 
 std::string TSimulator::PortPath(TSimDevice device) const {
     return fPorts.at(static_cast<std::size_t>(device)).LinkPath;
@@ -211,7 +214,8 @@ void TSimulator::RunInLoop(const std::function<void()>& task) {
 
 bool TSimulator::SetFault(TSimDevice device, TSimFault fault, bool on, std::string& error) {
     if (!FaultApplies(device, fault)) {
-        error = "The fault " + std::string(FaultName(fault)) + " does not apply to " + std::string(DeviceName(device));
+        error = "The fault " + std::string(FaultName(fault)) + " does not apply to " +
+                std::string(DeviceName(device));
         return false;
     }
     bool ok = true;
@@ -348,8 +352,8 @@ void TSimulator::ProcessPump(TPort& port, TClockPoint now) {
         port.Rx.erase(port.Rx.begin(), cr + 1);
         GiveWay(port, now);
         Trace(port, "<-", line);
-        const auto answer =
-            fPump->HandleLine(std::string_view(reinterpret_cast<const char*>(line.data()), line.size() - 1), DeviceNow());
+        const auto answer = fPump->HandleLine(
+            std::string_view(reinterpret_cast<const char*>(line.data()), line.size() - 1), DeviceNow());
         if (answer) {
             Enqueue(port, std::vector<std::uint8_t>(answer->begin(), answer->end()), line.size(), now);
         }

@@ -83,7 +83,8 @@ private:
     void ProcessMfc(TPort& port, TClockPoint now);
     void ProcessPump(TPort& port, TClockPoint now);
     void GiveWay(TPort& port, TClockPoint now);
-    void Enqueue(TPort& port, const std::vector<std::uint8_t>& reply, std::size_t requestBytes, TClockPoint now);
+    void Enqueue(TPort& port, const std::vector<std::uint8_t>& reply, std::size_t requestBytes,
+                 TClockPoint now);
     void FlushTx(TPort& port, TClockPoint now);
     void Trace(const TPort& port, const char* direction, const std::vector<std::uint8_t>& bytes);
 

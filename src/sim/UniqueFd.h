@@ -2,7 +2,6 @@
 // Owns one file descriptor and closes it on every path.
 
 #include <unistd.h>
-
 #include <utility>
 
 namespace Sim {

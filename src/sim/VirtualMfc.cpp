@@ -98,7 +98,8 @@ void TVirtualMfc::Advance(double now) {
     }
     fLastTime = now;
     const float setPoint = std::bit_cast<float>(fSetPointBits);
-    const double target = std::isfinite(setPoint) ? std::clamp(static_cast<double>(setPoint), 0.0, ActiveFullScale()) : 0.0;
+    const double target =
+        std::isfinite(setPoint) ? std::clamp(static_cast<double>(setPoint), 0.0, ActiveFullScale()) : 0.0;
     const double tau = fConfig.TimeConstantSeconds;
     double integral = 0.0; // g/min times seconds
     if (tau > 0.0) {
@@ -126,9 +127,13 @@ float TVirtualMfc::MeasuredFlow() {
     return static_cast<float>(std::max(0.0, noisy));
 }
 
-double TVirtualMfc::TotalizerInUnit() const { return fTotalizer_g * UnitsPerGram(ActiveTable()); }
+double TVirtualMfc::TotalizerInUnit() const {
+    return fTotalizer_g * UnitsPerGram(ActiveTable());
+}
 
-void TVirtualMfc::SetTotalizerFromUnit(double value) { fTotalizer_g = value / UnitsPerGram(ActiveTable()); }
+void TVirtualMfc::SetTotalizerFromUnit(double value) {
+    fTotalizer_g = value / UnitsPerGram(ActiveTable());
+}
 
 bool TVirtualMfc::IsSilent(std::uint16_t start, std::uint16_t count) const {
     const TGasTableConfig* shown = Table(fShownTable);
@@ -142,27 +147,34 @@ bool TVirtualMfc::IsSilent(std::uint16_t start, std::uint16_t count) const {
 }
 
 // The value that register `reg` belongs to, as whole words; `fieldStart` receives its first register.
-std::optional<std::vector<std::uint16_t>> TVirtualMfc::FieldWords(std::uint16_t reg, std::uint16_t& fieldStart) {
+std::optional<std::vector<std::uint16_t>> TVirtualMfc::FieldWords(std::uint16_t reg,
+                                                                  std::uint16_t& fieldStart) {
     struct TField {
         std::uint16_t Start;
         std::uint16_t Count;
     };
     static constexpr TField Fields[] = {
-        {SV::regMeasuredFlow, 2},     {SV::regTotalizer, 2},        {SV::regSetPoint, 2},
-        {SV::regControlCheck, 1},     {SV::regSerialNumber, 2},     {SV::regDeviceType, 4},
-        {SV::regControlRelease, 1},   {SV::regEndIdentification, 1}, {SV::regActiveGasTable, 1},
-        {SV::regShownGasTable, 1},    {SV::regTableRangeMax, 2},    {SV::regTableNameCustom, 25},
-        {SV::regTableNameShort, 4},   {SV::regTableUnit, 4},        {SV::regTableDensity, 2},
-        {SV::regTableDynamicRange, 1}, {SV::regTotalizerScaling, 2}, {SV::regTotalizerUnit, 4},
+        {SV::regMeasuredFlow, 2},      {SV::regTotalizer, 2},         {SV::regSetPoint, 2},
+        {SV::regControlCheck, 1},      {SV::regSerialNumber, 2},      {SV::regDeviceType, 4},
+        {SV::regControlRelease, 1},    {SV::regEndIdentification, 1}, {SV::regActiveGasTable, 1},
+        {SV::regShownGasTable, 1},     {SV::regTableRangeMax, 2},     {SV::regTableNameCustom, 25},
+        {SV::regTableNameShort, 4},    {SV::regTableUnit, 4},         {SV::regTableDensity, 2},
+        {SV::regTableDynamicRange, 1}, {SV::regTotalizerScaling, 2},  {SV::regTotalizerUnit, 4},
     };
     for (const TField& field : Fields) {
         if (reg < field.Start || reg >= field.Start + field.Count) {
             continue;
         }
         fieldStart = field.Start;
-        static const TGasTableConfig EmptyTable{.NameShort = "", .NameCustom = "", .Unit = "", .FullScale = 0.0F,
-                                                .DynamicRange = 0, .Density_gpl = 0.0F, .TotalizerUnit = "",
-                                                .TotalizerScaling = 0.0F, .SilentRegisters = {}};
+        static const TGasTableConfig EmptyTable{.NameShort = "",
+                                                .NameCustom = "",
+                                                .Unit = "",
+                                                .FullScale = 0.0F,
+                                                .DynamicRange = 0,
+                                                .Density_gpl = 0.0F,
+                                                .TotalizerUnit = "",
+                                                .TotalizerScaling = 0.0F,
+                                                .SilentRegisters = {}};
         const TGasTableConfig* shownPtr = Table(fShownTable);
         const TGasTableConfig& shown = shownPtr != nullptr ? *shownPtr : EmptyTable;
         switch (field.Start) {
@@ -301,7 +313,8 @@ TVirtualMfc::TWriteResult TVirtualMfc::Write(std::uint16_t start, std::span<cons
     return wrOk;
 }
 
-std::optional<std::vector<std::uint8_t>> TVirtualMfc::HandleFrame(std::span<const std::uint8_t> frame, double now) {
+std::optional<std::vector<std::uint8_t>> TVirtualMfc::HandleFrame(std::span<const std::uint8_t> frame,
+                                                                  double now) {
     if (frame.size() < 4) {
         return std::nullopt;
     }
@@ -337,14 +350,16 @@ std::optional<std::vector<std::uint8_t>> TVirtualMfc::HandleFrame(std::span<cons
         } else {
             reply = {address, function, static_cast<std::uint8_t>(2 * count)};
             bool mapped = true;
-            for (std::uint32_t reg = start; mapped && reg < static_cast<std::uint32_t>(start) + count; ++reg) {
+            for (std::uint32_t reg = start; mapped && reg < static_cast<std::uint32_t>(start) + count;
+                 ++reg) {
                 const auto word = ReadWord(static_cast<std::uint16_t>(reg));
                 mapped = word.has_value();
                 if (mapped) {
                     PutWord(reply, *word);
                 }
             }
-            reply = mapped ? AppendCrc(std::move(reply)) : ExceptionReply(address, function, ExceptionIllegalAddress);
+            reply = mapped ? AppendCrc(std::move(reply))
+                           : ExceptionReply(address, function, ExceptionIllegalAddress);
         }
     } else if (function == 6 || function == 16) {
         std::uint16_t start = Word(frame, 2);
@@ -358,7 +373,8 @@ std::optional<std::vector<std::uint8_t>> TVirtualMfc::HandleFrame(std::span<cons
         } else if (n >= 9) {
             const std::uint16_t count = Word(frame, 4);
             const std::uint8_t byteCount = frame[6];
-            wellFormed = count >= 1 && count <= MaxWriteRegisters && byteCount == 2 * count && n == 9U + byteCount;
+            wellFormed =
+                count >= 1 && count <= MaxWriteRegisters && byteCount == 2 * count && n == 9U + byteCount;
             for (std::size_t i = 0; wellFormed && i < count; ++i) {
                 words.push_back(Word(frame, 7 + 2 * i));
             }

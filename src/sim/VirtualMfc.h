@@ -14,15 +14,15 @@
 namespace Sim {
 
 struct TMfcState {
-    float SetPoint = 0.0F;      // register 6 as written
-    double Flow = 0.0;          // the true flow, g/min
-    double Totalizer_g = 0.0;   // gas delivered since start (or the last totalizer write), grams
+    float SetPoint = 0.0F;    // register 6 as written
+    double Flow = 0.0;        // the true flow, g/min
+    double Totalizer_g = 0.0; // gas delivered since start (or the last totalizer write), grams
     std::uint16_t ActiveTable = 2;
     std::uint16_t ShownTable = 2;
     std::uint16_t ControlCheck = 0;
     std::uint16_t ControlRelease = 0;
     std::uint16_t EndIdentification = 0xFFFF; // last word written to 0x404F
-    std::uint64_t FramesForMe = 0; // frames with a good CRC and this device's address
+    std::uint64_t FramesForMe = 0;            // frames with a good CRC and this device's address
     std::uint64_t Replies = 0;
 };
 

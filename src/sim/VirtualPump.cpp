@@ -18,7 +18,9 @@ constexpr std::int64_t MaxSpeed = 1000000;
 // passing, the pump simply stays busy until it is stopped.
 constexpr int MaxInstantSteps = 100000;
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 std::string_view TrimBlanks(std::string_view text) {
     while (!text.empty() && static_cast<unsigned char>(text.front()) <= 32) {
@@ -32,11 +34,24 @@ std::string_view TrimBlanks(std::string_view text) {
 
 bool IsMoveCommand(char c) {
     switch (c) {
-    case 'Z': case 'Y': case 'W': // initialisation
-    case 'I': case 'O': case 'B': case 'E': // valve
-    case 'A': case 'P': case 'D': // plunger
-    case 'V': case 'v': case 'c': case 'L': case 'S': // speeds and slopes
-    case 'M': case 'g': case 'G':
+    case 'Z':
+    case 'Y':
+    case 'W': // initialisation
+    case 'I':
+    case 'O':
+    case 'B':
+    case 'E': // valve
+    case 'A':
+    case 'P':
+    case 'D': // plunger
+    case 'V':
+    case 'v':
+    case 'c':
+    case 'L':
+    case 'S': // speeds and slopes
+    case 'M':
+    case 'g':
+    case 'G':
         return true;
     default:
         return false;
@@ -45,14 +60,17 @@ bool IsMoveCommand(char c) {
 
 } // namespace
 
-TVirtualPump::TVirtualPump(TPumpConfig config, double nowSeconds) : fConfig(std::move(config)), fLastTime(nowSeconds) {}
+TVirtualPump::TVirtualPump(TPumpConfig config, double nowSeconds)
+    : fConfig(std::move(config)), fLastTime(nowSeconds) {}
 
 void TVirtualPump::SetFault(TSimFault fault, bool on) {
     const unsigned bit = 1U << static_cast<unsigned>(fault);
     fFaults = on ? (fFaults | bit) : (fFaults & ~bit);
 }
 
-bool TVirtualPump::HasFault(TSimFault fault) const { return (fFaults & (1U << static_cast<unsigned>(fault))) != 0; }
+bool TVirtualPump::HasFault(TSimFault fault) const {
+    return (fFaults & (1U << static_cast<unsigned>(fault))) != 0;
+}
 
 double TVirtualPump::OpDuration(const TOp& op) const {
     const double scale = std::max(0.0, fConfig.MoveTimeScale);
@@ -77,7 +95,8 @@ double TVirtualPump::OpDuration(const TOp& op) const {
         } else if (op.Command == 'D') {
             target = fPosition - op.Argument;
         }
-        const auto distance = static_cast<double>(target > fPosition ? target - fPosition : fPosition - target);
+        const auto distance =
+            static_cast<double>(target > fPosition ? target - fPosition : fPosition - target);
         return distance / static_cast<double>(std::max<std::int64_t>(1, fSpeed)) * scale;
     }
     case 'M':
@@ -161,7 +180,8 @@ void TVirtualPump::Advance(double now) {
             const double duration = OpDuration(fProgram[fPc]);
             instantSteps = duration > 0.0 ? 0 : instantSteps + 1;
             // fOpEnd holds the end of the previous op, which is where this one starts.
-            fOpEnd = instantSteps > MaxInstantSteps ? std::numeric_limits<double>::infinity() : fOpEnd + duration;
+            fOpEnd =
+                instantSteps > MaxInstantSteps ? std::numeric_limits<double>::infinity() : fOpEnd + duration;
             fOpStarted = true;
         }
         if (fOpEnd > fLastTime) {
@@ -247,7 +267,8 @@ std::optional<std::string> TVirtualPump::HandleLine(std::string_view rawLine, do
             TOp op{command, argument, 0};
             if (command == 'V' && (argument < 1 || argument > MaxSpeed)) {
                 error = ErrorInvalidOperand;
-            } else if ((command == 'A' || command == 'P' || command == 'D') && argument > fConfig.MaxPosition) {
+            } else if ((command == 'A' || command == 'P' || command == 'D') &&
+                       argument > fConfig.MaxPosition) {
                 error = ErrorInvalidOperand;
             } else if (command == 'g') {
                 loopStarts.push_back(ops.size() + 1);

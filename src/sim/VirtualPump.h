@@ -18,12 +18,12 @@ namespace Sim {
 struct TPumpState {
     bool Busy = false;
     bool Initialised = false;
-    std::int64_t Position = 0; // plunger steps from the empty end
-    char Valve = 'i';          // 'i' filling side, 'o' dispensing side, 'b' bypass
-    std::int64_t Speed = 0;    // steps per second
+    std::int64_t Position = 0;       // plunger steps from the empty end
+    char Valve = 'i';                // 'i' filling side, 'o' dispensing side, 'b' bypass
+    std::int64_t Speed = 0;          // steps per second
     std::int64_t DispensedSteps = 0; // every step the plunger moved toward the empty end
     std::uint64_t LinesAnswered = 0;
-    std::string LastLine;      // the last line addressed to the pump, without CR
+    std::string LastLine; // the last line addressed to the pump, without CR
 };
 
 class TVirtualPump {

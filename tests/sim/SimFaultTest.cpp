@@ -1,19 +1,16 @@
 // Faults injected into the virtual instruments, at start and while running, seen from the wire.
 
 #include "SimTestSupport.h"
-
 #include "mfc/VogtlinRegisters.h"
 #include "sim/ControlCommand.h"
 
-#include <gtest/gtest.h>
-
+#include <cerrno>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include <cerrno>
 
 namespace {
 
@@ -55,7 +52,8 @@ TEST(SimFaults, MfcReplyFaults) {
     SetFault(sim, Sim::sdMfcA, Sim::sfException, true);
     EXPECT_EQ(port.Exchange(request, 5), WithCrc({AddressA, 0x83, 4}));
     // A failing device carries out no write either.
-    EXPECT_EQ(port.Exchange(WriteF32Request(AddressA, SV::regSetPoint, 1.0F), 5), WithCrc({AddressA, 0x90, 4}));
+    EXPECT_EQ(port.Exchange(WriteF32Request(AddressA, SV::regSetPoint, 1.0F), 5),
+              WithCrc({AddressA, 0x90, 4}));
     EXPECT_EQ(sim.Sim().MfcState(Sim::sdMfcA).SetPoint, 0.0F);
     SetFault(sim, Sim::sdMfcA, Sim::sfException, false);
 

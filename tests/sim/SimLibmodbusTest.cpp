@@ -2,15 +2,13 @@
 // are checked by an implementation we did not write.
 
 #include "SimTestSupport.h"
-
 #include "mfc/VogtlinRegisters.h"
-
-#include <gtest/gtest.h>
-#include <modbus.h>
 
 #include <bit>
 #include <cerrno>
+#include <gtest/gtest.h>
 #include <memory>
+#include <modbus.h>
 
 namespace {
 
@@ -65,7 +63,8 @@ TEST(SimLibmodbus, ReadsIdentityAndTablesWritesTheSetPoint) {
     EXPECT_EQ((static_cast<std::uint32_t>(words[0]) << 16U) | words[1], 215002U);
 
     const std::uint16_t third = 4;
-    ASSERT_EQ(modbus_write_registers(mfc.get(), SV::regShownGasTable, 1, &third), 1) << modbus_strerror(errno);
+    ASSERT_EQ(modbus_write_registers(mfc.get(), SV::regShownGasTable, 1, &third), 1)
+        << modbus_strerror(errno);
     ASSERT_EQ(modbus_read_registers(mfc.get(), SV::regTableNameShort, 4, words), 4);
     EXPECT_EQ(Text(words, 4), "Xe");
     ASSERT_EQ(modbus_read_registers(mfc.get(), SV::regTableNameCustom, 25, words), 25);

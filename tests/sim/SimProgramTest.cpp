@@ -2,23 +2,20 @@
 // SIGTERM. Also one exchange with the wire timing switched on.
 
 #include "SimTestSupport.h"
-
 #include "mfc/VogtlinRegisters.h"
-
-#include <gtest/gtest.h>
-
-#include <fcntl.h>
-#include <poll.h>
-#include <signal.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <thread>
+#include <unistd.h>
 #include <utility>
 
 namespace {
@@ -66,7 +63,8 @@ public:
     std::string Line(int limitMs = 10000) {
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(limitMs);
         while (fBuffer.find('\n') == std::string::npos) {
-            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                deadline - std::chrono::steady_clock::now());
             pollfd pfd{fOut, POLLIN, 0};
             if (left.count() <= 0 || ::poll(&pfd, 1, static_cast<int>(left.count())) <= 0) {
                 return {};
@@ -86,7 +84,8 @@ public:
     std::string All(int limitMs = 10000) {
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(limitMs);
         for (;;) {
-            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                deadline - std::chrono::steady_clock::now());
             pollfd pfd{fOut, POLLIN, 0};
             if (left.count() <= 0 || ::poll(&pfd, 1, static_cast<int>(left.count())) <= 0) {
                 break;
@@ -159,9 +158,11 @@ TEST(SimProgram, ServesThePortsAndCleansUpOnSigterm) {
 }
 
 TEST(SimProgram, RefusesBadOptions) {
-    for (const std::vector<std::string>& args :
-         {std::vector<std::string>{"--fault", "mfc-a:loud"}, {"--fault", "pump:bad-crc"},
-          {"--pump-model", "C9"}, {"--pump-init", "-1"}, {"--frobnicate"}}) {
+    for (const std::vector<std::string>& args : {std::vector<std::string>{"--fault", "mfc-a:loud"},
+                                                 {"--fault", "pump:bad-crc"},
+                                                 {"--pump-model", "C9"},
+                                                 {"--pump-init", "-1"},
+                                                 {"--frobnicate"}}) {
         TSimProcess sim(args);
         EXPECT_EQ(sim.Line(2000), "");
         EXPECT_EQ(sim.Terminate(0), 2) << args[0];
@@ -183,7 +184,8 @@ TEST(SimWireTiming, RepliesAreCompleteWithTheTimingOn) {
     ASSERT_TRUE(sim.Started()) << sim.Error();
     TRawPort mfc(sim.Path(Sim::sdMfcA));
     EXPECT_EQ(TextOf(mfc.Exchange(ReadRequest(1, SV::regDeviceType, 4), 13)), "GSC-B9TA");
-    EXPECT_EQ(mfc.Exchange(WriteF32Request(1, SV::regSetPoint, 2.0F), 8), WithCrc({1, 16, 0x00, 0x06, 0x00, 0x02}));
+    EXPECT_EQ(mfc.Exchange(WriteF32Request(1, SV::regSetPoint, 2.0F), 8),
+              WithCrc({1, 16, 0x00, 0x06, 0x00, 0x02}));
     EXPECT_EQ(F32Of(mfc.Exchange(ReadRequest(1, SV::regSetPoint, 2), 9)), 2.0F);
     TRawPort pump(sim.Path(Sim::sdPump));
     EXPECT_EQ(pump.Ask("/1Q\r"), "/0`\x03\r\n");

@@ -2,17 +2,16 @@
 
 #include "mfc/ModbusCrc.h"
 
-#include <fcntl.h>
-#include <poll.h>
-#include <termios.h>
-#include <unistd.h>
-
 #include <bit>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
+#include <poll.h>
+#include <termios.h>
+#include <unistd.h>
 
 namespace SimTest {
 
@@ -85,7 +84,9 @@ void TRawPort::Write(const TBytes& bytes) {
     }
 }
 
-void TRawPort::Write(std::string_view text) { Write(TBytes(text.begin(), text.end())); }
+void TRawPort::Write(std::string_view text) {
+    Write(TBytes(text.begin(), text.end()));
+}
 
 TBytes TRawPort::Read(std::size_t count, int limitMs) {
     TBytes result;
@@ -183,7 +184,7 @@ TBytes WriteF32Request(std::uint8_t address, std::uint16_t reg, float value) {
     const std::uint32_t bits = std::bit_cast<std::uint32_t>(value);
     TBytes frame{address, 16};
     for (const auto& part : {Word(reg), Word(2), TBytes{4}, Word(static_cast<std::uint16_t>(bits >> 16U)),
-                            Word(static_cast<std::uint16_t>(bits & 0xFFFFU))}) {
+                             Word(static_cast<std::uint16_t>(bits & 0xFFFFU))}) {
         frame.insert(frame.end(), part.begin(), part.end());
     }
     return WithCrc(frame);
@@ -197,7 +198,9 @@ std::uint32_t U32Of(const TBytes& reply) {
            (static_cast<std::uint32_t>(reply[5]) << 8U) | reply[6];
 }
 
-float F32Of(const TBytes& reply) { return std::bit_cast<float>(U32Of(reply)); }
+float F32Of(const TBytes& reply) {
+    return std::bit_cast<float>(U32Of(reply));
+}
 
 std::uint16_t U16Of(const TBytes& reply) {
     return reply.size() < 5 ? 0 : static_cast<std::uint16_t>((reply[3] << 8U) | reply[4]);

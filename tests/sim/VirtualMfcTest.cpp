@@ -2,12 +2,10 @@
 // framing and exception replies.
 
 #include "SimTestSupport.h"
-
 #include "mfc/VogtlinRegisters.h"
 
-#include <gtest/gtest.h>
-
 #include <cmath>
+#include <gtest/gtest.h>
 
 namespace {
 
@@ -197,7 +195,7 @@ TEST(VirtualMfc, TotalizerCountsInTheUnitOfTheActiveTable) {
         double Expected;
     };
     for (const TCase& c : {TCase{2, 4.0 / tables.Tables[0].Density_gpl}, // litres at normal conditions
-                           TCase{3, 4000.0}}) {                           // milligrams
+                           TCase{3, 4000.0}}) {                          // milligrams
         port.Exchange(WriteU8Request(AddressA, SV::regActiveGasTable, c.Table), 8);
         EXPECT_NEAR(F32Of(port.Exchange(ReadRequest(AddressA, SV::regTotalizer, 2), 9)), c.Expected,
                     c.Expected * 1e-6);
@@ -240,9 +238,11 @@ TEST(VirtualMfc, ExceptionReplies) {
     };
     const TCase cases[] = {
         {"unknown function", WithCrc({AddressA, 0x2B, 0x0E, 0x01, 0x00}), WithCrc({AddressA, 0xAB, 1})},
-        {"read input registers", WithCrc({AddressA, 0x04, 0x00, 0x00, 0x00, 0x02}), WithCrc({AddressA, 0x84, 1})},
+        {"read input registers", WithCrc({AddressA, 0x04, 0x00, 0x00, 0x00, 0x02}),
+         WithCrc({AddressA, 0x84, 1})},
         {"unmapped register", ReadRequest(AddressA, 0x0100, 1), WithCrc({AddressA, 0x83, 2})},
-        {"read running past a value", ReadRequest(AddressA, SV::regDeviceType, 5), WithCrc({AddressA, 0x83, 2})},
+        {"read running past a value", ReadRequest(AddressA, SV::regDeviceType, 5),
+         WithCrc({AddressA, 0x83, 2})},
         {"no registers", ReadRequest(AddressA, SV::regSetPoint, 0), WithCrc({AddressA, 0x83, 3})},
         {"write to the serial number", WriteU16Request(AddressA, SV::regSerialNumber, 7),
          WithCrc({AddressA, 0x90, 2})},

@@ -2,7 +2,6 @@
 // fill/dispense cycles and the stop command.
 
 #include "SimTestSupport.h"
-
 #include "base/Text.h"
 
 #include <gtest/gtest.h>
@@ -130,10 +129,10 @@ TEST(VirtualPump, ErrorsShowInTheStatusCharacter) {
     TSimHarness sim;
     ASSERT_TRUE(sim.Started()) << sim.Error();
     TRawPort port(sim.Path(Sim::sdPump));
-    EXPECT_EQ(StatusOf(port.Ask("/1X\r")), 'b');             // invalid command
-    EXPECT_EQ(StatusOf(port.Ask("/1A999999R\r")), 'c');      // beyond the plunger's travel
-    EXPECT_EQ(StatusOf(port.Ask("/1V0R\r")), 'c');           // no speed
-    EXPECT_EQ(StatusOf(port.Ask("/1D10R\r")), Busy);         // below the empty end: found when it runs
+    EXPECT_EQ(StatusOf(port.Ask("/1X\r")), 'b');        // invalid command
+    EXPECT_EQ(StatusOf(port.Ask("/1A999999R\r")), 'c'); // beyond the plunger's travel
+    EXPECT_EQ(StatusOf(port.Ask("/1V0R\r")), 'c');      // no speed
+    EXPECT_EQ(StatusOf(port.Ask("/1D10R\r")), Busy);    // below the empty end: found when it runs
     sim.Advance(1.0);
     EXPECT_EQ(StatusOf(port.Ask("/1Q\r")), 'c');
     EXPECT_EQ(StatusOf(port.Ask("/1T\r")), Idle);
