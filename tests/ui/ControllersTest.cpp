@@ -27,7 +27,6 @@
 #include <QTabWidget>
 #include <QTest>
 #include <gtest/gtest.h>
-
 #include <memory>
 #include <string>
 
@@ -37,8 +36,7 @@ using UnitMain::TForm1;
 
 class ControllersTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         form = std::make_unique<TForm1>(clock);
         flows = std::make_unique<UnitMain::TDesignController>(*form, state);
         fluid = std::make_unique<UnitMain::TFluidDesignController>(*form, state, *flows);
@@ -52,15 +50,13 @@ protected:
         Page(TForm1::pgMixtureOperation);
     }
 
-    void Page(TForm1::TPage page)
-    {
+    void Page(TForm1::TPage page) {
         form->PageControl1->setCurrentIndex(page);
         QApplication::processEvents();
     }
 
     // Replaces the text of a focused field by typing, one key at a time.
-    static void Type(QWidget* field, const QString& text)
-    {
+    static void Type(QWidget* field, const QString& text) {
         field->setFocus();
         ASSERT_TRUE(field->hasFocus());
         QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
@@ -68,8 +64,7 @@ protected:
     }
 
     // Moves the focus away from the flow controls.
-    void FocusElsewhere() const
-    {
+    void FocusElsewhere() const {
         op()->ButtonApply->setFocus();
         ASSERT_TRUE(op()->ButtonApply->hasFocus());
     }
@@ -79,8 +74,7 @@ protected:
     UnitMain::TDebugTab* debug() const { return form->Debug; }
 
     // The design panel exactly as the composing routines give it for the current snapshot.
-    std::string ExpectedPanel() const
-    {
+    std::string ExpectedPanel() const {
         GasMixtures::TGasItem snapshot = flows->CreateMixture();
         if (snapshot.Components.empty()) {
             return {};
@@ -100,8 +94,7 @@ protected:
     std::unique_ptr<UnitMain::TFluidDesignController> fluid;
 };
 
-TEST_F(ControllersTest, StartUpPutsTheMiddleOfTheDemonstrationRanges)
-{
+TEST_F(ControllersTest, StartUpPutsTheMiddleOfTheDemonstrationRanges) {
     EXPECT_EQ(op()->RtIntegerEditY1Flow->Value(), 18049);
     EXPECT_EQ(op()->RtIntegerEditY2Flow->Value(), 45046);
     EXPECT_EQ(op()->RzTrackBarY1->Position(), 5);
@@ -123,8 +116,7 @@ TEST_F(ControllersTest, StartUpPutsTheMiddleOfTheDemonstrationRanges)
     EXPECT_EQ(lines[2].substr(0, 10), "  SIM:1:Ar");
 }
 
-TEST_F(ControllersTest, TypingInAFlowFieldMovesItsTrackBar)
-{
+TEST_F(ControllersTest, TypingInAFlowFieldMovesItsTrackBar) {
     Type(op()->RtIntegerEditY1Flow, QStringLiteral("20000"));
     EXPECT_EQ(op()->RtIntegerEditY1Flow->Value(), 20000);
     EXPECT_EQ(op()->RzTrackBarY1->Position(), 6);
@@ -141,8 +133,7 @@ TEST_F(ControllersTest, TypingInAFlowFieldMovesItsTrackBar)
     EXPECT_EQ(op()->RzTrackBarY2->Position(), 10);
 }
 
-TEST_F(ControllersTest, MovingATrackBarChangesItsField)
-{
+TEST_F(ControllersTest, MovingATrackBarChangesItsField) {
     op()->RzTrackBarY1->setFocus();
     ASSERT_TRUE(op()->RzTrackBarY1->hasFocus());
     QTest::keyClick(op()->RzTrackBarY1, Qt::Key_Left);
@@ -155,8 +146,7 @@ TEST_F(ControllersTest, MovingATrackBarChangesItsField)
     EXPECT_NE(op()->Label30->text(), QStringLiteral("/1T"));
 }
 
-TEST_F(ControllersTest, NeitherControlFollowsWithoutFocus)
-{
+TEST_F(ControllersTest, NeitherControlFollowsWithoutFocus) {
     FocusElsewhere();
     // A track bar moved by code, not by the operator: the field stays.
     op()->RzTrackBarY1->SetPosition(9);
@@ -171,8 +161,7 @@ TEST_F(ControllersTest, NeitherControlFollowsWithoutFocus)
     EXPECT_EQ(op()->Label45->text(), QStringLiteral(" = 0.08   g/min"));
 }
 
-TEST_F(ControllersTest, BFlowAtTheMinimumBecomesNoFlowWhenTypingEnds)
-{
+TEST_F(ControllersTest, BFlowAtTheMinimumBecomesNoFlowWhenTypingEnds) {
     // The digits on the way stay while typing: "8", "89" and "892" are all at or below the minimum.
     Type(op()->RtIntegerEditY2Flow, QStringLiteral("892"));
     EXPECT_EQ(op()->RtIntegerEditY2Flow->Value(), 892);
@@ -188,8 +177,7 @@ TEST_F(ControllersTest, BFlowAtTheMinimumBecomesNoFlowWhenTypingEnds)
     EXPECT_EQ(op()->RtIntegerEditY2Flow->Value(), 4500);
 }
 
-TEST_F(ControllersTest, FluidFlowGivesThePumpCommand)
-{
+TEST_F(ControllersTest, FluidFlowGivesThePumpCommand) {
     Type(op()->RtDoubleEditFluidFlow, QStringLiteral("1000"));
     EXPECT_EQ(op()->RtDoubleEditAchievableFluid->text(), QStringLiteral("995.7"));
     EXPECT_EQ(op()->Label55->text(), QStringLiteral("64"));
@@ -208,8 +196,7 @@ TEST_F(ControllersTest, FluidFlowGivesThePumpCommand)
     EXPECT_EQ(op()->Label31->text(), QStringLiteral("02:30"));
 }
 
-TEST_F(ControllersTest, DesignPanelShowsRecipeAndAnalysis)
-{
+TEST_F(ControllersTest, DesignPanelShowsRecipeAndAnalysis) {
     Type(op()->RtDoubleEditFluidFlow, QStringLiteral("1000"));
     FocusElsewhere();
     const std::string panel = op()->Memo1->Text();
@@ -226,7 +213,8 @@ TEST_F(ControllersTest, DesignPanelShowsRecipeAndAnalysis)
     EXPECT_EQ(state.PumpDetails.FLUID_MAX_PPM, 1000);
     const std::string limited = op()->Memo1->Text();
     EXPECT_EQ(limited, ExpectedPanel());
-    EXPECT_NE(limited.find("    Exceeding the fluid ppm limit  (    1 000 ppm)\r\n"), std::string::npos) << limited;
+    EXPECT_NE(limited.find("    Exceeding the fluid ppm limit  (    1 000 ppm)\r\n"), std::string::npos)
+        << limited;
 
     // The custom conditions: a key released in the pressure field adds the vapour pressure line of
     // the temperature to Memo2 and redraws the panel with the new pressure.
@@ -237,14 +225,14 @@ TEST_F(ControllersTest, DesignPanelShowsRecipeAndAnalysis)
     EXPECT_NE(op()->Memo1->Text().find(" ( 75ºC, 1013    mBar)"), std::string::npos);
 }
 
-TEST_F(ControllersTest, FluidDesignerOnItsPage)
-{
+TEST_F(ControllersTest, FluidDesignerOnItsPage) {
     Page(TForm1::pgPumpAndFluid);
     EXPECT_EQ(pump()->ComboBoxMix1->count(), 13);
     EXPECT_EQ(pump()->ComboBoxMix1->currentIndex(), 9);
     EXPECT_EQ(pump()->EditDesignedMixtureName->text(), QStringLiteral("Water pure"));
     EXPECT_NEAR(pump()->RtDoubleEditDesignMixtureMGperStroke->Value(), 49.887, 0.0005);
-    EXPECT_EQ(pump()->Memo2->Lines().at(2).substr(0, 50), "  Water pure           55.508    1.000 000        ");
+    EXPECT_EQ(pump()->Memo2->Lines().at(2).substr(0, 50),
+              "  Water pure           55.508    1.000 000        ");
 
     // Choosing ethanol in row 2 renames the mixture; typing a mass keeps the name.
     pump()->ComboBoxMix2->setCurrentIndex(static_cast<int>(GasMixtures::gC2H6O));
@@ -275,8 +263,7 @@ TEST_F(ControllersTest, FluidDesignerOnItsPage)
     EXPECT_EQ(state.PumpDetails.Fluid.Components.size(), 2U);
 }
 
-TEST_F(ControllersTest, DemonstrationPresetsApplyAtTheNextKeyRelease)
-{
+TEST_F(ControllersTest, DemonstrationPresetsApplyAtTheNextKeyRelease) {
     Page(TForm1::pgDebug);
     QTest::mouseClick(debug()->ButtonMFCAH2, Qt::LeftButton);
     EXPECT_EQ(debug()->EditY1DemoName->text(), QStringLiteral("H2"));
@@ -295,8 +282,7 @@ TEST_F(ControllersTest, DemonstrationPresetsApplyAtTheNextKeyRelease)
     EXPECT_EQ(op()->RtIntegerEditY1Flow->Value(), 50417); // 833.33 + 0.5 × 99166.67
 }
 
-TEST_F(ControllersTest, ATypedFlowSurvivesReapplyingUnchangedDemonstrationValues)
-{
+TEST_F(ControllersTest, ATypedFlowSurvivesReapplyingUnchangedDemonstrationValues) {
     Type(op()->RtIntegerEditY1Flow, QStringLiteral("20000"));
     FocusElsewhere();
     flows->ApplysimulationValues();

@@ -26,13 +26,11 @@ namespace UnitMain {
 
 namespace {
 
-QString Q(const std::string& text)
-{
+QString Q(const std::string& text) {
     return QString::fromStdString(text);
 }
 
-Design::TFlowFocus FocusOf(const QWidget* field, const QWidget* trackBar)
-{
+Design::TFlowFocus FocusOf(const QWidget* field, const QWidget* trackBar) {
     if (field->hasFocus()) {
         return Design::TFlowFocus::ffField;
     }
@@ -43,21 +41,18 @@ Design::TFlowFocus FocusOf(const QWidget* field, const QWidget* trackBar)
 }
 
 // A key released in a focused field that does not end the input (Return or Enter does).
-bool IsTyping(const QWidget* field, int key)
-{
+bool IsTyping(const QWidget* field, int key) {
     return field->hasFocus() && key != Qt::Key_Return && key != Qt::Key_Enter;
 }
 
-int ToFieldInt(std::int64_t value)
-{
-    return static_cast<int>(std::clamp<std::int64_t>(value, std::numeric_limits<int>::min(),
-                                                      std::numeric_limits<int>::max()));
+int ToFieldInt(std::int64_t value) {
+    return static_cast<int>(
+        std::clamp<std::int64_t>(value, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
 }
 
 // The track bars move by code without running their own handler again: the handler would only
 // repeat the update that moved them.
-void MoveTrackBar(Widgets::TTrackBar* trackBar, int position)
-{
+void MoveTrackBar(Widgets::TTrackBar* trackBar, int position) {
     const QSignalBlocker blocker(trackBar);
     trackBar->SetPosition(position);
 }
@@ -65,8 +60,7 @@ void MoveTrackBar(Widgets::TTrackBar* trackBar, int position)
 } // namespace
 
 TDesignController::TDesignController(TForm1& form, TMoistrelState& state, QObject* parent)
-    : QObject(parent), fForm(form), fState(state)
-{
+    : QObject(parent), fForm(form), fState(state) {
     TMixtureOperationTab* op = form.Operation;
     connect(op->RtIntegerEditY1Flow, &Widgets::TNumberEdit::KeyUp, this,
             [this](int key) { RtIntegerEditY1FlowKeyUp(key); });
@@ -92,13 +86,13 @@ TDesignController::TDesignController(TForm1& form, TMoistrelState& state, QObjec
     // The name fields are plain line edits: their key releases come through the event filter.
     debug->EditY1DemoName->installEventFilter(this);
     debug->EditY2DemoName->installEventFilter(this);
-    for (QPushButton* button : {debug->ButtonMFCAAir, debug->ButtonMFCAH2, debug->ButtonMFCBAir, debug->ButtonMFCBN2}) {
+    for (QPushButton* button :
+         {debug->ButtonMFCAAir, debug->ButtonMFCAH2, debug->ButtonMFCBAir, debug->ButtonMFCBN2}) {
         connect(button, &QPushButton::clicked, this, [this, button] { ButtonMFCAAirClick(button); });
     }
 }
 
-bool TDesignController::eventFilter(QObject* watched, QEvent* event)
-{
+bool TDesignController::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyRelease &&
         (watched == fForm.Debug->EditY1DemoName || watched == fForm.Debug->EditY2DemoName)) {
         const auto* key = static_cast<QKeyEvent*>(event);
@@ -109,8 +103,7 @@ bool TDesignController::eventFilter(QObject* watched, QEvent* event)
     return QObject::eventFilter(watched, event);
 }
 
-void TDesignController::Startup()
-{
+void TDesignController::Startup() {
     // Until validation the program works on simulated instruments. Named before the flows are
     // computed, so that the first design panel already shows the simulated ports.
     fState.MFCADetails.ComPortName = "SIM";
@@ -123,28 +116,23 @@ void TDesignController::Startup()
     FlowUpdateY2(false);
 }
 
-void TDesignController::FlowUpdateY1(bool updateFromCode)
-{
+void TDesignController::FlowUpdateY1(bool updateFromCode) {
     FlowUpdate(TMFCSide::msA, updateFromCode);
 }
 
-void TDesignController::FlowUpdateY2(bool updateFromCode)
-{
+void TDesignController::FlowUpdateY2(bool updateFromCode) {
     FlowUpdate(TMFCSide::msB, updateFromCode);
 }
 
-void TDesignController::RtIntegerEditY1FlowKeyUp(int key)
-{
+void TDesignController::RtIntegerEditY1FlowKeyUp(int key) {
     FlowUpdate(TMFCSide::msA, false, IsTyping(fForm.Operation->RtIntegerEditY1Flow, key));
 }
 
-void TDesignController::RtIntegerEditY2FlowKeyUp(int key)
-{
+void TDesignController::RtIntegerEditY2FlowKeyUp(int key) {
     FlowUpdate(TMFCSide::msB, false, IsTyping(fForm.Operation->RtIntegerEditY2Flow, key));
 }
 
-void TDesignController::FlowUpdate(TMFCSide side, bool updateFromCode, bool typing)
-{
+void TDesignController::FlowUpdate(TMFCSide side, bool updateFromCode, bool typing) {
     TMixtureOperationTab* op = fForm.Operation;
     const bool isA = side == TMFCSide::msA;
     Widgets::TIntegerEdit* field = isA ? op->RtIntegerEditY1Flow : op->RtIntegerEditY2Flow;
@@ -152,8 +140,12 @@ void TDesignController::FlowUpdate(TMFCSide side, bool updateFromCode, bool typi
     QGroupBox* box = isA ? op->GroupBoxY1 : op->GroupBoxY2;
     QLabel* label = isA ? op->Label10 : op->Label45;
 
-    const Design::TFlowInput input{Design::MFCRangeOf(fState.MFCDetails(side)), field->Value(), trackBar->Position(),
-                                   FocusOf(field, trackBar), updateFromCode, typing};
+    const Design::TFlowInput input{Design::MFCRangeOf(fState.MFCDetails(side)),
+                                   field->Value(),
+                                   trackBar->Position(),
+                                   FocusOf(field, trackBar),
+                                   updateFromCode,
+                                   typing};
     const Design::TFlowResult result = isA ? Design::FlowUpdateY1(input) : Design::FlowUpdateY2(input);
 
     if (!result.DiagnosticMessage.empty()) {
@@ -170,14 +162,12 @@ void TDesignController::FlowUpdate(TMFCSide side, bool updateFromCode, bool typi
     ShowMixture2();
 }
 
-void TDesignController::SetFluidRange()
-{
+void TDesignController::SetFluidRange() {
     fForm.Operation->RtDoubleEditFluidFlow->SetBounds(
         0.0, static_cast<double>(Design::FluidFlowMaximum(Design::PumpSetupOf(fState.PumpDetails))));
 }
 
-void TDesignController::FluidFlowUpdate()
-{
+void TDesignController::FluidFlowUpdate() {
     TMixtureOperationTab* op = fForm.Operation;
     Widgets::TDoubleEdit* field = op->RtDoubleEditFluidFlow;
 
@@ -199,14 +189,14 @@ void TDesignController::FluidFlowUpdate()
     ShowMixture2();
 }
 
-void TDesignController::UpdateTrackbars()
-{
+void TDesignController::UpdateTrackbars() {
     TMixtureOperationTab* op = fForm.Operation;
     const Design::TTrackBarPositions current{op->RzTrackBarY1->Position(), op->RzTrackBarY2->Position(),
                                              op->RzTrackBarFluid->Position()};
-    const Design::TTrackBarPositions positions = Design::UpdateTrackbars(
-        fState.MFCADetails, op->RtIntegerEditY1Flow->Value(), fState.MFCBDetails, op->RtIntegerEditY2Flow->Value(),
-        op->RtDoubleEditFluidFlow->Value(), op->RtDoubleEditFluidFlow->Max(), current);
+    const Design::TTrackBarPositions positions =
+        Design::UpdateTrackbars(fState.MFCADetails, op->RtIntegerEditY1Flow->Value(), fState.MFCBDetails,
+                                op->RtIntegerEditY2Flow->Value(), op->RtDoubleEditFluidFlow->Value(),
+                                op->RtDoubleEditFluidFlow->Max(), current);
     MoveTrackBar(op->RzTrackBarY1, positions.A);
     MoveTrackBar(op->RzTrackBarY2, positions.B);
     MoveTrackBar(op->RzTrackBarFluid, positions.C);
@@ -215,8 +205,7 @@ void TDesignController::UpdateTrackbars()
     FlowUpdateY2(false);
 }
 
-Design::TSnapshotInput TDesignController::GatherSnapshot() const
-{
+Design::TSnapshotInput TDesignController::GatherSnapshot() const {
     const TMixtureOperationTab* op = fForm.Operation;
     const TDebugTab* debug = fForm.Debug;
     const TPumpFluidTab* pump = fForm.PumpFluid;
@@ -234,13 +223,11 @@ Design::TSnapshotInput TDesignController::GatherSnapshot() const
     return input;
 }
 
-GasMixtures::TGasItem TDesignController::CreateMixture() const
-{
+GasMixtures::TGasItem TDesignController::CreateMixture() const {
     return Design::CreateMixture(fState, GatherSnapshot());
 }
 
-void TDesignController::ShowMixture2()
-{
+void TDesignController::ShowMixture2() {
     const std::string text = Design::ShowMixture2(fState, GatherSnapshot());
     if (text.empty()) {
         fForm.Operation->Memo1->Clear();
@@ -249,13 +236,14 @@ void TDesignController::ShowMixture2()
     }
 }
 
-void TDesignController::ApplysimulationValues()
-{
+void TDesignController::ApplysimulationValues() {
     const TDebugTab* debug = fForm.Debug;
-    const Design::TDemoValues a{debug->EditY1DemoName->text().toStdString(), debug->RtDoubleEditY1DemoMass->Value(),
-                                debug->RtDoubleEditY1DemoRange->Value(), debug->RtDoubleEditY1DemoTurndown->Value()};
-    const Design::TDemoValues b{debug->EditY2DemoName->text().toStdString(), debug->RtDoubleEditY2DemoMass->Value(),
-                                debug->RtDoubleEditY2DemoRange->Value(), debug->RtDoubleEditY2DemoTurndown->Value()};
+    const Design::TDemoValues a{
+        debug->EditY1DemoName->text().toStdString(), debug->RtDoubleEditY1DemoMass->Value(),
+        debug->RtDoubleEditY1DemoRange->Value(), debug->RtDoubleEditY1DemoTurndown->Value()};
+    const Design::TDemoValues b{
+        debug->EditY2DemoName->text().toStdString(), debug->RtDoubleEditY2DemoMass->Value(),
+        debug->RtDoubleEditY2DemoRange->Value(), debug->RtDoubleEditY2DemoTurndown->Value()};
     const Design::TSimulationApplied applied = Design::ApplysimulationValues(fState, a, b);
     if (!applied.Applied) {
         return;
@@ -265,12 +253,12 @@ void TDesignController::ApplysimulationValues()
     FlowUpdateY2(applied.ChangedB);
 }
 
-void TDesignController::ButtonMFCAAirClick(const QObject* sender)
-{
+void TDesignController::ButtonMFCAAirClick(const QObject* sender) {
     if (sender == nullptr) {
         return;
     }
-    const std::optional<Design::TDemoPreset> preset = Design::ButtonMFCAAirClick(sender->objectName().toStdString());
+    const std::optional<Design::TDemoPreset> preset =
+        Design::ButtonMFCAAirClick(sender->objectName().toStdString());
     if (!preset) {
         return;
     }

@@ -23,8 +23,7 @@ namespace UnitMain {
 
 namespace {
 
-QString Q(const std::string& text)
-{
+QString Q(const std::string& text) {
     return QString::fromStdString(text);
 }
 
@@ -32,25 +31,26 @@ QString Q(const std::string& text)
 
 TFluidDesignController::TFluidDesignController(TForm1& form, TMoistrelState& state, TDesignController& flows,
                                                QObject* parent)
-    : QObject(parent), fForm(form), fState(state), fFlows(flows)
-{
+    : QObject(parent), fForm(form), fState(state), fFlows(flows) {
     TPumpFluidTab* page = form.PumpFluid;
     for (int row = 0; row < Design::DesignerRowCount; ++row) {
         // Only the operator's choice renames the mixture, so the list's own signal for a user pick.
         connect(page->ComboBoxMix[row], &QComboBox::activated, this, [this] { ComboBoxMix1Change(true); });
-        connect(page->RtDoubleEdit[row], &Widgets::TNumberEdit::KeyUp, this, [this] { ComboBoxMix1Change(false); });
+        connect(page->RtDoubleEdit[row], &Widgets::TNumberEdit::KeyUp, this,
+                [this] { ComboBoxMix1Change(false); });
     }
     connect(page->RtDoubleEditDesignedMixtureDensity, &Widgets::TNumberEdit::KeyUp, this,
             [this] { RtDoubleEditDesignedMixtureDensityKeyUp(); });
     connect(page->ButtonRestoreWater, &QPushButton::clicked, this, [this] { ButtonRestoreWaterClick(); });
-    connect(page->ButtonApplyPumpAndFluid, &QPushButton::clicked, this, [this] { ButtonApplyPumpAndFluidClick(); });
-    connect(page->RtDoubleEditCustomTemp, &Widgets::TNumberEdit::KeyUp, this, [this] { RtDoubleEditCustomTempKeyUp(); });
+    connect(page->ButtonApplyPumpAndFluid, &QPushButton::clicked, this,
+            [this] { ButtonApplyPumpAndFluidClick(); });
+    connect(page->RtDoubleEditCustomTemp, &Widgets::TNumberEdit::KeyUp, this,
+            [this] { RtDoubleEditCustomTempKeyUp(); });
     connect(page->RtDoubleEditCustomPressure, &Widgets::TNumberEdit::KeyUp, this,
             [this] { RtDoubleEditCustomTempKeyUp(); });
 }
 
-void TFluidDesignController::FillSubstanceLists()
-{
+void TFluidDesignController::FillSubstanceLists() {
     QStringList names;
     for (const std::string& name : GasMixtures::GasItemsLongNames()) {
         names.append(Q(name));
@@ -62,16 +62,14 @@ void TFluidDesignController::FillSubstanceLists()
     }
 }
 
-void TFluidDesignController::StartWithWater()
-{
+void TFluidDesignController::StartWithWater() {
     FillSubstanceLists();
     ButtonRestoreWaterClick();
     AssignFluidMixtureToPump();
     ApplyPumpSettings();
 }
 
-void TFluidDesignController::FluidMixtureCalculation()
-{
+void TFluidDesignController::FluidMixtureCalculation() {
     TPumpFluidTab* page = fForm.PumpFluid;
     Design::TFluidDesignInput input;
     for (int row = 0; row < Design::DesignerRowCount; ++row) {
@@ -91,16 +89,14 @@ void TFluidDesignController::FluidMixtureCalculation()
     RtDoubleEditDesignedMixtureDensityKeyUp();
 }
 
-void TFluidDesignController::ComboBoxMix1Change(bool renamed)
-{
+void TFluidDesignController::ComboBoxMix1Change(bool renamed) {
     if (renamed) {
         fForm.PumpFluid->EditDesignedMixtureName->setText(QString::fromUtf8(Design::ChangedMixtureName));
     }
     FluidMixtureCalculation();
 }
 
-void TFluidDesignController::RtDoubleEditDesignedMixtureDensityKeyUp()
-{
+void TFluidDesignController::RtDoubleEditDesignedMixtureDensityKeyUp() {
     TPumpFluidTab* page = fForm.PumpFluid;
     const Design::TDensityFigures figures = Design::DesignedMixtureDensityFigures(
         page->RtDoubleEditDesignMixtureMolarMass->Value(), page->RtDoubleEditDesignedMixtureDensity->Value(),
@@ -111,8 +107,7 @@ void TFluidDesignController::RtDoubleEditDesignedMixtureDensityKeyUp()
     page->RtDoubleEditDesignMixtureMGperStroke->SetValue(figures.MGperStroke);
 }
 
-void TFluidDesignController::ButtonRestoreWaterClick()
-{
+void TFluidDesignController::ButtonRestoreWaterClick() {
     TPumpFluidTab* page = fForm.PumpFluid;
     const Design::TWaterDesign water = Design::RestoreWater();
     page->EditDesignedMixtureName->setText(Q(water.MixtureName));
@@ -124,8 +119,7 @@ void TFluidDesignController::ButtonRestoreWaterClick()
     FluidMixtureCalculation();
 }
 
-void TFluidDesignController::AssignFluidMixtureToPump()
-{
+void TFluidDesignController::AssignFluidMixtureToPump() {
     TPumpFluidTab* page = fForm.PumpFluid;
     Design::TFluidAssignInput input;
     input.MixtureName = page->EditDesignedMixtureName->text().toStdString();
@@ -135,7 +129,8 @@ void TFluidDesignController::AssignFluidMixtureToPump()
     input.PPMLimit = page->RtIntegerEditFluidPPMLimit->Value();
     input.SyringeIndex = page->RadioGroupSyringeVolume->ItemIndex();
 
-    const Design::TAssignedFluid shown = Design::AssignFluidMixtureToPump(fState.PumpDetails, fState.DesignedMixture, input);
+    const Design::TAssignedFluid shown =
+        Design::AssignFluidMixtureToPump(fState.PumpDetails, fState.DesignedMixture, input);
     page->RtDoubleEditSyringeGramsperStroke->SetValue(shown.SyringeSizeMg);
     page->EditFluidName->setText(Q(shown.Name));
     page->RtDoubleEditFluidDensity->SetValue(shown.Density);
@@ -143,14 +138,12 @@ void TFluidDesignController::AssignFluidMixtureToPump()
     page->RtDoubleEditFluidMolarMass->SetValue(shown.MolarMass);
 }
 
-void TFluidDesignController::ApplyPumpSettings()
-{
+void TFluidDesignController::ApplyPumpSettings() {
     Design::ApplyPumpSettings(fState.PumpDetails, fForm.PumpFluid->RadioGroupPumpOptimization->ItemIndex());
     fForm.Operation->GroupBoxX->setTitle(Q(Design::FluidCaption(fState.PumpDetails)));
 }
 
-void TFluidDesignController::ButtonApplyPumpAndFluidClick()
-{
+void TFluidDesignController::ButtonApplyPumpAndFluidClick() {
     AssignFluidMixtureToPump();
     ApplyPumpSettings();
     if (fSaveSettings) {
@@ -164,8 +157,7 @@ void TFluidDesignController::ButtonApplyPumpAndFluidClick()
     fFlows.FluidFlowUpdate();
 }
 
-void TFluidDesignController::RtDoubleEditCustomTempKeyUp()
-{
+void TFluidDesignController::RtDoubleEditCustomTempKeyUp() {
     TPumpFluidTab* page = fForm.PumpFluid;
     page->Memo2->AddLine(Design::VapourPressureLine(page->RtDoubleEditCustomTemp->Value()));
     fFlows.ShowMixture2();

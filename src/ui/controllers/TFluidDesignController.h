@@ -16,14 +16,17 @@ class TForm1;
 class TFluidDesignController : public QObject {
 public:
     // Connects the handlers; `form`, `state` and `flows` must outlive the controller.
-    TFluidDesignController(TForm1& form, TMoistrelState& state, TDesignController& flows, QObject* parent = nullptr);
+    TFluidDesignController(TForm1& form, TMoistrelState& state, TDesignController& flows,
+                           QObject* parent = nullptr);
 
     // The settings file part of "Apply and save" (store the pump and fluid settings); until it is
     // set, "Apply and save" applies without saving.
     void SetSaveSettings(std::function<void()> save) { fSaveSettings = std::move(save); }
     // Detects and initialises the pump on the given port; "Apply and save" calls it when "Pump
     // found" is ticked and a pump port is selected.
-    void SetPumpFindInit(std::function<bool(const std::string& port)> findInit) { fPumpFindInit = std::move(findInit); }
+    void SetPumpFindInit(std::function<bool(const std::string& port)> findInit) {
+        fPumpFindInit = std::move(findInit);
+    }
 
     // The four substance lists: the catalogue's long names in ordinal order, the first empty.
     void FillSubstanceLists();
