@@ -17,24 +17,21 @@ namespace {
 
 // A track bar takes any position and shows it clamped to its range. Clamping before rounding keeps
 // huge quotients out of the integer conversion and gives the same position.
-int TrackBarPosition(double exact)
-{
+int TrackBarPosition(double exact) {
     if (std::isnan(exact)) {
         return TrackBarMinimum;
     }
-    const double clamped = std::clamp(exact, static_cast<double>(TrackBarMinimum),
-                                      static_cast<double>(TrackBarMaximum));
+    const double clamped =
+        std::clamp(exact, static_cast<double>(TrackBarMinimum), static_cast<double>(TrackBarMaximum));
     return static_cast<int>(Base::RoundHalfEven(clamped));
 }
 
-int ClampTrackBar(int position)
-{
+int ClampTrackBar(int position) {
     return std::clamp(position, TrackBarMinimum, TrackBarMaximum);
 }
 
 // The one routine behind both gas flows; MFC B differs in three details (see the callers).
-TFlowResult FlowUpdate(const TFlowInput& input, bool isB)
-{
+TFlowResult FlowUpdate(const TFlowInput& input, bool isB) {
     const std::string component = isB ? "B-component:" : "A-component:";
     const std::string mfcName = isB ? "MFC B" : "MFC A";
 
@@ -62,22 +59,26 @@ TFlowResult FlowUpdate(const TFlowInput& input, bool isB)
         // MFC B cannot deliver less than its minimum and has no pulsed mode: at or below the minimum
         // the flow becomes no flow. The minimum is held in single precision, so the field is compared
         // in that precision too: the whole µg/min the track bar gives for the minimum counts as it.
-        if (!input.Typing && v != 0 && static_cast<float>(static_cast<double>(v) / MicrogramsPerGram) <= input.Range.RangeMin) {
+        if (!input.Typing && v != 0 &&
+            static_cast<float>(static_cast<double>(v) / MicrogramsPerGram) <= input.Range.RangeMin) {
             v = 0;
         }
         if (static_cast<double>(v) > rMax) {
-            result.DiagnosticMessage = mfcName + " Too large flow in textbox. Limit is " + Base::FormatGeneral(rangeMax);
+            result.DiagnosticMessage =
+                mfcName + " Too large flow in textbox. Limit is " + Base::FormatGeneral(rangeMax);
             v = Base::RoundHalfEven(rMax);
         }
     } else if (static_cast<double>(v) / MicrogramsPerGram > rangeMax) {
-        result.DiagnosticMessage = mfcName + " Too large flow in textbox. Limit is " + Base::FormatGeneral(rangeMax);
+        result.DiagnosticMessage =
+            mfcName + " Too large flow in textbox. Limit is " + Base::FormatGeneral(rangeMax);
         v = static_cast<std::int64_t>(std::floor(rMax));
     }
 
     const double span = rMax - rMin;
     if (span != 0.0) {
         if (input.Focus == TFlowFocus::ffField) {
-            result.TrackBarPosition = TrackBarPosition((static_cast<double>(v) - rMin) / span * TrackBarMaximum);
+            result.TrackBarPosition =
+                TrackBarPosition((static_cast<double>(v) - rMin) / span * TrackBarMaximum);
         } else if (input.UpdateFromCode || input.Focus == TFlowFocus::ffTrackBar) {
             const double p = static_cast<double>(result.TrackBarPosition);
             v = Base::RoundHalfEven(p / TrackBarMaximum * span + rMin);
@@ -90,8 +91,7 @@ TFlowResult FlowUpdate(const TFlowInput& input, bool isB)
     return result;
 }
 
-Speed::TPumpDetails SpeedRecord(const TPumpSetup& pump, double desired)
-{
+Speed::TPumpDetails SpeedRecord(const TPumpSetup& pump, double desired) {
     Speed::TPumpDetails record;
     record.Init();
     record.SyringeVolume_ul = pump.SyringeVolume_ul;
@@ -104,8 +104,7 @@ Speed::TPumpDetails SpeedRecord(const TPumpSetup& pump, double desired)
 
 } // namespace
 
-TMFCRange MFCRangeOf(const SerialPortVogtlin::TMFCDetails& mfc)
-{
+TMFCRange MFCRangeOf(const SerialPortVogtlin::TMFCDetails& mfc) {
     TMFCRange range;
     const SerialPortVogtlin::TLUTData* entry = UnitMain::ActiveLUTData(mfc);
     if (mfc.Validated && entry != nullptr) {
@@ -117,31 +116,27 @@ TMFCRange MFCRangeOf(const SerialPortVogtlin::TMFCDetails& mfc)
     return range;
 }
 
-TFlowResult FlowUpdateY1(const TFlowInput& input)
-{
+TFlowResult FlowUpdateY1(const TFlowInput& input) {
     return FlowUpdate(input, false);
 }
 
-TFlowResult FlowUpdateY2(const TFlowInput& input)
-{
+TFlowResult FlowUpdateY2(const TFlowInput& input) {
     return FlowUpdate(input, true);
 }
 
-void ApplyFlowResult(SerialPortVogtlin::TMFCDetails& mfc, const TFlowResult& result)
-{
+void ApplyFlowResult(SerialPortVogtlin::TMFCDetails& mfc, const TFlowResult& result) {
     if (result.Usable) {
         mfc.CurrentMaxFlow = result.CurrentMaxFlow;
         mfc.CurrentDesiredFlow = result.CurrentDesiredFlow;
     }
 }
 
-std::string FlowLabel(std::int64_t fieldValue_ugpm)
-{
-    return Base::FormatMask(" = 0.### ### ### g/min", static_cast<double>(fieldValue_ugpm) / MicrogramsPerGram);
+std::string FlowLabel(std::int64_t fieldValue_ugpm) {
+    return Base::FormatMask(" = 0.### ### ### g/min",
+                            static_cast<double>(fieldValue_ugpm) / MicrogramsPerGram);
 }
 
-TPumpSetup PumpSetupOf(const UnitMain::TPumpDetails& pump)
-{
+TPumpSetup PumpSetupOf(const UnitMain::TPumpDetails& pump) {
     TPumpSetup setup;
     setup.SyringeVolume_ul = pump.SYRINGE_VOLUMEul;
     setup.FluidDensity = pump.Fluid.DensityFluid20C;
@@ -150,20 +145,18 @@ TPumpSetup PumpSetupOf(const UnitMain::TPumpDetails& pump)
     return setup;
 }
 
-std::int32_t FluidFlowMaximum(const TPumpSetup& pump)
-{
+std::int32_t FluidFlowMaximum(const TPumpSetup& pump) {
     const std::int64_t maximum = Speed::CalculateMaxDispense(SpeedRecord(pump, 0.0));
-    return static_cast<std::int32_t>(std::clamp<std::int64_t>(maximum, 0, std::numeric_limits<std::int32_t>::max()));
+    return static_cast<std::int32_t>(
+        std::clamp<std::int64_t>(maximum, 0, std::numeric_limits<std::int32_t>::max()));
 }
 
-std::string PumpRunCommand(std::int32_t maxSpeed, std::int32_t steps, std::int32_t frequency)
-{
-    return "/1TgV" + std::to_string(maxSpeed) + "IA" + std::to_string(steps) + "V" + std::to_string(frequency) +
-           "OA0G0R";
+std::string PumpRunCommand(std::int32_t maxSpeed, std::int32_t steps, std::int32_t frequency) {
+    return "/1TgV" + std::to_string(maxSpeed) + "IA" + std::to_string(steps) + "V" +
+           std::to_string(frequency) + "OA0G0R";
 }
 
-std::string DurationLabel(double hours)
-{
+std::string DurationLabel(double hours) {
     if (!std::isfinite(hours)) {
         hours = 0.0;
     }
@@ -173,8 +166,7 @@ std::string DurationLabel(double hours)
            Base::FormatMask("00", static_cast<double>(minutes));
 }
 
-TFluidFlowResult FluidFlowUpdate(const TFluidFlowInput& input)
-{
+TFluidFlowResult FluidFlowUpdate(const TFluidFlowInput& input) {
     TFluidFlowResult result;
     result.DurationLabel = DurationLabel(input.DurationHours);
 
@@ -184,12 +176,14 @@ TFluidFlowResult FluidFlowUpdate(const TFluidFlowInput& input)
     result.TrackBarPosition = ClampTrackBar(input.TrackBarPosition);
 
     if (input.Focus == TFlowFocus::ffField) {
-        result.TrackBarPosition = result.FieldMaximum > 0.0
-                                      ? TrackBarPosition(TrackBarMaximum * result.FieldValue / result.FieldMaximum)
-                                      : TrackBarMinimum;
+        result.TrackBarPosition =
+            result.FieldMaximum > 0.0
+                ? TrackBarPosition(TrackBarMaximum * result.FieldValue / result.FieldMaximum)
+                : TrackBarMinimum;
     } else if (input.Focus == TFlowFocus::ffTrackBar) {
         const double p = static_cast<double>(result.TrackBarPosition);
-        result.FieldValue = static_cast<double>(Base::RoundHalfEven(p / TrackBarMaximum * result.FieldMaximum));
+        result.FieldValue =
+            static_cast<double>(Base::RoundHalfEven(p / TrackBarMaximum * result.FieldMaximum));
     }
 
     Speed::TPumpDetails record = SpeedRecord(input.Pump, result.FieldValue);
@@ -224,8 +218,7 @@ TFluidFlowResult FluidFlowUpdate(const TFluidFlowInput& input)
 
 TTrackBarPositions UpdateTrackbars(const SerialPortVogtlin::TMFCDetails& mfcA, std::int64_t flowA,
                                    const SerialPortVogtlin::TMFCDetails& mfcB, std::int64_t flowB,
-                                   double fluidFlow, double fluidMaximum, const TTrackBarPositions& current)
-{
+                                   double fluidFlow, double fluidMaximum, const TTrackBarPositions& current) {
     const auto gasPosition = [](const SerialPortVogtlin::TMFCDetails& mfc, std::int64_t flow, int keep) {
         const SerialPortVogtlin::TLUTData* entry = UnitMain::ActiveLUTData(mfc);
         if (entry == nullptr) {

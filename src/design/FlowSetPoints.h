@@ -23,8 +23,8 @@ enum class TFlowFocus : std::uint8_t { ffNone, ffField, ffTrackBar };
 
 // The part of an MFC record a flow update needs.
 struct TMFCRange {
-    bool Usable = false; // validated and a gas table chosen
-    std::string NameOwn; // gas of the active table
+    bool Usable = false;   // validated and a gas table chosen
+    std::string NameOwn;   // gas of the active table
     float RangeMax = 0.0F; // g/min
     float RangeMin = 0.0F; // g/min
 };
@@ -44,13 +44,13 @@ struct TFlowInput {
 
 struct TFlowResult {
     bool Usable = false;
-    std::string Caption;           // GroupBoxY1 / GroupBoxY2
-    std::int64_t FieldValue = 0;   // µg/min
+    std::string Caption;         // GroupBoxY1 / GroupBoxY2
+    std::int64_t FieldValue = 0; // µg/min
     int TrackBarPosition = 0;
-    std::string Label;             // Label10 / Label45: the flow in g/min
-    double CurrentMaxFlow = 0.0;   // g/min; for the MFC record (only when Usable)
+    std::string Label;               // Label10 / Label45: the flow in g/min
+    double CurrentMaxFlow = 0.0;     // g/min; for the MFC record (only when Usable)
     double CurrentDesiredFlow = 0.0; // g/min; likewise
-    std::string DiagnosticMessage; // for the diagnostic log; empty when there is none
+    std::string DiagnosticMessage;   // for the diagnostic log; empty when there is none
 };
 
 TFlowResult FlowUpdateY1(const TFlowInput& input);
@@ -80,16 +80,17 @@ struct TFluidFlowInput {
 };
 
 struct TFluidFlowResult {
-    std::string DurationLabel;   // Label31, "hh:mm"
-    double FieldMinimum = 0.0;   // bounds of RtDoubleEditFluidFlow
+    std::string DurationLabel; // Label31, "hh:mm"
+    double FieldMinimum = 0.0; // bounds of RtDoubleEditFluidFlow
     double FieldMaximum = 0.0;
-    double FieldValue = 0.0;     // inside the bounds
+    double FieldValue = 0.0; // inside the bounds
     int TrackBarPosition = 0;
-    std::string PumpCommand;     // Label30
-    double Achievable = 0.0;     // RtDoubleEditAchievableFluid, µg/min
-    std::string SpeedLabel;      // Label55
-    std::string MemoPump;        // the calculation text, lines ending in CR LF
-    UnitMoistrelPumpSpeedFunction::TPumpSpeedInfo Info = UnitMoistrelPumpSpeedFunction::TPumpSpeedInfo::psUndefined;
+    std::string PumpCommand; // Label30
+    double Achievable = 0.0; // RtDoubleEditAchievableFluid, µg/min
+    std::string SpeedLabel;  // Label55
+    std::string MemoPump;    // the calculation text, lines ending in CR LF
+    UnitMoistrelPumpSpeedFunction::TPumpSpeedInfo Info =
+        UnitMoistrelPumpSpeedFunction::TPumpSpeedInfo::psUndefined;
     std::int32_t PumpFrequency = 0;
 };
 

@@ -14,16 +14,14 @@ using GasMixtures::TGasItem;
 
 namespace {
 
-void AddLine(std::string& text, const std::string& line)
-{
+void AddLine(std::string& text, const std::string& line) {
     text += line;
     text += Base::CRLF;
 }
 
 } // namespace
 
-TFluidDesignResult FluidMixtureCalculation(const TGasItem& previous, const TFluidDesignInput& input)
-{
+TFluidDesignResult FluidMixtureCalculation(const TGasItem& previous, const TFluidDesignInput& input) {
     TFluidDesignResult result;
 
     TGasItem& mixture = result.DesignedMixture;
@@ -75,21 +73,23 @@ TFluidDesignResult FluidMixtureCalculation(const TGasItem& previous, const TFlui
     for (std::size_t i = 0; i < mixture.Components.size(); ++i) {
         TGasItem& component = mixture.Components[i];
         component.PartialPressure = static_cast<float>(moles[i] / totalMoles);
-        molarMass += static_cast<double>(component.PartialPressure) * static_cast<double>(component.MolarMass);
+        molarMass +=
+            static_cast<double>(component.PartialPressure) * static_cast<double>(component.MolarMass);
     }
 
     AddLine(memo, "");
     AddLine(memo, "  Mixture molar mass : " + Base::FormatGeneral(molarMass));
 
     result.MolarMass = molarMass;
-    const TDensityFigures figures = DesignedMixtureDensityFigures(molarMass, input.Density, input.SyringeVolume_ul);
+    const TDensityFigures figures =
+        DesignedMixtureDensityFigures(molarMass, input.Density, input.SyringeVolume_ul);
     result.MolPerML = figures.MolPerML.value_or(input.MolPerML);
     result.MGperStroke = figures.MGperStroke;
     return result;
 }
 
-TDensityFigures DesignedMixtureDensityFigures(double molarMass, double density, std::int32_t syringeVolume_ul)
-{
+TDensityFigures DesignedMixtureDensityFigures(double molarMass, double density,
+                                              std::int32_t syringeVolume_ul) {
     TDensityFigures figures;
     if (molarMass > 0.0) {
         figures.MolPerML = density / molarMass;
@@ -98,8 +98,7 @@ TDensityFigures DesignedMixtureDensityFigures(double molarMass, double density, 
     return figures;
 }
 
-TWaterDesign RestoreWater()
-{
+TWaterDesign RestoreWater() {
     TWaterDesign water;
     water.MixtureName = WaterMixtureName;
     water.Rows[0].ItemIndex = WaterListIndex;
@@ -112,8 +111,7 @@ TWaterDesign RestoreWater()
 }
 
 TAssignedFluid AssignFluidMixtureToPump(UnitMain::TPumpDetails& pump, const TGasItem& designed,
-                                        const TFluidAssignInput& input)
-{
+                                        const TFluidAssignInput& input) {
     pump.Fluid = designed;
     pump.Fluid.GasNameLong = input.MixtureName;
     pump.Fluid.DensityFluid20C = static_cast<float>(input.Density);
@@ -134,19 +132,16 @@ TAssignedFluid AssignFluidMixtureToPump(UnitMain::TPumpDetails& pump, const TGas
     return shown;
 }
 
-void ApplyPumpSettings(UnitMain::TPumpDetails& pump, int pumpModelIndex)
-{
+void ApplyPumpSettings(UnitMain::TPumpDetails& pump, int pumpModelIndex) {
     UnitMain::ApplyPumpModel(pump, pumpModelIndex);
     pump.SYRINGE_VOLUMEul = UnitMain::GetSyringeVolume(pump.SYRINGE_VOLUME_INDEX);
 }
 
-std::string FluidCaption(const UnitMain::TPumpDetails& pump)
-{
+std::string FluidCaption(const UnitMain::TPumpDetails& pump) {
     return "C-component: " + pump.Fluid.GasNameLong;
 }
 
-std::string VapourPressureLine(double customTempC)
-{
+std::string VapourPressureLine(double customTempC) {
     return "H2O Vapor pressure @ " + Base::FormatGeneral(customTempC) +
            "ºC = " + Base::FormatGeneral(GasMixtures::CalculateVapourPressure(customTempC)) + " mBar";
 }

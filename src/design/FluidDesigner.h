@@ -49,7 +49,8 @@ struct TFluidDesignResult {
 
 // Rebuilds the designed liquid from the four rows. `previous` is the liquid as last computed: the
 // reset keeps its density and per-stroke figures, as every reset of a gas item does.
-TFluidDesignResult FluidMixtureCalculation(const GasMixtures::TGasItem& previous, const TFluidDesignInput& input);
+TFluidDesignResult FluidMixtureCalculation(const GasMixtures::TGasItem& previous,
+                                           const TFluidDesignInput& input);
 
 struct TDensityFigures {
     std::optional<double> MolPerML; // none when the molar mass is not above 0: the field keeps its value
@@ -57,7 +58,8 @@ struct TDensityFigures {
 };
 
 // The figures the density field drives: mol/ml = density / molar mass, mg per stroke = µL × g/ml.
-TDensityFigures DesignedMixtureDensityFigures(double molarMass, double density, std::int32_t syringeVolume_ul);
+TDensityFigures DesignedMixtureDensityFigures(double molarMass, double density,
+                                              std::int32_t syringeVolume_ul);
 
 // "Set to water": what the designer rows, name and density become before the calculation runs.
 struct TWaterDesign {
@@ -69,11 +71,11 @@ TWaterDesign RestoreWater();
 
 // The designer's result as the pump's liquid ("Fluid assigned to pump").
 struct TFluidAssignInput {
-    std::string MixtureName;     // EditDesignedMixtureName
-    double Density = 0.0;        // the designed density
-    double MolarMass = 0.0;      // the designed molar mass
-    double MolPerML = 0.0;       // the designed mol/ml
-    std::int32_t PPMLimit = 0;   // RtIntegerEditFluidPPMLimit
+    std::string MixtureName;       // EditDesignedMixtureName
+    double Density = 0.0;          // the designed density
+    double MolarMass = 0.0;        // the designed molar mass
+    double MolPerML = 0.0;         // the designed mol/ml
+    std::int32_t PPMLimit = 0;     // RtIntegerEditFluidPPMLimit
     std::int32_t SyringeIndex = 0; // item index of RadioGroupSyringeVolume
 };
 

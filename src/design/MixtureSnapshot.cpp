@@ -16,16 +16,16 @@ namespace {
 
 // One gas flow of an MFC: the catalogue gas of its active table, or the demonstration gas while
 // that MFC runs on demonstration values in simulation.
-TGasItem GasFlow(const UnitMain::TMoistrelState& state, TMFCSide side, std::int64_t flow, const TDemoGas& demo)
-{
+TGasItem GasFlow(const UnitMain::TMoistrelState& state, TMFCSide side, std::int64_t flow,
+                 const TDemoGas& demo) {
     const SerialPortVogtlin::TMFCDetails& mfc = state.MFCDetails(side);
     const SerialPortVogtlin::TLUTData* entry = UnitMain::ActiveLUTData(mfc);
     const float mass = static_cast<float>(static_cast<double>(flow) / MicrogramsPerGram);
 
     TGasItem item;
     item.Init();
-    GasMixtures::FillCatalogueGas(GasMixtures::FindCatalogueGas(entry != nullptr ? entry->NameShort : std::string()),
-                                  item, mass);
+    GasMixtures::FillCatalogueGas(
+        GasMixtures::FindCatalogueGas(entry != nullptr ? entry->NameShort : std::string()), item, mass);
     if (state.MixerState == UnitMain::msSimulation && state.Demonstration(side)) {
         item.GasNameMFC = demo.Name;
         item.GasNameLong = demo.Name;
@@ -46,8 +46,7 @@ TGasItem GasFlow(const UnitMain::TMoistrelState& state, TMFCSide side, std::int6
     return item;
 }
 
-TGasItem FluidFlow(const UnitMain::TMoistrelState& state, const TSnapshotInput& input)
-{
+TGasItem FluidFlow(const UnitMain::TMoistrelState& state, const TSnapshotInput& input) {
     const UnitMain::TPumpDetails& pump = state.PumpDetails;
     TGasItem item = pump.Fluid;
     item.GasNameMFC = "MIX_" + item.GasNameLong;
@@ -76,7 +75,8 @@ TGasItem FluidFlow(const UnitMain::TMoistrelState& state, const TSnapshotInput& 
         liquid.Fluid = true;
         liquid.FluidMaxPPM = pump.FLUID_MAX_PPM;
         if (total > 0.0) {
-            liquid.Mass = static_cast<float>(static_cast<double>(liquid.Mass) / total * static_cast<double>(item.Mass));
+            liquid.Mass =
+                static_cast<float>(static_cast<double>(liquid.Mass) / total * static_cast<double>(item.Mass));
         }
     }
     return item;
@@ -84,8 +84,7 @@ TGasItem FluidFlow(const UnitMain::TMoistrelState& state, const TSnapshotInput& 
 
 } // namespace
 
-TGasItem CreateMixture(const UnitMain::TMoistrelState& state, const TSnapshotInput& input)
-{
+TGasItem CreateMixture(const UnitMain::TMoistrelState& state, const TSnapshotInput& input) {
     TGasItem result;
     result.Init();
     TGasItem a;
@@ -121,8 +120,7 @@ TGasItem CreateMixture(const UnitMain::TMoistrelState& state, const TSnapshotInp
     return result;
 }
 
-std::string DesignPanelText(const TGasItem& snapshot, double customTempC, double customPressure_mbar)
-{
+std::string DesignPanelText(const TGasItem& snapshot, double customTempC, double customPressure_mbar) {
     if (snapshot.Components.empty()) {
         return {};
     }
@@ -135,8 +133,7 @@ std::string DesignPanelText(const TGasItem& snapshot, double customTempC, double
     return text;
 }
 
-std::string ShowMixture2(const UnitMain::TMoistrelState& state, const TSnapshotInput& input)
-{
+std::string ShowMixture2(const UnitMain::TMoistrelState& state, const TSnapshotInput& input) {
     return DesignPanelText(CreateMixture(state, input), input.CustomTempC, input.CustomPressure_mbar);
 }
 

@@ -20,15 +20,15 @@ struct TDemoGas {
 
 // What the snapshot reads from the screen.
 struct TSnapshotInput {
-    std::int64_t FlowA = 0;     // RtIntegerEditY1Flow, µg/min
-    std::int64_t FlowB = 0;     // RtIntegerEditY2Flow, µg/min
-    double AchievableC = 0.0;   // RtDoubleEditAchievableFluid, µg/min
-    std::string PumpCommand;    // Label30
-    std::string StepComments;   // EditStepComments
-    double StepDuration = 0.0;  // RtDoubleEditStepDuration, hours
+    std::int64_t FlowA = 0;    // RtIntegerEditY1Flow, µg/min
+    std::int64_t FlowB = 0;    // RtIntegerEditY2Flow, µg/min
+    double AchievableC = 0.0;  // RtDoubleEditAchievableFluid, µg/min
+    std::string PumpCommand;   // Label30
+    std::string StepComments;  // EditStepComments
+    double StepDuration = 0.0; // RtDoubleEditStepDuration, hours
     TDemoGas DemoA;
     TDemoGas DemoB;
-    double CustomTempC = 0.0;        // RtDoubleEditCustomTemp
+    double CustomTempC = 0.0;         // RtDoubleEditCustomTemp
     double CustomPressure_mbar = 0.0; // RtDoubleEditCustomPressure
 };
 
@@ -40,6 +40,7 @@ GasMixtures::TGasItem CreateMixture(const UnitMain::TMoistrelState& state, const
 std::string ShowMixture2(const UnitMain::TMoistrelState& state, const TSnapshotInput& input);
 
 // The same for a snapshot already made.
-std::string DesignPanelText(const GasMixtures::TGasItem& snapshot, double customTempC, double customPressure_mbar);
+std::string DesignPanelText(const GasMixtures::TGasItem& snapshot, double customTempC,
+                            double customPressure_mbar);
 
 } // namespace Design

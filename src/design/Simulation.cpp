@@ -12,8 +12,7 @@ namespace Design {
 namespace {
 
 // Writes one MFC's demonstration table; true when anything the flows depend on changed.
-bool ApplyToMFC(SerialPortVogtlin::TMFCDetails& mfc, const TDemoValues& values)
-{
+bool ApplyToMFC(SerialPortVogtlin::TMFCDetails& mfc, const TDemoValues& values) {
     SerialPortVogtlin::TLUTData& table = mfc.LUT[0];
     const SerialPortVogtlin::TMFCDetails before = mfc;
 
@@ -36,15 +35,16 @@ bool ApplyToMFC(SerialPortVogtlin::TMFCDetails& mfc, const TDemoValues& values)
     table.Totalizer1 = 0.0F;
 
     const SerialPortVogtlin::TLUTData& old = before.LUT[0];
-    return before.Validated != mfc.Validated || before.ActiveLUT != mfc.ActiveLUT || old.NameOwn != table.NameOwn ||
-           old.NameShort != table.NameShort || old.AtomicMass != table.AtomicMass ||
-           old.RangeMax != table.RangeMax || old.RangeMin != table.RangeMin;
+    return before.Validated != mfc.Validated || before.ActiveLUT != mfc.ActiveLUT ||
+           old.NameOwn != table.NameOwn || old.NameShort != table.NameShort ||
+           old.AtomicMass != table.AtomicMass || old.RangeMax != table.RangeMax ||
+           old.RangeMin != table.RangeMin;
 }
 
 } // namespace
 
-TSimulationApplied ApplysimulationValues(UnitMain::TMoistrelState& state, const TDemoValues& a, const TDemoValues& b)
-{
+TSimulationApplied ApplysimulationValues(UnitMain::TMoistrelState& state, const TDemoValues& a,
+                                         const TDemoValues& b) {
     TSimulationApplied applied;
     if (state.MixerState != UnitMain::msSimulation) {
         return applied;
@@ -59,8 +59,7 @@ TSimulationApplied ApplysimulationValues(UnitMain::TMoistrelState& state, const 
     return applied;
 }
 
-std::optional<TDemoPreset> ButtonMFCAAirClick(std::string_view buttonName)
-{
+std::optional<TDemoPreset> ButtonMFCAAirClick(std::string_view buttonName) {
     using UnitMain::TMFCSide;
     struct TRow {
         std::string_view Button;

@@ -30,7 +30,8 @@ struct TSimulationApplied {
 
 // Writes the demonstration values into table 2 of each MFC still in demonstration, when the mixer
 // is in simulation; in any other state nothing happens.
-TSimulationApplied ApplysimulationValues(UnitMain::TMoistrelState& state, const TDemoValues& a, const TDemoValues& b);
+TSimulationApplied ApplysimulationValues(UnitMain::TMoistrelState& state, const TDemoValues& a,
+                                         const TDemoValues& b);
 
 // One preset button of the demonstration boxes.
 struct TDemoPreset {

@@ -3,7 +3,6 @@
 #include "design/FlowSetPoints.h"
 
 #include <gtest/gtest.h>
-
 #include <string>
 
 namespace {
@@ -14,23 +13,19 @@ using Design::TFlowResult;
 using Design::TMFCRange;
 
 // The demonstration gases: O2 0.0358 g/min with turn-down 120, Ar 0.0892 g/min with turn-down 100.
-TMFCRange DemoA()
-{
+TMFCRange DemoA() {
     return TMFCRange{true, "O2", 0.0358F, static_cast<float>(0.0358 / 120.0)};
 }
 
-TMFCRange DemoB()
-{
+TMFCRange DemoB() {
     return TMFCRange{true, "Ar", 0.0892F, static_cast<float>(0.0892 / 100.0)};
 }
 
-TFlowInput Input(TMFCRange range, std::int64_t value, int position, TFlowFocus focus, bool fromCode = false)
-{
+TFlowInput Input(TMFCRange range, std::int64_t value, int position, TFlowFocus focus, bool fromCode = false) {
     return TFlowInput{std::move(range), value, position, focus, fromCode};
 }
 
-TEST(FlowSetPoints, DemonstrationRangesAtTheMiddlePosition)
-{
+TEST(FlowSetPoints, DemonstrationRangesAtTheMiddlePosition) {
     const TFlowResult a = Design::FlowUpdateY1(Input(DemoA(), 0, 5, TFlowFocus::ffNone, true));
     // minimum + (maximum - minimum) / 2 in whole µg/min: 298.33 + 17750.83
     EXPECT_EQ(a.FieldValue, 18049);
@@ -47,8 +42,7 @@ TEST(FlowSetPoints, DemonstrationRangesAtTheMiddlePosition)
     EXPECT_EQ(b.Label, " = 0.045 046  g/min");
 }
 
-TEST(FlowSetPoints, TooLargeFlowIsClampedAndLogged)
-{
+TEST(FlowSetPoints, TooLargeFlowIsClampedAndLogged) {
     // A: the single-precision range times a million, rounded down: one below 35 800.
     const TFlowResult a = Design::FlowUpdateY1(Input(DemoA(), 50000, 5, TFlowFocus::ffField));
     EXPECT_EQ(a.FieldValue, 35799);
@@ -63,8 +57,7 @@ TEST(FlowSetPoints, TooLargeFlowIsClampedAndLogged)
     EXPECT_DOUBLE_EQ(b.CurrentDesiredFlow, 0.0892);
 }
 
-TEST(FlowSetPoints, BFlowAtOrBelowTheMinimumBecomesNoFlow)
-{
+TEST(FlowSetPoints, BFlowAtOrBelowTheMinimumBecomesNoFlow) {
     struct TCase {
         std::int64_t Typed;
         std::int64_t Expected;
@@ -100,8 +93,7 @@ TEST(FlowSetPoints, BFlowAtOrBelowTheMinimumBecomesNoFlow)
     EXPECT_EQ(a.FieldValue, 100);
 }
 
-TEST(FlowSetPoints, FocusDecidesWhichControlFollows)
-{
+TEST(FlowSetPoints, FocusDecidesWhichControlFollows) {
     struct TCase {
         const char* What;
         TFlowFocus Focus;
@@ -127,8 +119,7 @@ TEST(FlowSetPoints, FocusDecidesWhichControlFollows)
     }
 }
 
-TEST(FlowSetPoints, UnusableMFCZeroesItsFlow)
-{
+TEST(FlowSetPoints, UnusableMFCZeroesItsFlow) {
     for (const bool isB : {false, true}) {
         TFlowInput input = Input(TMFCRange{}, 12345, 7, TFlowFocus::ffField, true);
         const TFlowResult r = isB ? Design::FlowUpdateY2(input) : Design::FlowUpdateY1(input);
@@ -155,20 +146,17 @@ TEST(FlowSetPoints, UnusableMFCZeroesItsFlow)
     EXPECT_FALSE(Design::MFCRangeOf(mfc).Usable);
 }
 
-TEST(FlowSetPoints, FlowLabelMask)
-{
+TEST(FlowSetPoints, FlowLabelMask) {
     EXPECT_EQ(Design::FlowLabel(0), " = 0   g/min");
     EXPECT_EQ(Design::FlowLabel(1500000), " = 1.5   g/min");
     EXPECT_EQ(Design::FlowLabel(1), " = 0.000 001  g/min");
 }
 
-Design::TPumpSetup WaterPump(std::int32_t syringe = 50)
-{
+Design::TPumpSetup WaterPump(std::int32_t syringe = 50) {
     return Design::TPumpSetup{syringe, 0.997735F, 192000, 48000};
 }
 
-TEST(FlowSetPoints, FluidFlowOfWater)
-{
+TEST(FlowSetPoints, FluidFlowOfWater) {
     Design::TFluidFlowInput input;
     input.DurationHours = 0.75;
     input.FieldValue = 1000.0;
@@ -188,7 +176,8 @@ TEST(FlowSetPoints, FluidFlowOfWater)
     EXPECT_EQ(r.PumpCommand, "/1TgV48000IA192000V64OA0G0R");
     EXPECT_EQ(r.Info, UnitMoistrelPumpSpeedFunction::TPumpSpeedInfo::psCalculated);
 
-    const std::string tail = "\r\n     Status   : psCalculated\r\n     Speed Hz : 64\r\nDispense µg/m : 995.67499";
+    const std::string tail =
+        "\r\n     Status   : psCalculated\r\n     Speed Hz : 64\r\nDispense µg/m : 995.67499";
     const std::size_t at = r.MemoPump.find(tail);
     ASSERT_NE(at, std::string::npos) << r.MemoPump;
     EXPECT_EQ(r.MemoPump.rfind("          Desired dispense, µg/m: 1 000\r\n", 0), 0U);
@@ -197,8 +186,7 @@ TEST(FlowSetPoints, FluidFlowOfWater)
     EXPECT_EQ(r.MemoPump.substr(at - 2, 4), "\r\n\r\n");
 }
 
-TEST(FlowSetPoints, FluidFlowFailures)
-{
+TEST(FlowSetPoints, FluidFlowFailures) {
     struct TCase {
         const char* What;
         Design::TPumpSetup Pump;
@@ -224,8 +212,7 @@ TEST(FlowSetPoints, FluidFlowFailures)
     }
 }
 
-TEST(FlowSetPoints, FluidTrackBarAndBounds)
-{
+TEST(FlowSetPoints, FluidTrackBarAndBounds) {
     Design::TFluidFlowInput input;
     input.Pump = WaterPump();
     input.TrackBarPosition = 5;
@@ -248,27 +235,27 @@ TEST(FlowSetPoints, FluidTrackBarAndBounds)
     EXPECT_DOUBLE_EQ(Design::FluidFlowUpdate(input).FieldValue, 5.0e6);
 }
 
-TEST(FlowSetPoints, DurationLabel)
-{
+TEST(FlowSetPoints, DurationLabel) {
     struct TCase {
         double Hours;
         const char* Label;
     };
-    const TCase cases[] = {{2.5, "02:30"}, {0.75, "00:45"}, {0.0, "00:00"}, {12.0, "12:00"}, {100.25, "100:15"}};
+    const TCase cases[] = {
+        {2.5, "02:30"}, {0.75, "00:45"}, {0.0, "00:00"}, {12.0, "12:00"}, {100.25, "100:15"}};
     for (const TCase& c : cases) {
         EXPECT_EQ(Design::DurationLabel(c.Hours), c.Label) << c.Hours;
     }
 }
 
-TEST(FlowSetPoints, UpdateTrackbarsFromValues)
-{
+TEST(FlowSetPoints, UpdateTrackbarsFromValues) {
     SerialPortVogtlin::TMFCDetails a;
     a.ActiveLUT = 2;
     a.LUT[0].RangeMax = 0.0358F;
     a.LUT[0].RangeMin = static_cast<float>(0.0358 / 120.0);
     SerialPortVogtlin::TMFCDetails b; // no gas chosen: its track bar stays
     const Design::TTrackBarPositions current{1, 3, 9};
-    const Design::TTrackBarPositions p = Design::UpdateTrackbars(a, 18049, b, 5000, 161830.0, 323660.0, current);
+    const Design::TTrackBarPositions p =
+        Design::UpdateTrackbars(a, 18049, b, 5000, 161830.0, 323660.0, current);
     EXPECT_EQ(p.A, 5);
     EXPECT_EQ(p.B, 3);
     EXPECT_EQ(p.C, 5);

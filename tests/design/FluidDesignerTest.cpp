@@ -2,10 +2,10 @@
 // "Set to water", and the assignment of the result to the pump.
 
 #include "design/FluidDesigner.h"
+
 #include "model/GasItems.h"
 
 #include <gtest/gtest.h>
-
 #include <string>
 
 namespace {
@@ -14,18 +14,15 @@ using Design::TDesignerRow;
 using Design::TFluidDesignInput;
 using GasMixtures::TGasItem;
 
-std::string LongName(GasMixtures::TGasItems gas)
-{
+std::string LongName(GasMixtures::TGasItems gas) {
     return GasMixtures::GasItemsLongNames()[static_cast<std::size_t>(gas)];
 }
 
-TDesignerRow Row(GasMixtures::TGasItems gas, double mass)
-{
+TDesignerRow Row(GasMixtures::TGasItems gas, double mass) {
     return TDesignerRow{static_cast<int>(gas), LongName(gas), mass};
 }
 
-TFluidDesignInput WaterEthanolInput()
-{
+TFluidDesignInput WaterEthanolInput() {
     TFluidDesignInput input;
     input.Rows[0] = Row(GasMixtures::gH2O, 50.0);
     input.Rows[1] = Row(GasMixtures::gC2H6O, 50.0);
@@ -35,8 +32,7 @@ TFluidDesignInput WaterEthanolInput()
     return input;
 }
 
-TEST(FluidDesigner, SetToWaterGivesOnePureComponent)
-{
+TEST(FluidDesigner, SetToWaterGivesOnePureComponent) {
     const Design::TWaterDesign water = Design::RestoreWater();
     EXPECT_EQ(water.MixtureName, "Water pure");
     EXPECT_EQ(water.Rows[0].ItemIndex, 9);
@@ -74,9 +70,9 @@ TEST(FluidDesigner, SetToWaterGivesOnePureComponent)
     EXPECT_EQ(result.Memo2, expected);
 }
 
-TEST(FluidDesigner, WaterAndEthanolByMass)
-{
-    const Design::TFluidDesignResult result = Design::FluidMixtureCalculation(TGasItem{}, WaterEthanolInput());
+TEST(FluidDesigner, WaterAndEthanolByMass) {
+    const Design::TFluidDesignResult result =
+        Design::FluidMixtureCalculation(TGasItem{}, WaterEthanolInput());
 
     const TGasItem& mixture = result.DesignedMixture;
     EXPECT_TRUE(mixture.Fluid);
@@ -90,16 +86,17 @@ TEST(FluidDesigner, WaterAndEthanolByMass)
     EXPECT_NEAR(result.MolarMass, 25.9, 0.005);
 
     // Moles and fractions as the operator reads them.
-    EXPECT_NE(result.Memo2.find("  Water pure           2.775     0.718 881        50.000    \r\n"), std::string::npos)
+    EXPECT_NE(result.Memo2.find("  Water pure           2.775     0.718 881        50.000    \r\n"),
+              std::string::npos)
         << result.Memo2;
-    EXPECT_NE(result.Memo2.find("  Ethanol              1.085     0.281 119        50.000    \r\n"), std::string::npos)
+    EXPECT_NE(result.Memo2.find("  Ethanol              1.085     0.281 119        50.000    \r\n"),
+              std::string::npos)
         << result.Memo2;
     EXPECT_NEAR(result.MolPerML, 0.93 / result.MolarMass, 1e-12);
     EXPECT_NEAR(result.MGperStroke, 46.5, 1e-9);
 }
 
-TEST(FluidDesigner, RowsWithoutSubstanceOrMassAreLeftOut)
-{
+TEST(FluidDesigner, RowsWithoutSubstanceOrMassAreLeftOut) {
     struct TCase {
         const char* What;
         TDesignerRow Row;
@@ -131,8 +128,7 @@ TEST(FluidDesigner, RowsWithoutSubstanceOrMassAreLeftOut)
     }
 }
 
-TEST(FluidDesigner, ResetKeepsThePreviousPerStrokeFigures)
-{
+TEST(FluidDesigner, ResetKeepsThePreviousPerStrokeFigures) {
     TGasItem previous;
     previous.DensityFluid20C = 0.9F;
     previous.MGperStroke = 45.0F;
@@ -145,9 +141,9 @@ TEST(FluidDesigner, ResetKeepsThePreviousPerStrokeFigures)
     EXPECT_EQ(result.DesignedMixture.Components.size(), 2U);
 }
 
-TEST(FluidDesigner, AssignToPumpCopiesTheDesign)
-{
-    const Design::TFluidDesignResult designed = Design::FluidMixtureCalculation(TGasItem{}, WaterEthanolInput());
+TEST(FluidDesigner, AssignToPumpCopiesTheDesign) {
+    const Design::TFluidDesignResult designed =
+        Design::FluidMixtureCalculation(TGasItem{}, WaterEthanolInput());
 
     UnitMain::TPumpDetails pump;
     pump.SYRINGE_VOLUMEul = 100;
@@ -158,7 +154,8 @@ TEST(FluidDesigner, AssignToPumpCopiesTheDesign)
     input.MolPerML = designed.MolPerML;
     input.PPMLimit = 25000;
     input.SyringeIndex = 1;
-    const Design::TAssignedFluid shown = Design::AssignFluidMixtureToPump(pump, designed.DesignedMixture, input);
+    const Design::TAssignedFluid shown =
+        Design::AssignFluidMixtureToPump(pump, designed.DesignedMixture, input);
 
     EXPECT_EQ(pump.Fluid.GasNameLong, "Half and half");
     EXPECT_FLOAT_EQ(pump.Fluid.DensityFluid20C, 0.93F);
@@ -185,8 +182,7 @@ TEST(FluidDesigner, AssignToPumpCopiesTheDesign)
     EXPECT_EQ(pump.SYRINGE_STEPS, 24000);
 }
 
-TEST(FluidDesigner, VapourPressureLineNamesTheTemperature)
-{
+TEST(FluidDesigner, VapourPressureLineNamesTheTemperature) {
     const std::string line = Design::VapourPressureLine(20.0);
     const std::string head = "H2O Vapor pressure @ 20ºC = 23.";
     EXPECT_EQ(line.substr(0, head.size()), head) << line;

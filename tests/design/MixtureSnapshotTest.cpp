@@ -1,14 +1,14 @@
 // The snapshot of the design as one segment, and the design panel text built from it.
 
+#include "design/MixtureSnapshot.h"
+
 #include "design/FlowSetPoints.h"
 #include "design/FluidDesigner.h"
-#include "design/MixtureSnapshot.h"
 #include "model/GasCatalogue.h"
 #include "model/GasItems.h"
 #include "model/MixtureReport.h"
 
 #include <gtest/gtest.h>
-
 #include <string>
 
 namespace {
@@ -17,9 +17,8 @@ using Design::TSnapshotInput;
 using GasMixtures::TGasItem;
 using UnitMain::TMoistrelState;
 
-void SetGas(SerialPortVogtlin::TMFCDetails& mfc, const std::string& port, const std::string& name, float rangeMax,
-            float rangeMin)
-{
+void SetGas(SerialPortVogtlin::TMFCDetails& mfc, const std::string& port, const std::string& name,
+            float rangeMax, float rangeMin) {
     mfc.ComPortName = port;
     mfc.Validated = true;
     mfc.ActiveLUT = 3;
@@ -32,8 +31,7 @@ void SetGas(SerialPortVogtlin::TMFCDetails& mfc, const std::string& port, const 
 
 // Designs a liquid from (substance, grams) rows and assigns it to the pump, as "Apply and save" does.
 void AssignLiquid(TMoistrelState& state, const std::string& name,
-                  std::initializer_list<std::pair<GasMixtures::TGasItems, double>> rows, double density)
-{
+                  std::initializer_list<std::pair<GasMixtures::TGasItems, double>> rows, double density) {
     Design::TFluidDesignInput input;
     std::size_t i = 0;
     for (const auto& [gas, grams] : rows) {
@@ -57,8 +55,7 @@ void AssignLiquid(TMoistrelState& state, const std::string& name,
 }
 
 // Validated instruments: O2 on MFC A (lowest flow 300 µg/min), N2 on MFC B, water in the pump.
-TMoistrelState Validated()
-{
+TMoistrelState Validated() {
     TMoistrelState state;
     state.MixerState = UnitMain::msValidated;
     state.MFCADemonstration = false;
@@ -70,8 +67,7 @@ TMoistrelState Validated()
     return state;
 }
 
-TSnapshotInput Design(std::int64_t a, std::int64_t b, double c)
-{
+TSnapshotInput Design(std::int64_t a, std::int64_t b, double c) {
     TSnapshotInput input;
     input.FlowA = a;
     input.FlowB = b;
@@ -85,8 +81,7 @@ TSnapshotInput Design(std::int64_t a, std::int64_t b, double c)
     return input;
 }
 
-TEST(MixtureSnapshot, ALowFlowIsPulsed)
-{
+TEST(MixtureSnapshot, ALowFlowIsPulsed) {
     const TMoistrelState state = Validated();
     struct TCase {
         std::int64_t Flow;
@@ -115,8 +110,7 @@ TEST(MixtureSnapshot, ALowFlowIsPulsed)
     EXPECT_EQ(b.Components[0].InstrumentPort, "ttyUSB2");
 }
 
-TEST(MixtureSnapshot, WaterFlowCarriesTheCustomConditions)
-{
+TEST(MixtureSnapshot, WaterFlowCarriesTheCustomConditions) {
     TMoistrelState state = Validated();
     state.PumpDetails.FLUID_MAX_PPM = 40000;
     const TGasItem snapshot = Design::CreateMixture(state, Design(0, 0, 995.675));
@@ -145,8 +139,7 @@ TEST(MixtureSnapshot, WaterFlowCarriesTheCustomConditions)
     EXPECT_FALSE(state.PumpDetails.Fluid.Components[0].Fluid);
 }
 
-TEST(MixtureSnapshot, LiquidsShareTheFlowByTheRecipe)
-{
+TEST(MixtureSnapshot, LiquidsShareTheFlowByTheRecipe) {
     TMoistrelState state = Validated();
     AssignLiquid(state, "Half and half", {{GasMixtures::gH2O, 50.0}, {GasMixtures::gC2H6O, 50.0}}, 0.93);
     const TGasItem snapshot = Design::CreateMixture(state, Design(0, 0, 1000.0));
@@ -159,8 +152,7 @@ TEST(MixtureSnapshot, LiquidsShareTheFlowByTheRecipe)
     EXPECT_EQ(c.Components[1].GasNameMFC, "C2H6O");
 }
 
-TEST(MixtureSnapshot, StepNameAndOrder)
-{
+TEST(MixtureSnapshot, StepNameAndOrder) {
     TMoistrelState state = Validated();
     state.SegmentProgram.resize(2);
     TSnapshotInput input = Design(20000, 5000, 1000.0);
@@ -178,8 +170,7 @@ TEST(MixtureSnapshot, StepNameAndOrder)
     EXPECT_EQ(Design::CreateMixture(state, input).StepName, "Dry start");
 }
 
-TEST(MixtureSnapshot, SimulationNamesTheDemonstrationGases)
-{
+TEST(MixtureSnapshot, SimulationNamesTheDemonstrationGases) {
     TMoistrelState state = Validated();
     state.MixerState = UnitMain::msSimulation;
     state.MFCADemonstration = true;
@@ -206,8 +197,7 @@ TEST(MixtureSnapshot, SimulationNamesTheDemonstrationGases)
     EXPECT_EQ(snapshot.Components[1].GasNameMFC, "Ardemo");
 }
 
-TEST(MixtureSnapshot, NoFlowGivesNoComponentsAndAnEmptyPanel)
-{
+TEST(MixtureSnapshot, NoFlowGivesNoComponentsAndAnEmptyPanel) {
     TMoistrelState state = Validated();
     const TSnapshotInput input = Design(0, 0, 0.0);
     EXPECT_TRUE(Design::CreateMixture(state, input).Components.empty());
@@ -219,8 +209,7 @@ TEST(MixtureSnapshot, NoFlowGivesNoComponentsAndAnEmptyPanel)
     EXPECT_TRUE(Design::CreateMixture(state, Design(20000, 5000, 0.0)).Components.empty());
 }
 
-TEST(MixtureSnapshot, DesignPanelShowsRecipeAndAnalysis)
-{
+TEST(MixtureSnapshot, DesignPanelShowsRecipeAndAnalysis) {
     TMoistrelState state = Validated();
     const TSnapshotInput input = Design(20000, 5000, 995.675);
     const std::string panel = Design::ShowMixture2(state, input);
@@ -240,14 +229,14 @@ TEST(MixtureSnapshot, DesignPanelShowsRecipeAndAnalysis)
     EXPECT_EQ(analysis.find("Exceeding the fluid ppm limit"), std::string::npos);
 }
 
-TEST(MixtureSnapshot, LiquidAboveTheOperatorsLimitIsReported)
-{
+TEST(MixtureSnapshot, LiquidAboveTheOperatorsLimitIsReported) {
     TMoistrelState state = Validated();
     state.PumpDetails.FLUID_MAX_PPM = 1000;
     // About 55 µmol/min of water in 0.7 mmol/min of oxygen: far above 1000 ppm.
     const TSnapshotInput input = Design(20000, 0, 995.675);
     const std::string panel = Design::ShowMixture2(state, input);
-    EXPECT_NE(panel.find("    Exceeding the fluid ppm limit  (    1 000 ppm)\r\n"), std::string::npos) << panel;
+    EXPECT_NE(panel.find("    Exceeding the fluid ppm limit  (    1 000 ppm)\r\n"), std::string::npos)
+        << panel;
 
     // The segment editor's verdict: the analysis of the snapshot marks it invalid.
     TGasItem snapshot = Design::CreateMixture(state, input);

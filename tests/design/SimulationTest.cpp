@@ -1,7 +1,8 @@
 // Demonstration values in simulation: which MFC gets them, what they write, and the flows that follow.
 
-#include "design/FlowSetPoints.h"
 #include "design/Simulation.h"
+
+#include "design/FlowSetPoints.h"
 
 #include <gtest/gtest.h>
 
@@ -14,8 +15,7 @@ using UnitMain::TMoistrelState;
 const TDemoValues StartA{"O2", 31.9988, 0.0358, 120.0};
 const TDemoValues StartB{"Ar", 39.948, 0.0892, 100.0};
 
-TEST(Simulation, StartValuesFillTableTwoOfBothMFCs)
-{
+TEST(Simulation, StartValuesFillTableTwoOfBothMFCs) {
     TMoistrelState state;
     const Design::TSimulationApplied applied = Design::ApplysimulationValues(state, StartA, StartB);
     EXPECT_TRUE(applied.Applied);
@@ -56,8 +56,7 @@ TEST(Simulation, StartValuesFillTableTwoOfBothMFCs)
     EXPECT_TRUE(changed.ChangedB);
 }
 
-TEST(Simulation, StartUpFlowsAreTheMiddleOfTheRanges)
-{
+TEST(Simulation, StartUpFlowsAreTheMiddleOfTheRanges) {
     TMoistrelState state;
     Design::ApplysimulationValues(state, StartA, StartB);
     const Design::TFlowResult a = Design::FlowUpdateY1(
@@ -70,8 +69,7 @@ TEST(Simulation, StartUpFlowsAreTheMiddleOfTheRanges)
     EXPECT_EQ(b.Caption, "B-component: Ar");
 }
 
-TEST(Simulation, NothingHappensOutsideSimulation)
-{
+TEST(Simulation, NothingHappensOutsideSimulation) {
     for (const UnitMain::TMixerState s :
          {UnitMain::msValidated, UnitMain::msRunning, UnitMain::msStopping, UnitMain::msCannotStop}) {
         TMoistrelState state;
@@ -83,8 +81,7 @@ TEST(Simulation, NothingHappensOutsideSimulation)
     }
 }
 
-TEST(Simulation, TablesReadFromTheInstrumentAreNotOverwritten)
-{
+TEST(Simulation, TablesReadFromTheInstrumentAreNotOverwritten) {
     TMoistrelState state;
     // Validation has identified MFC A and read its tables, but not found MFC B; the state is still 0.
     state.MFCADetails.Validated = true;
@@ -108,8 +105,7 @@ TEST(Simulation, TablesReadFromTheInstrumentAreNotOverwritten)
     EXPECT_EQ(state.MFCADetails.LUT[0].NameShort, "O2");
 }
 
-TEST(Simulation, TurndownOfZeroOrLessKeepsTheMinimum)
-{
+TEST(Simulation, TurndownOfZeroOrLessKeepsTheMinimum) {
     TMoistrelState state;
     Design::ApplysimulationValues(state, StartA, StartB);
     const float minimum = state.MFCADetails.LUT[0].RangeMin;
@@ -126,8 +122,7 @@ TEST(Simulation, TurndownOfZeroOrLessKeepsTheMinimum)
     EXPECT_EQ(state.MFCADetails.LUT[0].RangeDynamic, 2U); // halves go to the even neighbour
 }
 
-TEST(Simulation, PresetButtons)
-{
+TEST(Simulation, PresetButtons) {
     struct TCase {
         const char* Button;
         TMFCSide Side;
