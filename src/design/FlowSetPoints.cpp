@@ -50,7 +50,7 @@ TFlowResult FlowUpdate(const TFlowInput& input, bool isB) {
 
     result.Caption = component + " " + input.Range.NameOwn;
 
-    const double rangeMax = static_cast<double>(input.Range.RangeMax);
+    const auto rangeMax = static_cast<double>(input.Range.RangeMax);
     const double rMax = rangeMax * MicrogramsPerGram;
     const double rMin = static_cast<double>(input.Range.RangeMin) * MicrogramsPerGram;
     std::int64_t& v = result.FieldValue;
@@ -80,7 +80,7 @@ TFlowResult FlowUpdate(const TFlowInput& input, bool isB) {
             result.TrackBarPosition =
                 TrackBarPosition((static_cast<double>(v) - rMin) / span * TrackBarMaximum);
         } else if (input.UpdateFromCode || input.Focus == TFlowFocus::ffTrackBar) {
-            const double p = static_cast<double>(result.TrackBarPosition);
+            const auto p = static_cast<double>(result.TrackBarPosition);
             v = Base::RoundHalfEven(p / TrackBarMaximum * span + rMin);
         }
     }
@@ -181,7 +181,7 @@ TFluidFlowResult FluidFlowUpdate(const TFluidFlowInput& input) {
                 ? TrackBarPosition(TrackBarMaximum * result.FieldValue / result.FieldMaximum)
                 : TrackBarMinimum;
     } else if (input.Focus == TFlowFocus::ffTrackBar) {
-        const double p = static_cast<double>(result.TrackBarPosition);
+        const auto p = static_cast<double>(result.TrackBarPosition);
         result.FieldValue =
             static_cast<double>(Base::RoundHalfEven(p / TrackBarMaximum * result.FieldMaximum));
     }

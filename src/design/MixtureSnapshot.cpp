@@ -20,7 +20,7 @@ TGasItem GasFlow(const UnitMain::TMoistrelState& state, TMFCSide side, std::int6
                  const TDemoGas& demo) {
     const SerialPortVogtlin::TMFCDetails& mfc = state.MFCDetails(side);
     const SerialPortVogtlin::TLUTData* entry = UnitMain::ActiveLUTData(mfc);
-    const float mass = static_cast<float>(static_cast<double>(flow) / MicrogramsPerGram);
+    const auto mass = static_cast<float>(static_cast<double>(flow) / MicrogramsPerGram);
 
     TGasItem item;
     item.Init();
@@ -38,7 +38,7 @@ TGasItem GasFlow(const UnitMain::TMoistrelState& state, TMFCSide side, std::int6
         // Below its lowest flow MFC A is pulsed between a low flow and zero; Pulsed is the share of
         // the low flow that the average must reach.
         const double m = static_cast<double>(flow) / MicrogramsPerGram;
-        const double lowest = static_cast<double>(entry->RangeMin);
+        const auto lowest = static_cast<double>(entry->RangeMin);
         if (lowest > 0.0 && m < lowest) {
             item.Pulsed = static_cast<float>(m / lowest);
         }

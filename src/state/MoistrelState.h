@@ -43,9 +43,9 @@ struct TMoistrelState {
     bool MFCBDemonstration = true;
 
     SerialPortVogtlin::TMFCDetails& MFCDetails(TMFCSide side);
-    const SerialPortVogtlin::TMFCDetails& MFCDetails(TMFCSide side) const;
+    [[nodiscard]] const SerialPortVogtlin::TMFCDetails& MFCDetails(TMFCSide side) const;
     bool& Demonstration(TMFCSide side);
-    bool Demonstration(TMFCSide side) const;
+    [[nodiscard]] bool Demonstration(TMFCSide side) const;
 };
 
 // The active gas table of an MFC, or nullptr when none is chosen (ActiveLUT outside 2 to 11).

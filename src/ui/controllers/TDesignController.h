@@ -45,7 +45,7 @@ public:
     void UpdateTrackbars();
 
     // The current design as one segment.
-    GasMixtures::TGasItem CreateMixture() const;
+    [[nodiscard]] GasMixtures::TGasItem CreateMixture() const;
     // Rewrites Memo1 from a fresh snapshot: machine recipe and mixture analysis.
     void ShowMixture2();
 
@@ -55,7 +55,7 @@ public:
     void ButtonMFCAAirClick(const QObject* sender);
 
     // What the snapshot reads from the screen.
-    Design::TSnapshotInput GatherSnapshot() const;
+    [[nodiscard]] Design::TSnapshotInput GatherSnapshot() const;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
