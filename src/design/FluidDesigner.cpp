@@ -135,6 +135,7 @@ TAssignedFluid AssignFluidMixtureToPump(UnitMain::TPumpDetails& pump, const TGas
 void ApplyPumpSettings(UnitMain::TPumpDetails& pump, int pumpModelIndex) {
     UnitMain::ApplyPumpModel(pump, pumpModelIndex);
     pump.SYRINGE_VOLUMEul = UnitMain::GetSyringeVolume(pump.SYRINGE_VOLUME_INDEX);
+    UnitMain::UpdateSyringeSize(pump);
 }
 
 std::string FluidCaption(const UnitMain::TPumpDetails& pump) {

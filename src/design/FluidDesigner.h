@@ -93,7 +93,7 @@ TAssignedFluid AssignFluidMixtureToPump(UnitMain::TPumpDetails& pump, const GasM
                                         const TFluidAssignInput& input);
 
 // The pump part of applying the settings: the model's step count and top speed (no model chosen:
-// unchanged) and the syringe volume of the chosen index.
+// unchanged), the syringe volume of the chosen index and the mass of one full syringe.
 void ApplyPumpSettings(UnitMain::TPumpDetails& pump, int pumpModelIndex);
 
 // Caption of the C flow's box: "C-component: " and the pump's liquid.

@@ -180,6 +180,7 @@ TEST(FluidDesigner, AssignToPumpCopiesTheDesign) {
     Design::ApplyPumpSettings(pump, -1);
     EXPECT_EQ(pump.SYRINGE_VOLUMEul, 12500);
     EXPECT_EQ(pump.SYRINGE_STEPS, 24000);
+    EXPECT_NEAR(pump.SYRINGE_SIZEmg, 12500 * 0.93, 1e-2);
 }
 
 TEST(FluidDesigner, VapourPressureLineNamesTheTemperature) {
