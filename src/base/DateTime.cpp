@@ -11,7 +11,7 @@ namespace Base {
 namespace {
 
 // Days since 1970-01-01 of a proleptic Gregorian date (Howard Hinnant's algorithm).
-std::int64_t DaysFromCivil(std::int64_t y, unsigned m, unsigned d) {
+constexpr std::int64_t DaysFromCivil(std::int64_t y, unsigned m, unsigned d) {
     y -= m <= 2 ? 1 : 0;
     const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
     const auto yoe = static_cast<unsigned>(y - era * 400);
@@ -35,7 +35,8 @@ void CivilFromDays(std::int64_t z, int& year, int& month, int& day) {
     day = static_cast<int>(d);
 }
 
-const std::int64_t EpochOffsetDays = DaysFromCivil(1899, 12, 30);
+// A constant, so date-times encoded during static initialisation are right too.
+constexpr std::int64_t EpochOffsetDays = DaysFromCivil(1899, 12, 30);
 constexpr std::int64_t MsPerDay = 86400000;
 
 std::string TwoDigits(int value) {
