@@ -3,6 +3,7 @@
 // same routines as the program.
 
 #include "base/FormatSettings.h"
+#include "base/MemoryTextPane.h"
 #include "logging/DiagnosticLogger.h"
 #include "mfc/MFCIdentity.h"
 #include "pump/PumpProtocol.h"
@@ -47,7 +48,7 @@ Exit status: 0 when the instrument was found (or the ports were listed), 1 when 
 
 // Prints the report as it grows. On a terminal the "Elapsed" line is redrawn in place; elsewhere
 // only the last version of a replaced line is printed.
-class TConsolePane final : public UnitMain::TFeedbackPane {
+class TConsolePane final : public Base::TTextPane {
 public:
     TConsolePane() : fTerminal(isatty(STDOUT_FILENO) == 1) {}
     ~TConsolePane() override { Flush(); }
@@ -55,28 +56,49 @@ public:
     TConsolePane& operator=(const TConsolePane&) = delete;
 
     void AddLine(const std::string& line) override {
-        Flush();
-        fPending = line;
-        if (fTerminal) {
-            std::cout << line << std::flush;
+        std::vector<std::string> parts = Base::SplitTextLines(line);
+        if (parts.empty()) {
+            parts.emplace_back();
+        }
+        for (const std::string& part : parts) {
+            Flush();
+            fLines.AddLine(part);
+            fPending = true;
+            if (fTerminal) {
+                std::cout << part << std::flush;
+            }
         }
     }
     void ReplaceLastLine(const std::string& line) override {
-        fPending = line;
+        fLines.ReplaceLastLine(line);
+        fPending = true;
         if (fTerminal) {
             std::cout << "\r\033[K" << line << std::flush;
         }
     }
+    void Clear() override {
+        Flush();
+        fLines.Clear();
+    }
+    void SetText(const std::string& text) override {
+        Clear();
+        AddLine(text);
+    }
+    std::vector<std::string> Lines() const override { return fLines.Lines(); }
+    std::string Text() const override { return fLines.Text(); }
+
+    // Ends the line being shown.
     void Flush() {
         if (fPending) {
-            std::cout << (fTerminal ? "" : *fPending) << '\n' << std::flush;
-            fPending.reset();
+            std::cout << (fTerminal ? "" : fLines.Lines().back()) << '\n' << std::flush;
+            fPending = false;
         }
     }
 
 private:
     bool fTerminal;
-    std::optional<std::string> fPending;
+    bool fPending = false;
+    Base::TMemoryTextPane fLines;
 };
 
 int Usage(const std::string& problem) {

@@ -46,7 +46,7 @@ bool SendPumpCommand(const TPumpDetails& Pump, const std::string& Command) {
     }
 }
 
-bool PumpFindInit(const std::string& Port, TFeedbackPane& Pane, const TPumpFindInitOptions& Options) {
+bool PumpFindInit(const std::string& Port, Base::TTextPane& Pane, const TPumpFindInitOptions& Options) {
     try {
         const auto processMessages = [&Options] {
             if (Options.ProcessMessages) {

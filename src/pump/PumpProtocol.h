@@ -3,7 +3,7 @@
 // the pump when the instruments are validated. Every exchange runs on the caller's thread and
 // blocks it; the detection lets the caller's user interface breathe between its polls.
 
-#include "pump/FeedbackPane.h"
+#include "base/TextPane.h"
 #include "pump/PumpSettings.h"
 
 #include <chrono>
@@ -33,7 +33,7 @@ struct TPumpFindInitOptions {
 
 // Finds the pump on Port and initialises it, reporting to the pane. True when a pump of a known
 // model answered, whether or not it then reported standby within the poll limit.
-bool PumpFindInit(const std::string& Port, TFeedbackPane& Pane,
+bool PumpFindInit(const std::string& Port, Base::TTextPane& Pane,
                   const TPumpFindInitOptions& Options = TPumpFindInitOptions{});
 
 } // namespace UnitMain

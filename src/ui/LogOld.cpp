@@ -1,7 +1,7 @@
 #include "ui/LogOld.h"
 
 #include "logging/DiagnosticLogger.h"
-#include "ui/TextPane.h"
+#include "base/TextPane.h"
 
 namespace UnitMain {
 
@@ -12,7 +12,7 @@ std::string OperationLogLine(Base::TDateTime now, std::string_view msg) {
     return line;
 }
 
-void LogOld(TTextPane& target, std::string_view msg, const Base::TClock& clock) {
+void LogOld(Base::TTextPane& target, std::string_view msg, const Base::TClock& clock) {
     target.AddLine(OperationLogLine(clock.Now(), msg));
     std::string mirrored = "LogOld: ";
     mirrored += msg;

@@ -4,15 +4,14 @@
 
 #include "base/Clock.h"
 #include "base/DateTime.h"
+#include "base/TextPane.h"
 
 #include <string>
 #include <string_view>
 
 namespace UnitMain {
 
-class TTextPane;
-
 std::string OperationLogLine(Base::TDateTime now, std::string_view msg);
-void LogOld(TTextPane& target, std::string_view msg, const Base::TClock& clock);
+void LogOld(Base::TTextPane& target, std::string_view msg, const Base::TClock& clock);
 
 } // namespace UnitMain

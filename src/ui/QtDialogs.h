@@ -1,13 +1,13 @@
 #pragma once
 // The message boxes of the window.
 
-#include "ui/Dialogs.h"
+#include "base/Dialogs.h"
 
 class QWidget;
 
 namespace UnitMain {
 
-class TQtDialogs final : public TDialogs {
+class TQtDialogs final : public Base::TDialogs {
 public:
     // `owner` (may be null) is the window the boxes belong to; it must outlive this object.
     explicit TQtDialogs(QWidget* owner) : fOwner(owner) {}

@@ -117,7 +117,7 @@ void TForm1::FormDisable(bool disable) {
     }
 }
 
-void TForm1::LogOld(TTextPane& target, const std::string& msg) {
+void TForm1::LogOld(Base::TTextPane& target, const std::string& msg) {
     UnitMain::LogOld(target, msg, fClock);
 }
 

@@ -4,6 +4,7 @@
 // the controllers, which reach every control through the page objects below.
 
 #include "base/Clock.h"
+#include "base/TextPane.h"
 #include "ui/QtDialogs.h"
 
 #include <QMainWindow>
@@ -26,7 +27,6 @@ class TMemoTab;
 class TMixtureOperationTab;
 class TPumpFluidTab;
 class TSetupTab;
-class TTextPane;
 
 class TForm1 : public QMainWindow {
     Q_OBJECT
@@ -60,7 +60,7 @@ public:
 
     // Adds the operation log line of `msg` (time stamp "dd-hh-mm-ss", one blank, msg) to `target`
     // and mirrors "LogOld: " + msg to the diagnostic logger.
-    void LogOld(TTextPane& target, const std::string& msg);
+    void LogOld(Base::TTextPane& target, const std::string& msg);
 
     // Enables or disables the controls of one page (the run disables pages 0 to 2).
     void SetPageEnabled(TPage page, bool enabled);
@@ -71,7 +71,7 @@ public:
     void SetCloseQuery(std::function<bool()> canClose) { fCanClose = std::move(canClose); }
     void SetOnClose(std::function<void()> onClose) { fOnClose = std::move(onClose); }
 
-    TDialogs& Dialogs() { return fDialogs; }
+    Base::TDialogs& Dialogs() { return fDialogs; }
     const Base::TClock& Clock() const { return fClock; }
 
     QTabWidget* PageControl1;

@@ -2,7 +2,7 @@
 
 #include "pump/PumpProtocol.h"
 
-#include "pump/FeedbackPane.h"
+#include "base/MemoryTextPane.h"
 #include "serial/PtyPeer.h"
 
 #include <atomic>
@@ -20,7 +20,7 @@ namespace {
 
 using TestSupport::TPeerReply;
 using TestSupport::TPtyPeer;
-using UnitMain::TFeedbackLines;
+using Base::TMemoryTextPane;
 using UnitMain::TPumpFindInitOptions;
 
 const std::string NoPumpLine =
@@ -103,7 +103,7 @@ std::vector<std::string> NotFound(const std::string& port, const std::string& st
                                   const std::string& response) {
     return {"",
             "Query port         :" + port,
-            "Send data          :/1?23\r",
+            "Send data          :/1?23",
             "Comm Status        :" + status,
             "Comm Response      :\"" + response + "\"",
             NoPumpLine};
@@ -116,7 +116,7 @@ TEST_P(PumpFindInitModels, IdlePumpIsFoundInitialisedAndPolledOnce) {
     TScriptedPump pump;
     pump.ModelAnswer = GetParam();
     peer.SetResponder(pump.Responder());
-    TFeedbackLines pane;
+    TMemoryTextPane pane;
     int processed = 0;
     TPumpFindInitOptions options = QuickOptions();
     options.ProcessMessages = [&processed] { ++processed; };
@@ -138,7 +138,7 @@ TEST(PumpFindInit, BusyPumpIsPolledUntilIdle) {
     TScriptedPump pump;
     pump.BusyPolls = 3;
     peer.SetResponder(pump.Responder());
-    TFeedbackLines pane;
+    TMemoryTextPane pane;
     EXPECT_TRUE(UnitMain::PumpFindInit(peer.SlavePath(), pane, QuickOptions()));
     ExpectFound(pane.Lines(), peer.SlavePath(), "50", StandbyLine);
     EXPECT_EQ(pump.Polls.load(), 4);
@@ -160,7 +160,7 @@ TEST_P(PumpFindInitNoStandby, StillFoundButReportedAfterTheLimit) {
     pump.BusyAnswer = c.BusyAnswer;
     pump.AnswersPolls = c.AnswersPolls;
     peer.SetResponder(pump.Responder());
-    TFeedbackLines pane;
+    TMemoryTextPane pane;
     TPumpFindInitOptions options = QuickOptions();
     options.PollLimit = std::chrono::seconds(1);
     options.ReadoutTimeoutMS = c.AnswersPolls ? 3000 : 100;
@@ -183,7 +183,7 @@ TEST(PumpFindInit, AnswerWithoutModelIsNoPumpAndShowsTheSharedRecord) {
     TScriptedPump pump;
     pump.ModelAnswer = "/0`";
     peer.SetResponder(pump.Responder());
-    TFeedbackLines pane;
+    TMemoryTextPane pane;
     EXPECT_FALSE(UnitMain::PumpFindInit(peer.SlavePath(), pane, QuickOptions()));
     // The status is what the stop line sent without waiting left in the record.
     EXPECT_EQ(pane.Lines(), NotFound(peer.SlavePath(), "Exit read/write without waiting for reply", "/0`"));
@@ -195,7 +195,7 @@ TEST(PumpFindInit, UnansweredModelQueryTimesOut) {
     TScriptedPump pump;
     pump.AnswersModelQuery = false;
     peer.SetResponder(pump.Responder());
-    TFeedbackLines pane;
+    TMemoryTextPane pane;
     TPumpFindInitOptions options = QuickOptions();
     options.ReadoutTimeoutMS = 200;
     EXPECT_FALSE(UnitMain::PumpFindInit(peer.SlavePath(), pane, options));
@@ -204,7 +204,7 @@ TEST(PumpFindInit, UnansweredModelQueryTimesOut) {
 
 TEST(PumpFindInit, MissingPortIsNoPump) {
     const std::string port = "/nonexistent-moistrel/pump";
-    TFeedbackLines pane;
+    TMemoryTextPane pane;
     EXPECT_FALSE(UnitMain::PumpFindInit(port, pane, QuickOptions()));
     EXPECT_EQ(pane.Lines(), NotFound(port, "Failed to setup Com port, port in use", ""));
 }
@@ -215,7 +215,7 @@ TEST(PumpFindInit, PortInUseIsNoPump) {
     peer.SetResponder(pump.Responder());
     TestSupport::TPortHolder holder(peer.SlavePath());
     ASSERT_TRUE(holder.Locked());
-    TFeedbackLines pane;
+    TMemoryTextPane pane;
     EXPECT_FALSE(UnitMain::PumpFindInit(peer.SlavePath(), pane, QuickOptions()));
     EXPECT_EQ(pane.Lines(), NotFound(peer.SlavePath(), "Failed to setup Com port, port in use", ""));
     EXPECT_TRUE(peer.Requests().empty());
@@ -233,7 +233,7 @@ TEST(PumpFindInit, PortLostAfterInitialisationIsNotStandby) {
     // Runs before the answer is written, while the detection still holds the open port.
     pump.OnInitialise = [&link] { ::unlink(link.c_str()); };
     peer.SetResponder(pump.Responder());
-    TFeedbackLines pane;
+    TMemoryTextPane pane;
     TPumpFindInitOptions options = QuickOptions();
     options.PollLimit = std::chrono::milliseconds(300);
 
@@ -249,7 +249,7 @@ TEST(PumpFindInit, DefaultTimingFindsAnIdlePump) {
     TPtyPeer peer;
     TScriptedPump pump;
     peer.SetResponder(pump.Responder());
-    TFeedbackLines pane;
+    TMemoryTextPane pane;
     EXPECT_TRUE(UnitMain::PumpFindInit(peer.SlavePath(), pane));
     ExpectFound(pane.Lines(), peer.SlavePath(), "50", StandbyLine);
     EXPECT_EQ(pump.Polls.load(), 1);

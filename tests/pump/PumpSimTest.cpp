@@ -1,6 +1,6 @@
 // The pump detection against the virtual pump of the simulator, over its pseudo-terminal link.
 
-#include "pump/FeedbackPane.h"
+#include "base/MemoryTextPane.h"
 #include "pump/PumpProtocol.h"
 #include "sim/Simulator.h"
 
@@ -13,7 +13,7 @@
 
 namespace {
 
-using UnitMain::TFeedbackLines;
+using Base::TMemoryTextPane;
 using UnitMain::TPumpFindInitOptions;
 
 const std::string StandbyLine = " -> Pump is OK and on standby.";
@@ -74,7 +74,7 @@ TEST(PumpSim, IdlePumpOfEitherModelIsFoundAndReachesStandby) {
         SCOPED_TRACE(model);
         TSimPump sim([model](Sim::TSimConfig& config) { config.Pump.Model = model; });
         ASSERT_TRUE(sim.Started()) << sim.Error();
-        TFeedbackLines pane;
+        TMemoryTextPane pane;
         EXPECT_TRUE(UnitMain::PumpFindInit(sim.Path(), pane, QuickOptions()));
         ASSERT_GE(pane.Lines().size(), 3U);
         EXPECT_EQ(pane.Lines()[2], "Found pump on port :" + sim.Path());
@@ -86,7 +86,7 @@ TEST(PumpSim, IdlePumpOfEitherModelIsFoundAndReachesStandby) {
 TEST(PumpSim, PumpWithoutAKnownModelIsNotFound) {
     TSimPump sim([](Sim::TSimConfig& config) { config.Pump.Model = "XP3"; });
     ASSERT_TRUE(sim.Started()) << sim.Error();
-    TFeedbackLines pane;
+    TMemoryTextPane pane;
     EXPECT_FALSE(UnitMain::PumpFindInit(sim.Path(), pane, QuickOptions()));
     ASSERT_EQ(pane.Lines().size(), 6U);
     EXPECT_EQ(pane.Lines()[3], "Comm Status        :Exit read/write without waiting for reply");
@@ -97,7 +97,7 @@ TEST(PumpSim, PumpWithoutAKnownModelIsNotFound) {
 TEST(PumpSim, PumpNeverReachingStandbyIsFoundButReported) {
     TSimPump sim([](Sim::TSimConfig& config) { config.Faults[Sim::sdPump].insert(Sim::sfNeverIdle); });
     ASSERT_TRUE(sim.Started()) << sim.Error();
-    TFeedbackLines pane;
+    TMemoryTextPane pane;
     TPumpFindInitOptions options = QuickOptions();
     options.PollLimit = std::chrono::seconds(2);
     EXPECT_TRUE(UnitMain::PumpFindInit(sim.Path(), pane, options));
@@ -109,7 +109,7 @@ TEST(PumpSim, PumpNeverReachingStandbyIsFoundButReported) {
 TEST(PumpSim, TwoCharacterAnswersCountAsBusy) {
     TSimPump sim;
     ASSERT_TRUE(sim.Started()) << sim.Error();
-    TFeedbackLines pane;
+    TMemoryTextPane pane;
     TPumpFindInitOptions options = QuickOptions();
     options.PollLimit = std::chrono::seconds(2);
     // From the initialisation on the pump cuts every answer to two characters.
@@ -130,7 +130,7 @@ TEST(PumpSim, HeldOrUnpluggedPortIsNoPump) {
         SCOPED_TRACE(Sim::FaultName(fault));
         TSimPump sim([fault](Sim::TSimConfig& config) { config.Faults[Sim::sdPump].insert(fault); });
         ASSERT_TRUE(sim.Started()) << sim.Error();
-        TFeedbackLines pane;
+        TMemoryTextPane pane;
         EXPECT_FALSE(UnitMain::PumpFindInit(sim.Path(), pane, QuickOptions()));
         ASSERT_EQ(pane.Lines().size(), 6U);
         EXPECT_EQ(pane.Lines()[3], "Comm Status        :Failed to setup Com port, port in use");

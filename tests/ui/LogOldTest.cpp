@@ -7,7 +7,7 @@
 #include "base/DateTime.h"
 #include "logging/DiagnosticLogger.h"
 #include "ui/LoggingSetup.h"
-#include "ui/MemoryTextPane.h"
+#include "base/MemoryTextPane.h"
 #include "ui/widgets/TMemoPane.h"
 
 #include <filesystem>
@@ -126,7 +126,7 @@ TEST_F(DiagnosticChannelTest, OffModeCreatesNoFileAndSendsNothingWhilePanesAreWr
         UnitMain::SetupDiagnosticLogging(mode, MakeOn20th(), fFolder.string());
         EXPECT_FALSE(Logging::Logger().Enabled()) << mode;
         Base::TManualClock clock(MakeOn20th());
-        UnitMain::TMemoryTextPane pane;
+        Base::TMemoryTextPane pane;
         UnitMain::LogOld(pane, "Tick:Stop", clock);
         EXPECT_EQ(pane.Lines(), std::vector<std::string>{"20-14-05-33 Tick:Stop"});
         Logging::Logger().CloseDispatcher();

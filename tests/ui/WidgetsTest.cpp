@@ -2,7 +2,7 @@
 // the text panes, driven by real key and mouse events where the operator would use them.
 
 #include "base/FormatSettings.h"
-#include "ui/MemoryTextPane.h"
+#include "base/MemoryTextPane.h"
 #include "ui/widgets/TDoubleEdit.h"
 #include "ui/widgets/TIntegerEdit.h"
 #include "ui/widgets/TLedCaption.h"
@@ -310,7 +310,7 @@ TEST(ListBox, ReportsClicksDoubleClicksAndKeyReleases) {
 
 template <typename T> class TextPaneTest : public ::testing::Test {
 protected:
-    std::unique_ptr<UnitMain::TTextPane> Make() {
+    std::unique_ptr<Base::TTextPane> Make() {
         if constexpr (std::is_same_v<T, Widgets::TMemoPane>) {
             return std::make_unique<Widgets::TMemoPane>(11, true);
         } else {
@@ -319,7 +319,7 @@ protected:
     }
 };
 
-using PaneKinds = ::testing::Types<Widgets::TMemoPane, UnitMain::TMemoryTextPane>;
+using PaneKinds = ::testing::Types<Widgets::TMemoPane, Base::TMemoryTextPane>;
 TYPED_TEST_SUITE(TextPaneTest, PaneKinds);
 
 TYPED_TEST(TextPaneTest, AddsSetsAndClearsLines) {
@@ -342,6 +342,20 @@ TYPED_TEST(TextPaneTest, AddsSetsAndClearsLines) {
     EXPECT_TRUE(pane->Lines().empty());
     pane->AddLine("x");
     EXPECT_EQ(pane->Lines(), std::vector<std::string>{"x"});
+}
+
+TYPED_TEST(TextPaneTest, ReplaceLastLineRewritesOnlyTheLastLine) {
+    auto pane = this->Make();
+    pane->ReplaceLastLine(" -> Elapsed: 0 s"); // an empty pane gets the line
+    EXPECT_EQ(pane->Lines(), std::vector<std::string>{" -> Elapsed: 0 s"});
+    pane->AddLine("Query port         :pump");
+    pane->AddLine(" -> Elapsed: 0 s");
+    pane->ReplaceLastLine(" -> Elapsed: 12 s");
+    pane->ReplaceLastLine(" -> Elapsed: 13 s");
+    EXPECT_EQ(pane->Lines(),
+              (std::vector<std::string>{" -> Elapsed: 0 s", "Query port         :pump", " -> Elapsed: 13 s"}));
+    pane->AddLine(" -> Pump is OK and on standby.");
+    EXPECT_EQ(pane->Lines().size(), 4U);
 }
 
 TEST(MemoPane, ReadOnlyForTheOperator) {

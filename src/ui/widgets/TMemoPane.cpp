@@ -1,6 +1,6 @@
 #include "ui/widgets/TMemoPane.h"
 
-#include "ui/MemoryTextPane.h"
+#include "base/MemoryTextPane.h"
 
 #include <QFont>
 #include <QScrollBar>
@@ -27,7 +27,7 @@ TMemoPane::TMemoPane(int pixelSize, bool bordered, QWidget* parent) : QPlainText
 }
 
 void TMemoPane::AddLine(const std::string& line) {
-    std::vector<std::string> parts = UnitMain::SplitTextLines(line);
+    std::vector<std::string> parts = Base::SplitTextLines(line);
     if (parts.empty()) {
         parts.emplace_back();
     }
@@ -44,6 +44,17 @@ void TMemoPane::AddLine(const std::string& line) {
     verticalScrollBar()->setValue(verticalScrollBar()->maximum());
 }
 
+void TMemoPane::ReplaceLastLine(const std::string& line) {
+    if (fLineCount == 0) {
+        AddLine(line);
+        return;
+    }
+    QTextCursor cursor(document());
+    cursor.movePosition(QTextCursor::End);
+    cursor.movePosition(QTextCursor::StartOfBlock, QTextCursor::KeepAnchor);
+    cursor.insertText(QString::fromStdString(line));
+}
+
 void TMemoPane::Clear() {
     clear();
     fLineCount = 0;
@@ -51,7 +62,7 @@ void TMemoPane::Clear() {
 
 void TMemoPane::SetText(const std::string& text) {
     Clear();
-    const std::vector<std::string> lines = UnitMain::SplitTextLines(text);
+    const std::vector<std::string> lines = Base::SplitTextLines(text);
     QString joined;
     for (std::size_t i = 0; i < lines.size(); ++i) {
         if (i > 0) {

@@ -2,19 +2,20 @@
 // A read-only text pane of the window in the fixed-pitch font (reports in it are aligned with
 // blanks), with a vertical scroll bar. It never trims its text.
 
-#include "ui/TextPane.h"
+#include "base/TextPane.h"
 
 #include <QPlainTextEdit>
 
 namespace Widgets {
 
-class TMemoPane : public QPlainTextEdit, public UnitMain::TTextPane {
+class TMemoPane : public QPlainTextEdit, public Base::TTextPane {
     Q_OBJECT
 public:
     // `pixelSize`: the window's font size; `bordered`: false for the panes that fill a page.
     explicit TMemoPane(int pixelSize, bool bordered, QWidget* parent = nullptr);
 
     void AddLine(const std::string& line) override;
+    void ReplaceLastLine(const std::string& line) override;
     void Clear() override;
     void SetText(const std::string& text) override;
     std::vector<std::string> Lines() const override;

@@ -4,7 +4,7 @@
 
 #include <string>
 
-namespace UnitMain {
+namespace Base {
 
 class TDialogs {
 public:
@@ -15,4 +15,4 @@ public:
     virtual bool AskYesNo(const std::string& title, const std::string& text) = 0;
 };
 
-} // namespace UnitMain
+} // namespace Base

@@ -6,13 +6,15 @@
 #include <string>
 #include <vector>
 
-namespace UnitMain {
+namespace Base {
 
 class TTextPane {
 public:
     virtual ~TTextPane() = default;
     // Adds `line` as a new last line. Line breaks inside it (CR LF, LF) start further lines.
     virtual void AddLine(const std::string& line) = 0;
+    // Replaces the last line (adds one when the pane is empty): a progress line that counts up.
+    virtual void ReplaceLastLine(const std::string& line) = 0;
     virtual void Clear() = 0;
     // Replaces the whole text; lines are separated by CR LF (or LF). One final line break does not
     // start an empty last line.
@@ -23,4 +25,4 @@ public:
     virtual std::string Text() const = 0;
 };
 
-} // namespace UnitMain
+} // namespace Base

@@ -1,7 +1,7 @@
 #pragma once
 // A text pane that keeps its lines in memory: for code and tests that run without a window.
 
-#include "ui/TextPane.h"
+#include "base/TextPane.h"
 
 #include <cstddef>
 #include <string>
@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-namespace UnitMain {
+namespace Base {
 
 // Splits a text at CR LF, LF or a lone CR. One final line break does not start an empty last line:
 // "" gives no line, "a" and "a\r\n" one line, "a\r\n\r\n" two lines (the second empty).
@@ -48,6 +48,13 @@ public:
             fLines.push_back(std::move(part));
         }
     }
+    void ReplaceLastLine(const std::string& line) override {
+        if (fLines.empty()) {
+            fLines.push_back(line);
+        } else {
+            fLines.back() = line;
+        }
+    }
     void Clear() override { fLines.clear(); }
     void SetText(const std::string& text) override { fLines = SplitTextLines(text); }
     std::vector<std::string> Lines() const override { return fLines; }
@@ -64,4 +71,4 @@ private:
     std::vector<std::string> fLines;
 };
 
-} // namespace UnitMain
+} // namespace Base

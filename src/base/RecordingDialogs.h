@@ -2,13 +2,13 @@
 // Message boxes for tests: every message and question is recorded; questions are answered from a
 // queue of prepared answers (No when the queue is empty).
 
-#include "ui/Dialogs.h"
+#include "base/Dialogs.h"
 
 #include <deque>
 #include <string>
 #include <vector>
 
-namespace UnitMain {
+namespace Base {
 
 class TRecordingDialogs final : public TDialogs {
 public:
@@ -33,4 +33,4 @@ public:
     std::deque<bool> Answers; // true = Yes
 };
 
-} // namespace UnitMain
+} // namespace Base
