@@ -1,6 +1,7 @@
 // Moistrel: the control program of the gas-mixture and humidity generator.
 // Builds the long-lived objects, opens the main window with its defaults and runs the event loop.
 
+#include "app/DisplayCheck.h"
 #include "base/Clock.h"
 #include "base/FormatSettings.h"
 #include "base/Paths.h"
@@ -19,17 +20,6 @@
 
 namespace {
 
-// A window needs a display. Without one Qt would abort; say so plainly instead.
-bool DisplayAvailable() {
-    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
-        const char* value = std::getenv(name);
-        if (value != nullptr && value[0] != '\0') {
-            return true;
-        }
-    }
-    return false;
-}
-
 // Until the settings file is read at start-up, the logging mode comes from MOISTREL_LOGGING_MODE:
 // "0"/"Off", "1"/"Live", "2"/"File"; anything else is off.
 int LoggingModeFromEnvironment() {
@@ -47,10 +37,11 @@ int LoggingModeFromEnvironment() {
 } // namespace
 
 int main(int argc, char* argv[]) {
-    if (!DisplayAvailable()) {
-        std::fprintf(stderr,
-                     "moistrel: no display to open the window on (neither DISPLAY nor WAYLAND_DISPLAY "
-                     "is set).\nStart it from a desktop session, or under Xvfb: xvfb-run -a moistrel\n");
+    // Without a display the toolkit would abort; say plainly what is missing instead.
+    const std::string displayProblem = App::DisplayProblem();
+    if (!displayProblem.empty()) {
+        std::fprintf(stderr, "moistrel: %s.\nStart it from a desktop session, or under Xvfb: xvfb-run -a moistrel\n",
+                     displayProblem.c_str());
         return 2;
     }
 
