@@ -72,6 +72,17 @@ bool TVirtualPump::HasFault(TSimFault fault) const {
     return (fFaults & (1U << static_cast<unsigned>(fault))) != 0;
 }
 
+// A (absolute), P (pick up: relative towards full) and D (dispense: relative towards empty).
+std::int64_t TVirtualPump::TargetPosition(const TOp& op) const {
+    if (op.Command == 'P') {
+        return fPosition + op.Argument;
+    }
+    if (op.Command == 'D') {
+        return fPosition - op.Argument;
+    }
+    return op.Argument;
+}
+
 double TVirtualPump::OpDuration(const TOp& op) const {
     const double scale = std::max(0.0, fConfig.MoveTimeScale);
     switch (op.Command) {
@@ -89,12 +100,7 @@ double TVirtualPump::OpDuration(const TOp& op) const {
     case 'A':
     case 'P':
     case 'D': {
-        std::int64_t target = op.Argument;
-        if (op.Command == 'P') {
-            target = fPosition + op.Argument;
-        } else if (op.Command == 'D') {
-            target = fPosition - op.Argument;
-        }
+        const std::int64_t target = TargetPosition(op);
         const auto distance =
             static_cast<double>(target > fPosition ? target - fPosition : fPosition - target);
         return distance / static_cast<double>(std::max<std::int64_t>(1, fSpeed)) * scale;
@@ -131,12 +137,7 @@ bool TVirtualPump::ApplyOp(const TOp& op) {
     case 'A':
     case 'P':
     case 'D': {
-        std::int64_t target = op.Argument;
-        if (op.Command == 'P') {
-            target = fPosition + op.Argument;
-        } else if (op.Command == 'D') {
-            target = fPosition - op.Argument;
-        }
+        const std::int64_t target = TargetPosition(op);
         if (target < 0 || target > fConfig.MaxPosition) {
             return false;
         }

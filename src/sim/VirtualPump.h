@@ -48,6 +48,7 @@ private:
 
     void Advance(double now);
     bool Running() const { return fPc < fProgram.size(); }
+    std::int64_t TargetPosition(const TOp& op) const;
     double OpDuration(const TOp& op) const;
     bool ApplyOp(const TOp& op); // false on an invalid operand at run time
     void Start(std::vector<TOp> program, double now);
