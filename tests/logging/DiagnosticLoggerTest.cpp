@@ -6,6 +6,7 @@
 #include "base/DateTime.h"
 #include "base/FormatSettings.h"
 #include "base/Paths.h"
+#include "support/TempFolder.h"
 
 #include <filesystem>
 #include <fstream>
@@ -22,33 +23,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace Logging;
-
-class TTempFolder {
-public:
-    TTempFolder() {
-        std::string pattern = (fs::path(::testing::TempDir()) / "moistrel-log-XXXXXX").string();
-        const char* made = ::mkdtemp(pattern.data());
-        fPath = made != nullptr ? made : "";
-    }
-    ~TTempFolder() {
-        std::error_code ignored;
-        fs::permissions(fPath, fs::perms::owner_all, fs::perm_options::add, ignored);
-        fs::remove_all(fPath, ignored);
-    }
-    TTempFolder(const TTempFolder&) = delete;
-    TTempFolder& operator=(const TTempFolder&) = delete;
-    const std::string& Path() const { return fPath; }
-    std::vector<fs::path> Files() const {
-        std::vector<fs::path> files;
-        for (const auto& entry : fs::directory_iterator(fPath)) {
-            files.push_back(entry.path());
-        }
-        return files;
-    }
-
-private:
-    std::string fPath;
-};
+using TestSupport::TTempFolder;
 
 struct TLine {
     std::string Time;
@@ -85,7 +60,7 @@ protected:
     }
 
     Base::TScopedFormatSettings fFormat{Base::TFormatSettings{".", ":"}};
-    TTempFolder fFolder;
+    TTempFolder fFolder{"moistrel-log"};
     TDiagnosticLogger fLogger;
 };
 
@@ -125,13 +100,13 @@ TEST_F(DiagnosticLogger, OffWritesNothingAndCreatesNoFile) {
     fLogger.Clear();
     fLogger.CloseDispatcher();
     EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
-    EXPECT_TRUE(fFolder.Files().empty());
+    EXPECT_TRUE(fFolder.Entries().empty());
 
     // Enabled, but neither destination active: still nothing.
     fLogger.SetDestination(TLogDestination{});
     fLogger.SetEnabled(true);
     fLogger.Send("no destination");
-    EXPECT_TRUE(fFolder.Files().empty());
+    EXPECT_TRUE(fFolder.Entries().empty());
 }
 
 TEST_F(DiagnosticLogger, FileModeWritesOneLinePerMessage) {
@@ -142,8 +117,8 @@ TEST_F(DiagnosticLogger, FileModeWritesOneLinePerMessage) {
     fLogger.Send("");
     fLogger.CloseDispatcher();
 
-    ASSERT_EQ(fFolder.Files().size(), 1u);
-    EXPECT_EQ(fFolder.Files()[0].string(), fLogger.LogFilePath());
+    ASSERT_EQ(fFolder.Entries().size(), 1u);
+    EXPECT_EQ(fFolder.Entries()[0].string(), fLogger.LogFilePath());
     const auto lines = ReadLines(fLogger.LogFilePath());
     ASSERT_EQ(lines.size(), 3u);
     EXPECT_EQ(lines[0].Text, "Logging system initialized");
@@ -261,7 +236,7 @@ TEST_F(DiagnosticLogger, LiveModeEchoesToStandardError) {
     EXPECT_EQ(lines[0].Text, "live message");
 
     // Viewer alone: the echo, and no file.
-    TTempFolder other;
+    TTempFolder other("moistrel-log");
     TLogDestination viewerOnly;
     viewerOnly.Viewer.Active = true;
     viewerOnly.LogFile.FilePath = other.Path();
@@ -269,14 +244,14 @@ TEST_F(DiagnosticLogger, LiveModeEchoesToStandardError) {
     ::testing::internal::CaptureStderr();
     fLogger.Send("viewer only"); // still inside Tick: one level deep
     EXPECT_NE(::testing::internal::GetCapturedStderr().find("\t1\t  viewer only\n"), std::string::npos);
-    EXPECT_TRUE(other.Files().empty());
+    EXPECT_TRUE(other.Entries().empty());
 }
 
 TEST_F(DiagnosticLogger, InstalledOnlyWhereALogFileCanBeCreated) {
     TLogDestination d = FileDestination();
     fLogger.SetDestination(d);
     EXPECT_TRUE(fLogger.Installed());
-    EXPECT_TRUE(fFolder.Files().empty()) << "the check leaves nothing behind";
+    EXPECT_TRUE(fFolder.Entries().empty()) << "the check leaves nothing behind";
 
     d.LogFile.FilePath = fFolder.Path() + "/does-not-exist";
     fLogger.SetDestination(d);

@@ -2,6 +2,8 @@
 // Test plumbing: sends the program's diagnostic log into a file of its own for the life of the
 // object and hands back the messages written meanwhile.
 
+#include "support/TempFolder.h"
+
 #include <string>
 #include <vector>
 
@@ -19,7 +21,7 @@ public:
     bool Contains(const std::string& message) const;
 
 private:
-    std::string fFolder;
+    TestSupport::TTempFolder fFolder{"moistrel-mfc-log"};
     std::string fFileName;
 };
 

@@ -3,9 +3,9 @@
 #include "mfc/MFCIdentity.h"
 
 #include "LogCapture.h"
-#include "SimFixture.h"
 #include "mfc/VogtlinPort.h"
 #include "mfc/VogtlinRegisters.h"
+#include "support/SimHarness.h"
 
 #include <bit>
 #include <gtest/gtest.h>
@@ -15,8 +15,8 @@ namespace {
 
 using namespace SerialPortVogtlin;
 using MfcTest::TLogCapture;
-using MfcTest::TSimRun;
 using SerialPort::TSerialResponse;
+using TestSupport::TSimHarness;
 
 // Short pauses, and a wait for the first reply byte that a busy machine cannot outlast: these
 // tests judge what is read, not how fast.
@@ -49,6 +49,10 @@ std::vector<Sim::TGasTableConfig> ThreeTables() {
     return {Table("N2", "Nitrogen [5.0] 0-10 g/min", 10.0F, 100, 1.2506F, "ln", 1.0F),
             Table("CO2", "CO2 for tests", 2.5F, 50, 1.977F, "mg", 0.001F),
             Table("Air", "Air bottled", 20.0F, 200, 1.293F, "g", 0.5F)};
+}
+
+TestSupport::TSimOptions ThreeTablesOnA() {
+    return {.Adjust = [](Sim::TSimConfig& config) { config.MfcA.Tables = ThreeTables(); }};
 }
 
 TMFCDetails MfcAt(const std::string& port, std::uint32_t address, std::int32_t cull) {
@@ -102,11 +106,11 @@ void ExpectTable(const TLUTData& actual, const TLUTData& expected) {
 }
 
 TEST(IdentifyMFC, ThreeTablesAsRead) {
-    TSimRun sim([](Sim::TSimConfig& config) {
+    TSimHarness sim({.Adjust = [](Sim::TSimConfig& config) {
         config.MfcA.Serial = 215001;
         config.MfcA.ControlCheck = 1;
         config.MfcA.Tables = ThreeTables();
-    });
+    }});
     ASSERT_TRUE(sim.Started()) << sim.Error();
     const std::string port = sim.Path(Sim::sdMfcA);
     // A flow left running from before: identification must stop it.
@@ -151,10 +155,10 @@ TEST(IdentifyMFC, ThreeTablesAsRead) {
 }
 
 TEST(IdentifyMFC, EmptySecondTableEndsTheTables) {
-    TSimRun sim([](Sim::TSimConfig& config) {
+    TSimHarness sim({.Adjust = [](Sim::TSimConfig& config) {
         config.MfcA.Tables = {Table("", "", 10.0F, 100, 1.0F, "g", 1.0F),
                               Table("N2", "Nitrogen", 10.0F, 100, 1.25F, "g", 1.0F)};
-    });
+    }});
     ASSERT_TRUE(sim.Started()) << sim.Error();
     TMFCDetails mfc = MfcAt(sim.Path(Sim::sdMfcA), 1, 20);
     mfc.LUT[1].NameShort = "Ar"; // from an earlier identification
@@ -168,11 +172,11 @@ TEST(IdentifyMFC, EmptySecondTableEndsTheTables) {
 }
 
 TEST(IdentifyMFC, UnknownGasAndSerialOfTwoToThe31) {
-    TSimRun sim([](Sim::TSimConfig& config) {
+    TSimHarness sim({.Adjust = [](Sim::TSimConfig& config) {
         config.MfcB.Serial = 0x80000000U;
         config.MfcB.Tables = {Table("Xe", "Xenon", 2.0F, 100, 5.894F, "mg", 0.001F),
                               Table("CO2_X", "Carbon dioxide", 10.0F, 40, 1.977F, "mg", 0.001F)};
-    });
+    }});
     ASSERT_TRUE(sim.Started()) << sim.Error();
     TMFCDetails mfc = MfcAt(sim.Path(Sim::sdMfcB), 2, 10);
     IdentifyMFC(mfc, TestTiming());
@@ -186,12 +190,12 @@ TEST(IdentifyMFC, UnknownGasAndSerialOfTwoToThe31) {
 // A read that gets no answer supplies nothing: the field keeps its start value, never a value an
 // earlier read left in the shared response record, and the tables after it are still read.
 TEST(IdentifyMFC, FailedReadsKeepTheStartValues) {
-    TSimRun sim([](Sim::TSimConfig& config) {
+    TSimHarness sim({.Adjust = [](Sim::TSimConfig& config) {
         config.MfcA.Tables = ThreeTables();
         config.MfcA.Tables[0].SilentRegisters = {regTableRangeMax, regTotalizerScaling};
         config.MfcA.Tables[1].SilentRegisters = {regTableNameCustom, regTableUnit, regTableDynamicRange,
                                                  regTotalizerUnit, regTableDensity};
-    });
+    }});
     ASSERT_TRUE(sim.Started()) << sim.Error();
     TLogCapture log;
     TMFCDetails mfc = MfcAt(sim.Path(Sim::sdMfcA), 1, 20);
@@ -213,11 +217,11 @@ TEST(IdentifyMFC, FailedReadsKeepTheStartValues) {
 }
 
 TEST(IdentifyMFC, DynamicRangeCull) {
-    TSimRun sim([](Sim::TSimConfig& config) {
+    TSimHarness sim({.Adjust = [](Sim::TSimConfig& config) {
         config.MfcA.Tables = {
             Table("N2", "a", 10.0F, 100, 1.0F, "g", 1.0F), Table("O2", "b", 10.0F, 20, 1.0F, "g", 1.0F),
             Table("Ar", "c", 10.0F, 5, 1.0F, "g", 1.0F), Table("He", "d", 10.0F, 21, 1.0F, "g", 1.0F)};
-    });
+    }});
     ASSERT_TRUE(sim.Started()) << sim.Error();
     TLogCapture log;
     TMFCDetails mfc = MfcAt(sim.Path(Sim::sdMfcA), 1, 20);
@@ -245,10 +249,10 @@ TEST(IdentifyMFC, DynamicRangeCull) {
 }
 
 TEST(IdentifyMFC, FailedNameReadEndsTheTables) {
-    TSimRun sim([](Sim::TSimConfig& config) {
+    TSimHarness sim({.Adjust = [](Sim::TSimConfig& config) {
         config.MfcA.Tables = ThreeTables();
         config.MfcA.Tables[1].SilentRegisters = {regTableNameShort};
-    });
+    }});
     ASSERT_TRUE(sim.Started()) << sim.Error();
     TLogCapture log;
     TMFCDetails mfc = MfcAt(sim.Path(Sim::sdMfcA), 1, 20);
@@ -266,7 +270,7 @@ TEST(IdentifyMFC, FailedNameReadEndsTheTables) {
 }
 
 TEST(IdentifyMFC, DeviceTypeMustBeginWithUpperCaseGSC) {
-    TSimRun sim([](Sim::TSimConfig& config) { config.MfcA.Tables = {}; });
+    TSimHarness sim({.Adjust = [](Sim::TSimConfig& config) { config.MfcA.Tables = {}; }});
     ASSERT_TRUE(sim.Started()) << sim.Error();
     struct TCase {
         std::string Type;
@@ -288,7 +292,7 @@ TEST(IdentifyMFC, DeviceTypeMustBeginWithUpperCaseGSC) {
 // No answer, a reply one byte short, an exception reply: nothing is identified and nothing of an
 // earlier identification survives but ActiveLUT.
 TEST(IdentifyMFC, DeviceFaults) {
-    TSimRun sim([](Sim::TSimConfig& config) { config.MfcA.Tables = ThreeTables(); });
+    TSimHarness sim(ThreeTablesOnA());
     ASSERT_TRUE(sim.Started()) << sim.Error();
     struct TCase {
         Sim::TSimFault Fault;
@@ -316,7 +320,7 @@ TEST(IdentifyMFC, DeviceFaults) {
 }
 
 TEST(VogtlinPortOnSim, OnlyTheReplyLengthIsChecked) {
-    TSimRun sim;
+    TSimHarness sim;
     ASSERT_TRUE(sim.Started()) << sim.Error();
     TVogtlinPort port;
     ConfigureForMFC(port, sim.Path(Sim::sdMfcA), 250);
@@ -351,7 +355,7 @@ TEST(VogtlinPortOnSim, OnlyTheReplyLengthIsChecked) {
 }
 
 TEST(SetActiveLUT, ConfirmedByBothRegisters) {
-    TSimRun sim([](Sim::TSimConfig& config) { config.MfcA.Tables = ThreeTables(); });
+    TSimHarness sim(ThreeTablesOnA());
     ASSERT_TRUE(sim.Started()) << sim.Error();
     TMFCDetails mfc = MfcAt(sim.Path(Sim::sdMfcA), 1, 20);
     mfc.ActiveLUT = 2;
@@ -368,7 +372,7 @@ TEST(SetActiveLUT, ConfirmedByBothRegisters) {
 }
 
 TEST(SetActiveLUT, RefusedWhenARegisterReadsBackDifferently) {
-    TSimRun sim([](Sim::TSimConfig& config) { config.MfcA.Tables = ThreeTables(); });
+    TSimHarness sim(ThreeTablesOnA());
     ASSERT_TRUE(sim.Started()) << sim.Error();
     struct TCase {
         std::uint16_t Register; // the register that reads back 2 whatever was written
@@ -391,7 +395,7 @@ TEST(SetActiveLUT, RefusedWhenARegisterReadsBackDifferently) {
 }
 
 TEST(SetActiveLUT, RefusedForAnAbsentTableOrASilentDevice) {
-    TSimRun sim([](Sim::TSimConfig& config) { config.MfcA.Tables = ThreeTables(); });
+    TSimHarness sim(ThreeTablesOnA());
     ASSERT_TRUE(sim.Started()) << sim.Error();
     TMFCDetails mfc = MfcAt(sim.Path(Sim::sdMfcA), 1, 20);
     mfc.ActiveLUT = 2;

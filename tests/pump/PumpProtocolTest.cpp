@@ -3,7 +3,8 @@
 #include "pump/PumpProtocol.h"
 
 #include "base/MemoryTextPane.h"
-#include "serial/PtyPeer.h"
+#include "support/PtyPeer.h"
+#include "support/TempFolder.h"
 
 #include <atomic>
 #include <cstdlib>
@@ -225,9 +226,9 @@ TEST(PumpFindInit, PortInUseIsNoPump) {
 // the idle answer to the initialisation must not pass for standby.
 TEST(PumpFindInit, PortLostAfterInitialisationIsNotStandby) {
     TPtyPeer peer;
-    char folder[] = "/tmp/moistrel-pump-XXXXXX";
-    ASSERT_NE(::mkdtemp(folder), nullptr);
-    const std::string link = std::string(folder) + "/pump";
+    const TestSupport::TTempFolder folder("moistrel-pump");
+    ASSERT_TRUE(folder.Made()) << folder.Error();
+    const std::string link = folder.File("pump");
     ASSERT_EQ(::symlink(peer.SlavePath().c_str(), link.c_str()), 0);
     TScriptedPump pump;
     // Runs before the answer is written, while the detection still holds the open port.
@@ -238,8 +239,6 @@ TEST(PumpFindInit, PortLostAfterInitialisationIsNotStandby) {
     options.PollLimit = std::chrono::milliseconds(300);
 
     EXPECT_TRUE(UnitMain::PumpFindInit(link, pane, options));
-    ::unlink(link.c_str());
-    ::rmdir(folder);
 
     ExpectFound(pane.Lines(), link, "0", NoStandbyLine);
     EXPECT_EQ(pump.Polls.load(), 0);

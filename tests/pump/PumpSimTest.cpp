@@ -3,17 +3,18 @@
 #include "base/MemoryTextPane.h"
 #include "pump/PumpProtocol.h"
 #include "sim/Simulator.h"
+#include "support/SimHarness.h"
 
-#include <cstdlib>
-#include <filesystem>
 #include <functional>
 #include <gtest/gtest.h>
-#include <memory>
 #include <string>
 
 namespace {
 
 using Base::TMemoryTextPane;
+using TestSupport::TSimHarness;
+using TestSupport::TSimOptions;
+using TestSupport::TSimTiming;
 using UnitMain::TPumpFindInitOptions;
 
 const std::string StandbyLine = " -> Pump is OK and on standby.";
@@ -22,44 +23,21 @@ const std::string NoPumpLine =
     " -> No pump found on this port, or a problem with the port. Read manual about "
     "drivers. Turn the Moistrel off and few seconds later on, and try again.";
 
-// The virtual instruments in a fresh folder, with the wire timing of 9600 baud and a pump that
-// initialises in half a second and moves ten times faster than a real one (the fill after the
-// initialisation would take 4 s).
-class TSimPump {
-public:
-    explicit TSimPump(const std::function<void(Sim::TSimConfig&)>& adjust = {}) {
-        char folder[] = "/tmp/moistrel-pumpsim-XXXXXX";
-        if (::mkdtemp(folder) != nullptr) {
-            fFolder = folder;
-        }
-        Sim::TSimConfig config = Sim::DefaultSimConfig(fFolder + "/ports");
+// The virtual instruments with the wire timing of 9600 baud and a pump that initialises in half a
+// second and moves ten times faster than a real one (the fill after the initialisation would take
+// 4 s); `adjust` changes the rest.
+TSimOptions PumpSim(const std::function<void(Sim::TSimConfig&)>& adjust = {}) {
+    TSimOptions options;
+    options.Timing = TSimTiming::Wire;
+    options.Adjust = [adjust](Sim::TSimConfig& config) {
         config.Pump.InitSeconds = 0.5;
         config.Pump.MoveTimeScale = 0.1;
         if (adjust) {
             adjust(config);
         }
-        fSim = std::make_unique<Sim::TSimulator>(config);
-        fStarted = !fFolder.empty() && fSim->Start(fError);
-    }
-    ~TSimPump() {
-        fSim->Stop();
-        std::error_code ec;
-        std::filesystem::remove_all(fFolder, ec);
-    }
-    TSimPump(const TSimPump&) = delete;
-    TSimPump& operator=(const TSimPump&) = delete;
-
-    bool Started() const { return fStarted; }
-    const std::string& Error() const { return fError; }
-    std::string Path() const { return fSim->PortPath(Sim::sdPump); }
-    Sim::TSimulator& Sim() { return *fSim; }
-
-private:
-    std::string fFolder;
-    std::unique_ptr<Sim::TSimulator> fSim;
-    bool fStarted = false;
-    std::string fError;
-};
+    };
+    return options;
+}
 
 TPumpFindInitOptions QuickOptions() {
     TPumpFindInitOptions options;
@@ -72,22 +50,22 @@ TPumpFindInitOptions QuickOptions() {
 TEST(PumpSim, IdlePumpOfEitherModelIsFoundAndReachesStandby) {
     for (const char* model : {"C24000", "C3000"}) {
         SCOPED_TRACE(model);
-        TSimPump sim([model](Sim::TSimConfig& config) { config.Pump.Model = model; });
+        TSimHarness sim(PumpSim([model](Sim::TSimConfig& config) { config.Pump.Model = model; }));
         ASSERT_TRUE(sim.Started()) << sim.Error();
         TMemoryTextPane pane;
-        EXPECT_TRUE(UnitMain::PumpFindInit(sim.Path(), pane, QuickOptions()));
+        EXPECT_TRUE(UnitMain::PumpFindInit(sim.Path(Sim::sdPump), pane, QuickOptions()));
         ASSERT_GE(pane.Lines().size(), 3U);
-        EXPECT_EQ(pane.Lines()[2], "Found pump on port :" + sim.Path());
+        EXPECT_EQ(pane.Lines()[2], "Found pump on port :" + sim.Path(Sim::sdPump));
         EXPECT_EQ(pane.Lines().back(), StandbyLine);
         EXPECT_TRUE(sim.Sim().PumpState().Initialised);
     }
 }
 
 TEST(PumpSim, PumpWithoutAKnownModelIsNotFound) {
-    TSimPump sim([](Sim::TSimConfig& config) { config.Pump.Model = "XP3"; });
+    TSimHarness sim(PumpSim([](Sim::TSimConfig& config) { config.Pump.Model = "XP3"; }));
     ASSERT_TRUE(sim.Started()) << sim.Error();
     TMemoryTextPane pane;
-    EXPECT_FALSE(UnitMain::PumpFindInit(sim.Path(), pane, QuickOptions()));
+    EXPECT_FALSE(UnitMain::PumpFindInit(sim.Path(Sim::sdPump), pane, QuickOptions()));
     ASSERT_EQ(pane.Lines().size(), 6U);
     EXPECT_EQ(pane.Lines()[3], "Comm Status        :Exit read/write without waiting for reply");
     EXPECT_NE(pane.Lines()[4].find("XP3"), std::string::npos) << pane.Lines()[4];
@@ -95,19 +73,20 @@ TEST(PumpSim, PumpWithoutAKnownModelIsNotFound) {
 }
 
 TEST(PumpSim, PumpNeverReachingStandbyIsFoundButReported) {
-    TSimPump sim([](Sim::TSimConfig& config) { config.Faults[Sim::sdPump].insert(Sim::sfNeverIdle); });
+    TSimHarness sim(
+        PumpSim([](Sim::TSimConfig& config) { config.Faults[Sim::sdPump].insert(Sim::sfNeverIdle); }));
     ASSERT_TRUE(sim.Started()) << sim.Error();
     TMemoryTextPane pane;
     TPumpFindInitOptions options = QuickOptions();
     options.PollLimit = std::chrono::seconds(2);
-    EXPECT_TRUE(UnitMain::PumpFindInit(sim.Path(), pane, options));
+    EXPECT_TRUE(UnitMain::PumpFindInit(sim.Path(Sim::sdPump), pane, options));
     ASSERT_GE(pane.Lines().size(), 2U);
     EXPECT_EQ(pane.Lines()[pane.Lines().size() - 3], " -> Wait until pump is silent. Timeout in 2 seconds");
     EXPECT_EQ(pane.Lines().back(), NoStandbyLine);
 }
 
 TEST(PumpSim, TwoCharacterAnswersCountAsBusy) {
-    TSimPump sim;
+    TSimHarness sim(PumpSim());
     ASSERT_TRUE(sim.Started()) << sim.Error();
     TMemoryTextPane pane;
     TPumpFindInitOptions options = QuickOptions();
@@ -120,7 +99,7 @@ TEST(PumpSim, TwoCharacterAnswersCountAsBusy) {
             injected = sim.Sim().SetFault(Sim::sdPump, Sim::sfWrongLength, true, error);
         }
     };
-    EXPECT_TRUE(UnitMain::PumpFindInit(sim.Path(), pane, options));
+    EXPECT_TRUE(UnitMain::PumpFindInit(sim.Path(Sim::sdPump), pane, options));
     EXPECT_TRUE(injected);
     EXPECT_EQ(pane.Lines().back(), NoStandbyLine);
 }
@@ -128,10 +107,11 @@ TEST(PumpSim, TwoCharacterAnswersCountAsBusy) {
 TEST(PumpSim, HeldOrUnpluggedPortIsNoPump) {
     for (const Sim::TSimFault fault : {Sim::sfPortHeld, Sim::sfUnplugged}) {
         SCOPED_TRACE(Sim::FaultName(fault));
-        TSimPump sim([fault](Sim::TSimConfig& config) { config.Faults[Sim::sdPump].insert(fault); });
+        TSimHarness sim(
+            PumpSim([fault](Sim::TSimConfig& config) { config.Faults[Sim::sdPump].insert(fault); }));
         ASSERT_TRUE(sim.Started()) << sim.Error();
         TMemoryTextPane pane;
-        EXPECT_FALSE(UnitMain::PumpFindInit(sim.Path(), pane, QuickOptions()));
+        EXPECT_FALSE(UnitMain::PumpFindInit(sim.Path(Sim::sdPump), pane, QuickOptions()));
         ASSERT_EQ(pane.Lines().size(), 6U);
         EXPECT_EQ(pane.Lines()[3], "Comm Status        :Failed to setup Com port, port in use");
         EXPECT_EQ(pane.Lines()[4], "Comm Response      :\"\"");
@@ -139,10 +119,10 @@ TEST(PumpSim, HeldOrUnpluggedPortIsNoPump) {
 }
 
 TEST(PumpSim, SendPumpCommandIsAnsweredBySilentPumpNot) {
-    TSimPump sim;
+    TSimHarness sim(PumpSim());
     ASSERT_TRUE(sim.Started()) << sim.Error();
     UnitMain::TPumpDetails pump;
-    pump.Port = sim.Path();
+    pump.Port = sim.Path(Sim::sdPump);
     EXPECT_TRUE(UnitMain::SendPumpCommand(pump, "/1Q"));
     std::string error;
     ASSERT_TRUE(sim.Sim().SetFault(Sim::sdPump, Sim::sfSilent, true, error)) << error;

@@ -3,9 +3,12 @@
 #include "serial/SerialPort.h"
 
 #include "base/FormatSettings.h"
-#include "serial/PtyPeer.h"
 #include "serial/SerialStatus.h"
+#include "support/PtyPeer.h"
+#include "support/TempFolder.h"
 
+#include <filesystem>
+#include <fstream>
 #include <future>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -483,15 +486,15 @@ TEST(LineSettings, ConfigurationOfAnOpenTerminalSucceeds) {
 }
 
 TEST(LineSettings, AFileIsNotASerialPort) {
-    char path[] = "/tmp/moistrel-serial-XXXXXX";
-    const int fd = ::mkstemp(path);
-    ASSERT_GE(fd, 0);
-    ::close(fd);
+    const TestSupport::TTempFolder folder("moistrel-serial");
+    ASSERT_TRUE(folder.Made()) << folder.Error();
+    const std::string path = folder.File("plain-file");
+    std::ofstream{path}.close();
+    ASSERT_TRUE(std::filesystem::is_regular_file(path));
     TSerialPort port = QuickPort(path);
     TSerialResponse r;
     port.Send2("/1Q\r", true, r);
     EXPECT_EQ(r.Status, "Failed to setup Com port, port in use");
-    ::unlink(path);
 }
 
 } // namespace

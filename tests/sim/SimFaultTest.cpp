@@ -30,7 +30,7 @@ bool LinkExists(const std::string& path) {
 }
 
 TEST(SimFaults, MfcReplyFaults) {
-    TSimHarness sim;
+    TSimHarness sim(ManualClock());
     ASSERT_TRUE(sim.Started()) << sim.Error();
     TRawPort port(sim.Path(Sim::sdMfcA));
     const TBytes request = ReadRequest(AddressA, SV::regSerialNumber, 2);
@@ -62,7 +62,7 @@ TEST(SimFaults, MfcReplyFaults) {
 }
 
 TEST(SimFaults, SilentDevicesNeitherActNorAnswer) {
-    TSimHarness sim;
+    TSimHarness sim(ManualClock());
     ASSERT_TRUE(sim.Started()) << sim.Error();
     TRawPort mfc(sim.Path(Sim::sdMfcA));
     TRawPort pump(sim.Path(Sim::sdPump));
@@ -82,7 +82,9 @@ TEST(SimFaults, SilentDevicesNeitherActNorAnswer) {
 }
 
 TEST(SimFaults, PumpNeverIdleAndShortAnswers) {
-    TSimHarness sim([](Sim::TSimConfig& config) { config.Faults[Sim::sdPump] = {Sim::sfNeverIdle}; });
+    TSimHarness sim(ManualClock([](Sim::TSimConfig& config) {
+        config.Faults[Sim::sdPump] = {Sim::sfNeverIdle};
+    }));
     ASSERT_TRUE(sim.Started()) << sim.Error();
     TRawPort pump(sim.Path(Sim::sdPump));
     EXPECT_EQ(pump.Ask("/1Q\r"), "/0@\x03\r\n");
@@ -98,7 +100,9 @@ TEST(SimFaults, PumpNeverIdleAndShortAnswers) {
 }
 
 TEST(SimFaults, PortHeldByAnotherProcess) {
-    TSimHarness sim([](Sim::TSimConfig& config) { config.Faults[Sim::sdMfcB] = {Sim::sfPortHeld}; });
+    TSimHarness sim(ManualClock([](Sim::TSimConfig& config) {
+        config.Faults[Sim::sdMfcB] = {Sim::sfPortHeld};
+    }));
     ASSERT_TRUE(sim.Started()) << sim.Error();
     for (const Sim::TSimDevice device : {Sim::sdMfcB, Sim::sdPump}) {
         SCOPED_TRACE(Sim::DeviceName(device));
@@ -115,7 +119,7 @@ TEST(SimFaults, PortHeldByAnotherProcess) {
 }
 
 TEST(SimFaults, UnpluggedPortDisappearsAndComesBack) {
-    TSimHarness sim;
+    TSimHarness sim(ManualClock());
     ASSERT_TRUE(sim.Started()) << sim.Error();
     const std::string path = sim.Path(Sim::sdMfcA);
     ASSERT_TRUE(LinkExists(path));
@@ -139,9 +143,9 @@ TEST(SimFaults, UnpluggedPortDisappearsAndComesBack) {
 }
 
 TEST(SimFaults, UnpluggedAtStartAndHeldAfterReplug) {
-    TSimHarness sim([](Sim::TSimConfig& config) {
+    TSimHarness sim(ManualClock([](Sim::TSimConfig& config) {
         config.Faults[Sim::sdPump] = {Sim::sfUnplugged, Sim::sfPortHeld};
-    });
+    }));
     ASSERT_TRUE(sim.Started()) << sim.Error();
     EXPECT_FALSE(LinkExists(sim.Path(Sim::sdPump)));
     EXPECT_TRUE(LinkExists(sim.Path(Sim::sdMfcA)));
@@ -152,7 +156,7 @@ TEST(SimFaults, UnpluggedAtStartAndHeldAfterReplug) {
 }
 
 TEST(SimFaults, FaultsThatDoNotApplyAreRefused) {
-    TSimHarness sim;
+    TSimHarness sim(ManualClock());
     ASSERT_TRUE(sim.Started()) << sim.Error();
     std::string error;
     EXPECT_FALSE(sim.Sim().SetFault(Sim::sdPump, Sim::sfBadCrc, true, error));
@@ -161,7 +165,7 @@ TEST(SimFaults, FaultsThatDoNotApplyAreRefused) {
 }
 
 TEST(SimFaults, ControlCommands) {
-    TSimHarness sim;
+    TSimHarness sim(ManualClock());
     ASSERT_TRUE(sim.Started()) << sim.Error();
     struct TCase {
         const char* Line;

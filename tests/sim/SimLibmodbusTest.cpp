@@ -51,7 +51,7 @@ std::string Text(const std::uint16_t* words, int count) {
 }
 
 TEST(SimLibmodbus, ReadsIdentityAndTablesWritesTheSetPoint) {
-    TSimHarness sim;
+    TSimHarness sim(ManualClock());
     ASSERT_TRUE(sim.Started()) << sim.Error();
     const TModbus mfc = Connect(sim.Path(Sim::sdMfcB), 2);
     ASSERT_TRUE(mfc) << modbus_strerror(errno);
@@ -88,7 +88,7 @@ TEST(SimLibmodbus, ReadsIdentityAndTablesWritesTheSetPoint) {
 }
 
 TEST(SimLibmodbus, ExceptionsReachTheMasterAsModbusErrors) {
-    TSimHarness sim;
+    TSimHarness sim(ManualClock());
     ASSERT_TRUE(sim.Started()) << sim.Error();
     const TModbus mfc = Connect(sim.Path(Sim::sdMfcA), 1);
     ASSERT_TRUE(mfc) << modbus_strerror(errno);

@@ -3,6 +3,7 @@
 
 #include "SimTestSupport.h"
 #include "mfc/VogtlinRegisters.h"
+#include "support/TempFolder.h"
 
 #include <chrono>
 #include <cstdio>
@@ -115,9 +116,9 @@ private:
 };
 
 TEST(SimProgram, ServesThePortsAndCleansUpOnSigterm) {
-    char pattern[] = "/tmp/moistrel-simprog-XXXXXX";
-    ASSERT_NE(::mkdtemp(pattern), nullptr);
-    const std::string folder = std::string(pattern) + "/ports";
+    const TestSupport::TTempFolder temp("moistrel-simprog");
+    ASSERT_TRUE(temp.Made()) << temp.Error();
+    const std::string folder = temp.File("ports");
     TSimProcess sim({"--dir", folder, "--fast", "--fault", "mfc-b:exception", "--pump-model", "C3000"});
     const std::string pump = sim.Line();
     const std::string mfcA = sim.Line();
@@ -154,7 +155,6 @@ TEST(SimProgram, ServesThePortsAndCleansUpOnSigterm) {
 
     EXPECT_EQ(sim.Terminate(SIGTERM), 0);
     EXPECT_FALSE(std::filesystem::exists(folder)) << "links, FIFO and the folder it made are gone";
-    std::filesystem::remove_all(pattern);
 }
 
 TEST(SimProgram, RefusesBadOptions) {
@@ -180,7 +180,7 @@ TEST(SimProgram, HelpNamesTheControlChannel) {
 // With the wire timing on, replies trickle in byte by byte after a turnaround; the content is
 // what fast mode gives. Nothing here judges how long it took.
 TEST(SimWireTiming, RepliesAreCompleteWithTheTimingOn) {
-    TSimHarness sim([](Sim::TSimConfig& config) { config.Fast = false; });
+    TSimHarness sim(ManualClock({}, TSimTiming::Wire));
     ASSERT_TRUE(sim.Started()) << sim.Error();
     TRawPort mfc(sim.Path(Sim::sdMfcA));
     EXPECT_EQ(TextOf(mfc.Exchange(ReadRequest(1, SV::regDeviceType, 4), 13)), "GSC-B9TA");
@@ -194,10 +194,8 @@ TEST(SimWireTiming, RepliesAreCompleteWithTheTimingOn) {
 // A write whose acknowledgement nobody reads, followed at once by a read: the instrument gives
 // way to the new request, so the read gets its own reply and nothing else.
 TEST(SimWireTiming, UnreadAcknowledgementDoesNotSpillIntoTheNextReply) {
-    TSimHarness sim([](Sim::TSimConfig& config) {
-        config.Fast = false;
-        config.TurnaroundSeconds = 0.3;
-    });
+    TSimHarness sim(
+        ManualClock([](Sim::TSimConfig& config) { config.TurnaroundSeconds = 0.3; }, TSimTiming::Wire));
     ASSERT_TRUE(sim.Started()) << sim.Error();
     {
         TRawPort writer(sim.Path(Sim::sdMfcA));

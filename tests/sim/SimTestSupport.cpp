@@ -6,12 +6,11 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
 #include <fcntl.h>
-#include <filesystem>
 #include <poll.h>
 #include <termios.h>
 #include <unistd.h>
+#include <utility>
 
 namespace SimTest {
 
@@ -28,26 +27,8 @@ int RemainingMs(std::chrono::steady_clock::time_point deadline) {
 
 } // namespace
 
-TSimHarness::TSimHarness(const std::function<void(Sim::TSimConfig&)>& adjust) {
-    char pattern[] = "/tmp/moistrel-simtest-XXXXXX";
-    const char* made = ::mkdtemp(pattern);
-    fFolder = made != nullptr ? made : "/tmp/moistrel-simtest-failed";
-    Sim::TSimConfig config = Sim::DefaultSimConfig(fFolder);
-    config.Fast = true;
-    config.Seconds = [this] { return fTime.load(); };
-    config.MfcA.NoiseFraction = 0.0;
-    config.MfcB.NoiseFraction = 0.0;
-    if (adjust) {
-        adjust(config);
-    }
-    fSimulator = std::make_unique<Sim::TSimulator>(config);
-    fStarted = fSimulator->Start(fError);
-}
-
-TSimHarness::~TSimHarness() {
-    fSimulator.reset();
-    std::error_code ec;
-    std::filesystem::remove_all(fFolder, ec);
+TSimOptions ManualClock(std::function<void(Sim::TSimConfig&)> adjust, TSimTiming timing) {
+    return {.Timing = timing, .Clock = TSimClock::Manual, .Adjust = std::move(adjust)};
 }
 
 TRawPort::TRawPort(const std::string& path) {

@@ -1,13 +1,12 @@
 #pragma once
-// Test side of the wire: the virtual instruments in a temporary folder with a hand-moved clock,
-// a minimal raw serial client, and Modbus request builders.
+// Test side of the wire: the virtual instruments on a hand-moved clock, a minimal raw serial
+// client, and Modbus request builders.
 
 #include "sim/Simulator.h"
+#include "support/SimHarness.h"
 
-#include <atomic>
 #include <cstdint>
 #include <functional>
-#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -16,28 +15,14 @@ namespace SimTest {
 
 using TBytes = std::vector<std::uint8_t>;
 
-// The sim in a fresh temporary folder: fast mode, no flow noise, time moved by Advance.
-class TSimHarness {
-public:
-    explicit TSimHarness(const std::function<void(Sim::TSimConfig&)>& adjust = {});
-    ~TSimHarness();
-    TSimHarness(const TSimHarness&) = delete;
-    TSimHarness& operator=(const TSimHarness&) = delete;
+using TestSupport::TSimClock;
+using TestSupport::TSimHarness;
+using TestSupport::TSimOptions;
+using TestSupport::TSimTiming;
 
-    Sim::TSimulator& Sim() { return *fSimulator; }
-    std::string Path(Sim::TSimDevice device) const { return fSimulator->PortPath(device); }
-    const std::string& Folder() const { return fFolder; }
-    void Advance(double seconds) { fTime.store(fTime.load() + seconds); }
-    bool Started() const { return fStarted; }
-    const std::string& Error() const { return fError; }
-
-private:
-    std::string fFolder;
-    std::atomic<double> fTime{1000.0};
-    std::unique_ptr<Sim::TSimulator> fSimulator;
-    bool fStarted = false;
-    std::string fError;
-};
+// The instruments' own tests run on the manual clock: time moves only when a test says so.
+TSimOptions ManualClock(std::function<void(Sim::TSimConfig&)> adjust = {},
+                        TSimTiming timing = TSimTiming::Fast);
 
 // A serial client as the program's transport is one: open, raw 9600 8N2, discard stale input.
 class TRawPort {

@@ -16,7 +16,7 @@ constexpr std::uint8_t AddressA = 1;
 constexpr std::uint8_t AddressB = 2;
 
 TEST(VirtualMfc, KnownRequestOfTwoRegistersIsAnsweredWithAValidFrame) {
-    TSimHarness sim;
+    TSimHarness sim(ManualClock());
     ASSERT_TRUE(sim.Started()) << sim.Error();
     TRawPort port(sim.Path(Sim::sdMfcA));
     ASSERT_TRUE(port.IsOpen());
@@ -28,7 +28,7 @@ TEST(VirtualMfc, KnownRequestOfTwoRegistersIsAnsweredWithAValidFrame) {
 }
 
 TEST(VirtualMfc, IdentityRegistersOfBothInstruments) {
-    TSimHarness sim;
+    TSimHarness sim(ManualClock());
     ASSERT_TRUE(sim.Started()) << sim.Error();
     struct TCase {
         Sim::TSimDevice Device;
@@ -52,11 +52,11 @@ TEST(VirtualMfc, IdentityRegistersOfBothInstruments) {
 }
 
 TEST(VirtualMfc, ValuesAreEncodedHighByteFirst) {
-    TSimHarness sim([](Sim::TSimConfig& config) {
+    TSimHarness sim(ManualClock([](Sim::TSimConfig& config) {
         config.MfcA.Serial = 0x80000001U; // a serial number of 2^31 or more
         config.MfcA.Tables[0].FullScale = 1.5F;
         config.MfcA.Tables[0].NameCustom = "N2 (5.0)-dry";
-    });
+    }));
     ASSERT_TRUE(sim.Started()) << sim.Error();
     TRawPort port(sim.Path(Sim::sdMfcA));
     const TBytes serial = port.Exchange(ReadRequest(AddressA, SV::regSerialNumber, 2), 9);
@@ -71,7 +71,7 @@ TEST(VirtualMfc, ValuesAreEncodedHighByteFirst) {
 }
 
 TEST(VirtualMfc, ShownTableSelectsWhatTheTableRegistersShow) {
-    TSimHarness sim;
+    TSimHarness sim(ManualClock());
     ASSERT_TRUE(sim.Started()) << sim.Error();
     const Sim::TMfcConfig expected = Sim::DefaultMfcB();
     TRawPort port(sim.Path(Sim::sdMfcB));
@@ -109,7 +109,7 @@ TEST(VirtualMfc, ShownTableSelectsWhatTheTableRegistersShow) {
 }
 
 TEST(VirtualMfc, ActiveTableReadsBackAndRefusesAnAbsentTable) {
-    TSimHarness sim;
+    TSimHarness sim(ManualClock());
     ASSERT_TRUE(sim.Started()) << sim.Error();
     TRawPort port(sim.Path(Sim::sdMfcA));
     EXPECT_EQ(U16Of(port.Exchange(ReadRequest(AddressA, SV::regActiveGasTable, 1), 7)), 2);
@@ -123,7 +123,7 @@ TEST(VirtualMfc, ActiveTableReadsBackAndRefusesAnAbsentTable) {
 }
 
 TEST(VirtualMfc, ControlCheckIsClearedByTheReleaseWord) {
-    TSimHarness sim;
+    TSimHarness sim(ManualClock());
     ASSERT_TRUE(sim.Started()) << sim.Error();
     TRawPort port(sim.Path(Sim::sdMfcA));
     EXPECT_EQ(U16Of(port.Exchange(ReadRequest(AddressA, SV::regControlCheck, 1), 7)), 1);
@@ -136,10 +136,10 @@ TEST(VirtualMfc, ControlCheckIsClearedByTheReleaseWord) {
 }
 
 TEST(VirtualMfc, SetPointMovesTheFlowAndTheTotalizerIntegratesIt) {
-    TSimHarness sim([](Sim::TSimConfig& config) {
+    TSimHarness sim(ManualClock([](Sim::TSimConfig& config) {
         config.MfcA.Tables[0].TotalizerUnit = "g";
         config.MfcA.TimeConstantSeconds = 0.5;
-    });
+    }));
     ASSERT_TRUE(sim.Started()) << sim.Error();
     TRawPort port(sim.Path(Sim::sdMfcA));
     const TBytes ack = port.Exchange(WriteF32Request(AddressA, SV::regSetPoint, 6.0F), 8);
@@ -166,7 +166,7 @@ TEST(VirtualMfc, SetPointMovesTheFlowAndTheTotalizerIntegratesIt) {
 }
 
 TEST(VirtualMfc, FlowIsLimitedToTheActiveFullScaleAndNoiseStaysNearTheSetPoint) {
-    TSimHarness sim([](Sim::TSimConfig& config) { config.MfcA.NoiseFraction = 0.001; });
+    TSimHarness sim(ManualClock([](Sim::TSimConfig& config) { config.MfcA.NoiseFraction = 0.001; }));
     ASSERT_TRUE(sim.Started()) << sim.Error();
     TRawPort port(sim.Path(Sim::sdMfcA));
     port.Exchange(WriteU8Request(AddressA, SV::regActiveGasTable, 4), 8); // O2, full scale 5
@@ -184,7 +184,7 @@ TEST(VirtualMfc, FlowIsLimitedToTheActiveFullScaleAndNoiseStaysNearTheSetPoint) 
 }
 
 TEST(VirtualMfc, TotalizerCountsInTheUnitOfTheActiveTable) {
-    TSimHarness sim([](Sim::TSimConfig& config) { config.MfcA.TimeConstantSeconds = 0.0; });
+    TSimHarness sim(ManualClock([](Sim::TSimConfig& config) { config.MfcA.TimeConstantSeconds = 0.0; }));
     ASSERT_TRUE(sim.Started()) << sim.Error();
     TRawPort port(sim.Path(Sim::sdMfcA));
     port.Exchange(WriteF32Request(AddressA, SV::regSetPoint, 2.0F), 8);
@@ -206,7 +206,7 @@ TEST(VirtualMfc, TotalizerCountsInTheUnitOfTheActiveTable) {
 }
 
 TEST(VirtualMfc, FramesWithABadCrcOrAnotherAddressGetNoAnswer) {
-    TSimHarness sim;
+    TSimHarness sim(ManualClock());
     ASSERT_TRUE(sim.Started()) << sim.Error();
     TRawPort port(sim.Path(Sim::sdMfcA));
     TBytes badCrc = ReadRequest(AddressA, SV::regDeviceType, 4);
@@ -228,7 +228,7 @@ TEST(VirtualMfc, FramesWithABadCrcOrAnotherAddressGetNoAnswer) {
 }
 
 TEST(VirtualMfc, ExceptionReplies) {
-    TSimHarness sim;
+    TSimHarness sim(ManualClock());
     ASSERT_TRUE(sim.Started()) << sim.Error();
     TRawPort port(sim.Path(Sim::sdMfcA));
     struct TCase {
@@ -261,7 +261,7 @@ TEST(VirtualMfc, ExceptionReplies) {
 }
 
 TEST(VirtualMfc, RequestsArrivingTogetherAreAnsweredInOrder) {
-    TSimHarness sim;
+    TSimHarness sim(ManualClock());
     ASSERT_TRUE(sim.Started()) << sim.Error();
     TRawPort port(sim.Path(Sim::sdMfcA));
     TBytes both = WriteF32Request(AddressA, SV::regSetPoint, 2.5F);
@@ -274,11 +274,11 @@ TEST(VirtualMfc, RequestsArrivingTogetherAreAnsweredInOrder) {
 }
 
 TEST(VirtualMfc, ConfiguredQuirksOfAnInstrument) {
-    TSimHarness sim([](Sim::TSimConfig& config) {
+    TSimHarness sim(ManualClock([](Sim::TSimConfig& config) {
         config.MfcB.Tables.clear(); // table 2 empty
         config.MfcA.Tables[0].SilentRegisters = {SV::regTableRangeMax};
         config.MfcA.ReadOverrides[SV::regShownGasTable] = 9;
-    });
+    }));
     ASSERT_TRUE(sim.Started()) << sim.Error();
     TRawPort b(sim.Path(Sim::sdMfcB));
     EXPECT_EQ(TextOf(b.Exchange(ReadRequest(AddressB, SV::regTableNameShort, 4), 13)), "");

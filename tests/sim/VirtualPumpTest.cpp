@@ -20,7 +20,7 @@ char StatusOf(const std::string& answer) {
 }
 
 TEST(VirtualPump, IdleStatusAnswer) {
-    TSimHarness sim;
+    TSimHarness sim(ManualClock());
     ASSERT_TRUE(sim.Started()) << sim.Error();
     TRawPort port(sim.Path(Sim::sdPump));
     EXPECT_EQ(port.Ask("/1Q\r"), "/0`\x03\r\n");
@@ -29,7 +29,7 @@ TEST(VirtualPump, IdleStatusAnswer) {
 
 TEST(VirtualPump, NamesItsModel) {
     for (const char* model : {"C24000", "C3000"}) {
-        TSimHarness sim([model](Sim::TSimConfig& config) { config.Pump.Model = model; });
+        TSimHarness sim(ManualClock([model](Sim::TSimConfig& config) { config.Pump.Model = model; }));
         ASSERT_TRUE(sim.Started()) << sim.Error();
         TRawPort port(sim.Path(Sim::sdPump));
         const std::string answer = port.Ask("/1?23\r");
@@ -40,7 +40,7 @@ TEST(VirtualPump, NamesItsModel) {
 }
 
 TEST(VirtualPump, OnlyLinesForAddressOneAreAnswered) {
-    TSimHarness sim;
+    TSimHarness sim(ManualClock());
     ASSERT_TRUE(sim.Started()) << sim.Error();
     TRawPort port(sim.Path(Sim::sdPump));
     port.Write("\r");
@@ -53,7 +53,7 @@ TEST(VirtualPump, OnlyLinesForAddressOneAreAnswered) {
 }
 
 TEST(VirtualPump, InitialisationKeepsItBusyThenFillsTheSyringe) {
-    TSimHarness sim([](Sim::TSimConfig& config) { config.Pump.InitSeconds = 4.0; });
+    TSimHarness sim(ManualClock([](Sim::TSimConfig& config) { config.Pump.InitSeconds = 4.0; }));
     ASSERT_TRUE(sim.Started()) << sim.Error();
     TRawPort port(sim.Path(Sim::sdPump));
     port.Write("\r");
@@ -73,7 +73,7 @@ TEST(VirtualPump, InitialisationKeepsItBusyThenFillsTheSyringe) {
 }
 
 TEST(VirtualPump, FiniteCyclesEndIdleWithEveryStrokeDispensed) {
-    TSimHarness sim;
+    TSimHarness sim(ManualClock());
     ASSERT_TRUE(sim.Started()) << sim.Error();
     TRawPort port(sim.Path(Sim::sdPump));
     // Two slow strokes of 3000 steps at 1500 steps/s: about 8 s.
@@ -88,7 +88,7 @@ TEST(VirtualPump, FiniteCyclesEndIdleWithEveryStrokeDispensed) {
 }
 
 TEST(VirtualPump, EndlessCycleRunsUntilAStopLine) {
-    TSimHarness sim;
+    TSimHarness sim(ManualClock());
     ASSERT_TRUE(sim.Started()) << sim.Error();
     TRawPort port(sim.Path(Sim::sdPump));
     EXPECT_EQ(StatusOf(port.Ask("/1TgV48000IA192000V9600OA0G0R\r")), Busy);
@@ -105,7 +105,7 @@ TEST(VirtualPump, EndlessCycleRunsUntilAStopLine) {
 }
 
 TEST(VirtualPump, LoopWithoutTimeStaysBusyUntilStopped) {
-    TSimHarness sim;
+    TSimHarness sim(ManualClock());
     ASSERT_TRUE(sim.Started()) << sim.Error();
     TRawPort port(sim.Path(Sim::sdPump));
     EXPECT_EQ(StatusOf(port.Ask("/1TgV100G0R\r")), Busy);
@@ -115,7 +115,7 @@ TEST(VirtualPump, LoopWithoutTimeStaysBusyUntilStopped) {
 }
 
 TEST(VirtualPump, CommandsWaitForRun) {
-    TSimHarness sim;
+    TSimHarness sim(ManualClock());
     ASSERT_TRUE(sim.Started()) << sim.Error();
     TRawPort port(sim.Path(Sim::sdPump));
     EXPECT_EQ(StatusOf(port.Ask("/1IV6000A6000\r")), Idle);
@@ -126,7 +126,7 @@ TEST(VirtualPump, CommandsWaitForRun) {
 }
 
 TEST(VirtualPump, ErrorsShowInTheStatusCharacter) {
-    TSimHarness sim;
+    TSimHarness sim(ManualClock());
     ASSERT_TRUE(sim.Started()) << sim.Error();
     TRawPort port(sim.Path(Sim::sdPump));
     EXPECT_EQ(StatusOf(port.Ask("/1X\r")), 'b');        // invalid command

@@ -5,13 +5,14 @@
 
 #include "base/Clock.h"
 #include "base/DateTime.h"
-#include "logging/DiagnosticLogger.h"
-#include "ui/LoggingSetup.h"
 #include "base/MemoryTextPane.h"
+#include "logging/DiagnosticLogger.h"
+#include "support/LogMessages.h"
+#include "support/TempFolder.h"
+#include "ui/LoggingSetup.h"
 #include "ui/widgets/TMemoPane.h"
 
 #include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
@@ -45,51 +46,25 @@ TEST(OperationLogLine, StampsDayHourMinuteSecond) {
 // Each test gets its own folder for the log file and leaves the logger off.
 class DiagnosticChannelTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        fFolder =
-            fs::temp_directory_path() / ("moistrel-ui-log-" + std::to_string(::getpid()) + "-" +
-                                         ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(fFolder);
-        fs::create_directories(fFolder);
-    }
     void TearDown() override {
         Logging::Logger().SetEnabled(false);
         Logging::Logger().CloseDispatcher();
         Logging::Logger().SetDestination({});
-        fs::remove_all(fFolder);
     }
 
-    // The messages of the log file: the text after the third tab, its depth indent removed.
+    // The messages of the log file, their depth indent removed.
     std::vector<std::string> LoggedMessages() {
         Logging::Logger().CloseDispatcher();
-        std::vector<std::string> messages;
-        std::ifstream file(fFolder / Logging::LogFileNameFor(MakeOn20th()));
-        std::string line;
-        while (std::getline(file, line)) {
-            std::size_t at = 0;
-            for (int tab = 0; tab < 3 && at != std::string::npos; ++tab) {
-                at = line.find('\t', at == 0 ? 0 : at + 1);
-            }
-            if (at != std::string::npos) {
-                messages.push_back(line.substr(at + 1));
-            }
-        }
-        return messages;
+        return TestSupport::ReadLogMessages(fFolder.File(Logging::LogFileNameFor(MakeOn20th())));
     }
 
-    std::vector<fs::path> FilesInFolder() {
-        std::vector<fs::path> files;
-        for (const auto& entry : fs::directory_iterator(fFolder)) {
-            files.push_back(entry.path());
-        }
-        return files;
-    }
+    std::vector<fs::path> FilesInFolder() const { return fFolder.Entries(); }
 
-    fs::path fFolder;
+    TestSupport::TTempFolder fFolder{"moistrel-ui-log"};
 };
 
 TEST_F(DiagnosticChannelTest, LogOldLineAppearsOnceInThePaneAndOnceOnTheChannel) {
-    UnitMain::SetupDiagnosticLogging(UnitMain::lmFile, MakeOn20th(), fFolder.string());
+    UnitMain::SetupDiagnosticLogging(UnitMain::lmFile, MakeOn20th(), fFolder.Path());
     Base::TManualClock clock(MakeOn20th());
     Widgets::TMemoPane pane(11, false);
     UnitMain::LogOld(pane, "Tick:Stop", clock);
@@ -103,18 +78,19 @@ TEST_F(DiagnosticChannelTest, LogOldLineAppearsOnceInThePaneAndOnceOnTheChannel)
 }
 
 TEST_F(DiagnosticChannelTest, FileModeWritesTheNamedFileInTheFolder) {
-    UnitMain::SetupDiagnosticLogging(UnitMain::lmFile, MakeOn20th(), fFolder.string());
+    UnitMain::SetupDiagnosticLogging(UnitMain::lmFile, MakeOn20th(), fFolder.Path());
     EXPECT_TRUE(Logging::Logger().Enabled());
     const Logging::TLogDestination destination = Logging::Logger().Destination();
     EXPECT_TRUE(destination.LogFile.Active);
     EXPECT_FALSE(destination.Viewer.Active);
     EXPECT_EQ(destination.LogFile.FileName, "MoistrelLog 2024-05-20 14_05_33.csl");
     ASSERT_EQ(LoggedMessages(), std::vector<std::string>{"Logging system initialized"});
-    EXPECT_EQ(FilesInFolder(), std::vector<fs::path>{fFolder / "MoistrelLog 2024-05-20 14_05_33.csl"});
+    EXPECT_EQ(FilesInFolder(),
+              std::vector<fs::path>{fFolder.File("MoistrelLog 2024-05-20 14_05_33.csl")});
 }
 
 TEST_F(DiagnosticChannelTest, LiveModeAlsoActivatesTheViewer) {
-    UnitMain::SetupDiagnosticLogging(UnitMain::lmLive, MakeOn20th(), fFolder.string());
+    UnitMain::SetupDiagnosticLogging(UnitMain::lmLive, MakeOn20th(), fFolder.Path());
     EXPECT_TRUE(Logging::Logger().Enabled());
     EXPECT_TRUE(Logging::Logger().Destination().LogFile.Active);
     EXPECT_TRUE(Logging::Logger().Destination().Viewer.Active);
@@ -123,7 +99,7 @@ TEST_F(DiagnosticChannelTest, LiveModeAlsoActivatesTheViewer) {
 
 TEST_F(DiagnosticChannelTest, OffModeCreatesNoFileAndSendsNothingWhilePanesAreWritten) {
     for (const int mode : {UnitMain::lmOff, 3, -1}) {
-        UnitMain::SetupDiagnosticLogging(mode, MakeOn20th(), fFolder.string());
+        UnitMain::SetupDiagnosticLogging(mode, MakeOn20th(), fFolder.Path());
         EXPECT_FALSE(Logging::Logger().Enabled()) << mode;
         Base::TManualClock clock(MakeOn20th());
         Base::TMemoryTextPane pane;

@@ -1,0 +1,51 @@
+#pragma once
+// The virtual instruments in a fresh temporary folder, as the tests want them: flow noise off,
+// fast (replies at once) or with the wire timing of 9600 baud, on the system's steady clock or on
+// a clock the test moves by hand, and with whatever else the test changes in the configuration.
+
+#include "sim/Simulator.h"
+#include "support/TempFolder.h"
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace TestSupport {
+
+enum class TSimTiming { Fast, Wire };
+enum class TSimClock { Steady, Manual }; // Manual: time stands still but for Advance
+
+struct TSimOptions {
+    TSimTiming Timing = TSimTiming::Fast;
+    TSimClock Clock = TSimClock::Steady;
+    // Runs last, on the configuration as the options above left it.
+    std::function<void(Sim::TSimConfig&)> Adjust;
+};
+
+class TSimHarness {
+public:
+    explicit TSimHarness(const TSimOptions& options = {});
+    ~TSimHarness();
+    TSimHarness(const TSimHarness&) = delete;
+    TSimHarness& operator=(const TSimHarness&) = delete;
+
+    // False with the reason in Error() when the folder or a port could not be made.
+    bool Started() const { return fStarted; }
+    const std::string& Error() const { return fError; }
+    Sim::TSimulator& Sim() { return *fSimulator; }
+    std::string Path(Sim::TSimDevice device) const;
+    const std::string& Folder() const { return fFolder.Path(); }
+    // Moves the manual clock on (a test failure with the steady clock).
+    void Advance(double seconds);
+
+private:
+    TTempFolder fFolder;
+    TSimClock fClock;
+    std::atomic<double> fTime{1000.0};
+    std::unique_ptr<Sim::TSimulator> fSimulator;
+    bool fStarted = false;
+    std::string fError;
+};
+
+} // namespace TestSupport
