@@ -7,7 +7,7 @@
 #include "base/Paths.h"
 #include "logging/DiagnosticLogger.h"
 #include "state/MoistrelState.h"
-#include "ui/LoggingSetup.h"
+#include "logging/LoggingSetup.h"
 #include "ui/TForm1.h"
 #include "ui/controllers/TDesignController.h"
 #include "ui/controllers/TFluidDesignController.h"
@@ -26,12 +26,12 @@ int LoggingModeFromEnvironment() {
     const char* value = std::getenv("MOISTREL_LOGGING_MODE");
     const std::string mode = value == nullptr ? std::string() : std::string(value);
     if (mode == "1" || mode == "Live") {
-        return UnitMain::lmLive;
+        return Logging::lmLive;
     }
     if (mode == "2" || mode == "File") {
-        return UnitMain::lmFile;
+        return Logging::lmFile;
     }
-    return UnitMain::lmOff;
+    return Logging::lmOff;
 }
 
 } // namespace
@@ -52,7 +52,7 @@ int main(int argc, char* argv[]) {
 
     Base::TSystemClock clock;
     UnitMain::TForm1 form(clock);
-    UnitMain::SetupDiagnosticLogging(LoggingModeFromEnvironment(), clock.Now(), Base::ProgramFolder());
+    Logging::SetupDiagnosticLogging(LoggingModeFromEnvironment(), clock.Now(), Base::ProgramFolder());
 
     // ---- Controllers: the handlers that join the window to the program's core are created here,
     // ---- given `form`, `clock` and `form.Dialogs()`, before the timer starts.

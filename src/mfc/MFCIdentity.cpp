@@ -9,7 +9,6 @@
 
 #include <cstdint>
 #include <string>
-#include <thread>
 
 namespace SerialPortVogtlin {
 
@@ -120,28 +119,28 @@ void IdentifyMFC(TMFCDetails& MFC, const TMFCTiming& timing) {
     MFC.Serial = 0;
 
     port.ReadS8(address, regDeviceType, response);
-    std::this_thread::sleep_for(timing.AfterTypeRead);
+    timing.Clock->Sleep(timing.AfterTypeRead);
     if (Succeeded(response) && response.AsString.starts_with("GSC")) {
         MFC.Validated = true;
 
         port.ReadU16(address, regControlCheck, response);
         if (Succeeded(response) && response.AsInteger > 0) {
             port.WriteU16(address, regControlRelease, 0xFFFF, response);
-            std::this_thread::sleep_for(timing.AfterIdentificationStep);
+            timing.Clock->Sleep(timing.AfterIdentificationStep);
         }
 
         port.ReadU32(address, regSerialNumber, response);
         if (Succeeded(response) && response.AsInteger > 0) {
             MFC.Serial = static_cast<std::uint32_t>(response.AsInteger);
         }
-        std::this_thread::sleep_for(timing.AfterIdentificationStep);
+        timing.Clock->Sleep(timing.AfterIdentificationStep);
 
         port.WriteF32(address, regSetPoint, 0.0F, response);
-        std::this_thread::sleep_for(timing.AfterIdentificationStep);
+        timing.Clock->Sleep(timing.AfterIdentificationStep);
 
         for (std::uint32_t number = FirstGasTable; number <= LastGasTable; ++number) {
             port.WriteU16(address, regShownGasTable, number, response);
-            std::this_thread::sleep_for(timing.AfterIdentificationStep);
+            timing.Clock->Sleep(timing.AfterIdentificationStep);
             MFC.ActiveLUT = number;
             if (!ReadTable(port, MFC, MFC.LUT[number - FirstGasTable], number, response)) {
                 break;
@@ -163,12 +162,12 @@ void SetActiveLUT(TMFCDetails& MFC, std::uint32_t value, const TMFCTiming& timin
 
     TSerialResponse active;
     port.WriteU8(address, regActiveGasTable, tableNumber, active);
-    std::this_thread::sleep_for(timing.AfterSelectionWrite);
+    timing.Clock->Sleep(timing.AfterSelectionWrite);
     port.ReadU8(address, regActiveGasTable, active);
 
     TSerialResponse shown;
     port.WriteU8(address, regShownGasTable, tableNumber, shown);
-    std::this_thread::sleep_for(timing.AfterSelectionWrite);
+    timing.Clock->Sleep(timing.AfterSelectionWrite);
     port.ReadU8(address, regShownGasTable, shown);
 
     const auto confirmed = [value](const TSerialResponse& response) {

@@ -3,6 +3,7 @@
 // table) and the choice of the active gas table. Both open their own port on ComPortName with the
 // MFC line settings and block the calling thread for the whole exchange.
 
+#include "base/Clock.h"
 #include "mfc/MFCDetails.h"
 
 #include <chrono>
@@ -11,8 +12,10 @@
 namespace SerialPortVogtlin {
 
 // The pauses between requests that the devices need, and how long a read waits for the first reply
-// byte. Only tests change them (shorter pauses, a longer wait on a loaded machine).
+// byte. Only tests change them (shorter pauses, a longer wait on a loaded machine). The pauses run on
+// Clock; the wait for the reply is part of a serial transaction and takes real time.
 struct TMFCTiming {
+    const Base::TClock* Clock = &Base::SystemClock();
     std::chrono::milliseconds AfterTypeRead{20};
     std::chrono::milliseconds AfterIdentificationStep{50};
     std::chrono::milliseconds AfterSelectionWrite{500};

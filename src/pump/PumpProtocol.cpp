@@ -8,19 +8,12 @@
 #include "serial/SerialResponse.h"
 
 #include <string_view>
-#include <thread>
 
 namespace UnitMain {
 
 namespace {
 
 constexpr std::int32_t PumpBaudRate = 9600;
-
-void Pause(std::chrono::milliseconds duration) {
-    if (duration.count() > 0) {
-        std::this_thread::sleep_for(duration);
-    }
-}
 
 std::string Line(std::string_view text) {
     return std::string(text);
@@ -48,11 +41,13 @@ bool SendPumpCommand(const TPumpDetails& Pump, const std::string& Command) {
 
 bool PumpFindInit(const std::string& Port, Base::TTextPane& Pane, const TPumpFindInitOptions& Options) {
     try {
-        const auto processMessages = [&Options] {
-            if (Options.ProcessMessages) {
-                Options.ProcessMessages();
+        const Base::TClock& clock = *Options.Clock;
+        const auto processPending = [&Options] {
+            if (Options.MainThread != nullptr) {
+                Options.MainThread->ProcessPending();
             }
         };
+        const auto pause = [&clock](std::chrono::milliseconds duration) { clock.Sleep(duration); };
         // One port and one response record serve every exchange; the report after a failed model
         // query shows what that record holds then.
         SerialPort::TSerialPort port;
@@ -66,9 +61,9 @@ bool PumpFindInit(const std::string& Port, Base::TTextPane& Pane, const TPumpFin
         Pane.AddLine("Query port         :" + Port);
 
         port.Send2(Line(PumpLineEmpty), true, response);
-        Pause(Options.ShortPause);
+        pause(Options.ShortPause);
         port.Send2(Line(PumpLineStopFill), false, response);
-        Pause(Options.ShortPause);
+        pause(Options.ShortPause);
         // Judge the model query by its own answer only: when the query cannot be sent at all the
         // record must not still hold the answer to the empty line.
         response.Response.clear();
@@ -93,21 +88,21 @@ bool PumpFindInit(const std::string& Port, Base::TTextPane& Pane, const TPumpFin
         Pane.AddLine(" -> Wait until pump is silent. Timeout in " + std::to_string(limitSeconds) +
                      " seconds");
         Pane.AddLine(" -> Elapsed: 0 s");
-        processMessages();
+        processPending();
 
-        const auto start = std::chrono::steady_clock::now();
+        const double limit = std::chrono::duration<double>(Options.PollLimit).count();
+        const Base::TDateTime start = clock.Now();
+        const auto elapsedSeconds = [&clock, start] { return (clock.Now() - start) * Base::SecondsPerDay; };
         bool busy = true;
-        while (busy && std::chrono::steady_clock::now() - start < Options.PollLimit) {
+        while (busy && elapsedSeconds() < limit) {
             // A poll that gets no answer (or cannot open the port) must not be judged by an
             // earlier answer left in the record, such as the idle reply to the initialisation.
             response.Response.clear();
             port.Send2(Line(PumpLineStatusQuery), true, response);
             busy = !PumpAnswerIsStandby(response.Response);
-            Pause(Options.PollPause);
-            processMessages();
-            const double seconds =
-                std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-            Pane.ReplaceLastLine(" -> Elapsed: " + Base::FormatMask("##", seconds) + " s");
+            pause(Options.PollPause);
+            processPending();
+            Pane.ReplaceLastLine(" -> Elapsed: " + Base::FormatMask("##", elapsedSeconds()) + " s");
         }
 
         // busy still true when not a single poll was answered with standby.

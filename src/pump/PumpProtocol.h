@@ -3,12 +3,13 @@
 // the pump when the instruments are validated. Every exchange runs on the caller's thread and
 // blocks it; the detection lets the caller's user interface breathe between its polls.
 
+#include "base/Clock.h"
+#include "base/MainThread.h"
 #include "base/TextPane.h"
 #include "pump/PumpSettings.h"
 
 #include <chrono>
 #include <cstdint>
-#include <functional>
 #include <string>
 
 namespace UnitMain {
@@ -27,8 +28,10 @@ struct TPumpFindInitOptions {
     // The port's look interval and read-out time (the pump's line settings).
     std::uint32_t ReadLoopTimeoutMS = 333;
     std::uint32_t ReadoutTimeoutMS = 1000;
-    // Lets the user interface process its pending messages; may be empty.
-    std::function<void()> ProcessMessages;
+    // The pauses and the poll limit run on this clock.
+    const Base::TClock* Clock = &Base::SystemClock();
+    // Lets the main thread handle its pending events between the polls; may be null.
+    Base::TMainThread* MainThread = nullptr;
 };
 
 // Finds the pump on Port and initialises it, reporting to the pane. True when a pump of a known

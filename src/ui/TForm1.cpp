@@ -1,6 +1,6 @@
 #include "ui/TForm1.h"
 
-#include "ui/LogOld.h"
+#include "logging/LogOld.h"
 #include "ui/tabs/ControlFactory.h"
 #include "ui/tabs/TDebugTab.h"
 #include "ui/tabs/TFlowsTab.h"
@@ -118,7 +118,7 @@ void TForm1::FormDisable(bool disable) {
 }
 
 void TForm1::LogOld(Base::TTextPane& target, const std::string& msg) {
-    UnitMain::LogOld(target, msg, fClock);
+    Logging::LogOld(target, msg, fClock);
 }
 
 void TForm1::resizeEvent(QResizeEvent* event) {

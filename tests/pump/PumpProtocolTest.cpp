@@ -19,9 +19,9 @@
 
 namespace {
 
+using Base::TMemoryTextPane;
 using TestSupport::TPeerReply;
 using TestSupport::TPtyPeer;
-using Base::TMemoryTextPane;
 using UnitMain::TPumpFindInitOptions;
 
 const std::string NoPumpLine =
@@ -119,8 +119,10 @@ TEST_P(PumpFindInitModels, IdlePumpIsFoundInitialisedAndPolledOnce) {
     peer.SetResponder(pump.Responder());
     TMemoryTextPane pane;
     int processed = 0;
+    Base::TQueuedMainThread mainThread;
+    mainThread.OnProcessPending = [&processed] { ++processed; };
     TPumpFindInitOptions options = QuickOptions();
-    options.ProcessMessages = [&processed] { ++processed; };
+    options.MainThread = &mainThread;
 
     EXPECT_TRUE(UnitMain::PumpFindInit(peer.SlavePath(), pane, options));
 

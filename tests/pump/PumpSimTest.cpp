@@ -93,12 +93,14 @@ TEST(PumpSim, TwoCharacterAnswersCountAsBusy) {
     options.PollLimit = std::chrono::seconds(2);
     // From the initialisation on the pump cuts every answer to two characters.
     bool injected = false;
-    options.ProcessMessages = [&] {
+    Base::TQueuedMainThread mainThread;
+    mainThread.OnProcessPending = [&] {
         if (!injected) {
             std::string error;
             injected = sim.Sim().SetFault(Sim::sdPump, Sim::sfWrongLength, true, error);
         }
     };
+    options.MainThread = &mainThread;
     EXPECT_TRUE(UnitMain::PumpFindInit(sim.Path(Sim::sdPump), pane, options));
     EXPECT_TRUE(injected);
     EXPECT_EQ(pane.Lines().back(), NoStandbyLine);

@@ -9,9 +9,9 @@
 #include <string>
 #include <string_view>
 
-namespace UnitMain {
+namespace Logging {
 
 std::string OperationLogLine(Base::TDateTime now, std::string_view msg);
 void LogOld(Base::TTextPane& target, std::string_view msg, const Base::TClock& clock);
 
-} // namespace UnitMain
+} // namespace Logging

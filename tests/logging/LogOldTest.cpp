@@ -1,16 +1,15 @@
 // The operation log line and its mirror on the diagnostic channel, and the logger set up from the
 // logging mode. The diagnostic channel is read back from the log file the logger really writes.
 
-#include "ui/LogOld.h"
+#include "logging/LogOld.h"
 
 #include "base/Clock.h"
 #include "base/DateTime.h"
 #include "base/MemoryTextPane.h"
 #include "logging/DiagnosticLogger.h"
+#include "logging/LoggingSetup.h"
 #include "support/LogMessages.h"
 #include "support/TempFolder.h"
-#include "ui/LoggingSetup.h"
-#include "ui/widgets/TMemoPane.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -39,7 +38,7 @@ TEST(OperationLogLine, StampsDayHourMinuteSecond) {
          "31-23-59-59   MFC B stopped: False"},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(UnitMain::OperationLogLine(c.When, c.Message), c.Line);
+        EXPECT_EQ(Logging::OperationLogLine(c.When, c.Message), c.Line);
     }
 }
 
@@ -64,11 +63,11 @@ protected:
 };
 
 TEST_F(DiagnosticChannelTest, LogOldLineAppearsOnceInThePaneAndOnceOnTheChannel) {
-    UnitMain::SetupDiagnosticLogging(UnitMain::lmFile, MakeOn20th(), fFolder.Path());
+    Logging::SetupDiagnosticLogging(Logging::lmFile, MakeOn20th(), fFolder.Path());
     Base::TManualClock clock(MakeOn20th());
-    Widgets::TMemoPane pane(11, false);
-    UnitMain::LogOld(pane, "Tick:Stop", clock);
-    UnitMain::LogOld(pane, "", clock);
+    Base::TMemoryTextPane pane;
+    Logging::LogOld(pane, "Tick:Stop", clock);
+    Logging::LogOld(pane, "", clock);
 
     EXPECT_EQ(pane.Lines(), (std::vector<std::string>{"20-14-05-33 Tick:Stop", "20-14-05-33 "}));
     const std::vector<std::string> messages = LoggedMessages();
@@ -78,19 +77,24 @@ TEST_F(DiagnosticChannelTest, LogOldLineAppearsOnceInThePaneAndOnceOnTheChannel)
 }
 
 TEST_F(DiagnosticChannelTest, FileModeWritesTheNamedFileInTheFolder) {
-    UnitMain::SetupDiagnosticLogging(UnitMain::lmFile, MakeOn20th(), fFolder.Path());
+    Logging::SetupDiagnosticLogging(Logging::lmFile, MakeOn20th(), fFolder.Path());
     EXPECT_TRUE(Logging::Logger().Enabled());
     const Logging::TLogDestination destination = Logging::Logger().Destination();
     EXPECT_TRUE(destination.LogFile.Active);
     EXPECT_FALSE(destination.Viewer.Active);
     EXPECT_EQ(destination.LogFile.FileName, "MoistrelLog 2024-05-20 14_05_33.csl");
     ASSERT_EQ(LoggedMessages(), std::vector<std::string>{"Logging system initialized"});
-    EXPECT_EQ(FilesInFolder(),
-              std::vector<fs::path>{fFolder.File("MoistrelLog 2024-05-20 14_05_33.csl")});
+    EXPECT_EQ(FilesInFolder(), std::vector<fs::path>{fFolder.File("MoistrelLog 2024-05-20 14_05_33.csl")});
 }
 
-TEST_F(DiagnosticChannelTest, LiveModeAlsoActivatesTheViewer) {
-    UnitMain::SetupDiagnosticLogging(UnitMain::lmLive, MakeOn20th(), fFolder.Path());
+TEST_F(DiagnosticChannelTest, LiveModeAlsoActivatesTheViewerAndClearsItFirst) {
+    // The live viewer is standard error: its clear mark must come before the first message.
+    ::testing::internal::CaptureStderr();
+    Logging::SetupDiagnosticLogging(Logging::lmLive, MakeOn20th(), fFolder.Path());
+    const std::string viewer = ::testing::internal::GetCapturedStderr();
+    const auto clearAt = viewer.find("---------------- Clear ----------------");
+    ASSERT_NE(clearAt, std::string::npos) << viewer;
+    EXPECT_LT(clearAt, viewer.find("Logging system initialized")) << viewer;
     EXPECT_TRUE(Logging::Logger().Enabled());
     EXPECT_TRUE(Logging::Logger().Destination().LogFile.Active);
     EXPECT_TRUE(Logging::Logger().Destination().Viewer.Active);
@@ -98,12 +102,12 @@ TEST_F(DiagnosticChannelTest, LiveModeAlsoActivatesTheViewer) {
 }
 
 TEST_F(DiagnosticChannelTest, OffModeCreatesNoFileAndSendsNothingWhilePanesAreWritten) {
-    for (const int mode : {UnitMain::lmOff, 3, -1}) {
-        UnitMain::SetupDiagnosticLogging(mode, MakeOn20th(), fFolder.Path());
+    for (const int mode : {Logging::lmOff, 3, -1}) {
+        Logging::SetupDiagnosticLogging(mode, MakeOn20th(), fFolder.Path());
         EXPECT_FALSE(Logging::Logger().Enabled()) << mode;
         Base::TManualClock clock(MakeOn20th());
         Base::TMemoryTextPane pane;
-        UnitMain::LogOld(pane, "Tick:Stop", clock);
+        Logging::LogOld(pane, "Tick:Stop", clock);
         EXPECT_EQ(pane.Lines(), std::vector<std::string>{"20-14-05-33 Tick:Stop"});
         Logging::Logger().CloseDispatcher();
         EXPECT_TRUE(FilesInFolder().empty()) << mode;

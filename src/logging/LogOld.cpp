@@ -1,9 +1,9 @@
-#include "ui/LogOld.h"
+#include "logging/LogOld.h"
 
-#include "logging/DiagnosticLogger.h"
 #include "base/TextPane.h"
+#include "logging/DiagnosticLogger.h"
 
-namespace UnitMain {
+namespace Logging {
 
 std::string OperationLogLine(Base::TDateTime now, std::string_view msg) {
     std::string line = Base::FormatDateTime("dd-hh-mm-ss", now);
@@ -16,7 +16,7 @@ void LogOld(Base::TTextPane& target, std::string_view msg, const Base::TClock& c
     target.AddLine(OperationLogLine(clock.Now(), msg));
     std::string mirrored = "LogOld: ";
     mirrored += msg;
-    Logging::Logger().Send(mirrored);
+    Logger().Send(mirrored);
 }
 
-} // namespace UnitMain
+} // namespace Logging

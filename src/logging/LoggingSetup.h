@@ -6,7 +6,7 @@
 
 #include <string>
 
-namespace UnitMain {
+namespace Logging {
 
 inline constexpr int lmOff = 0;
 inline constexpr int lmLive = 1;
@@ -17,4 +17,4 @@ inline constexpr int lmFile = 2;
 // goes nowhere when logging is off.
 void SetupDiagnosticLogging(int loggingMode, Base::TDateTime now, const std::string& folder);
 
-} // namespace UnitMain
+} // namespace Logging

@@ -1,26 +1,28 @@
-#include "ui/LoggingSetup.h"
+#include "logging/LoggingSetup.h"
 
 #include "logging/DiagnosticLogger.h"
 
-namespace UnitMain {
+namespace Logging {
 
 void SetupDiagnosticLogging(int loggingMode, Base::TDateTime now, const std::string& folder) {
-    Logging::TDiagnosticLogger& logger = Logging::Logger();
+    TDiagnosticLogger& logger = Logger();
     if (loggingMode == lmFile || loggingMode == lmLive) {
-        if (loggingMode == lmLive) {
-            logger.Clear();
-        }
-        Logging::TLogDestination destination;
+        TLogDestination destination;
         destination.LogFile.Active = true;
-        destination.LogFile.FileName = Logging::LogFileNameFor(now);
+        destination.LogFile.FileName = LogFileNameFor(now);
         destination.LogFile.FilePath = folder;
         destination.Viewer.Active = loggingMode == lmLive;
         logger.SetDestination(destination);
         logger.SetEnabled(true);
+        // The live viewer starts empty. Clearing it before the logger is enabled would be lost, so
+        // it comes after, and before the first message.
+        if (loggingMode == lmLive) {
+            logger.Clear();
+        }
     } else {
         logger.SetEnabled(false);
     }
     logger.Send("Logging system initialized");
 }
 
-} // namespace UnitMain
+} // namespace Logging
