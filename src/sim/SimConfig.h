@@ -2,12 +2,12 @@
 // What the virtual instruments are: their identity, gas tables and timing. Tests build their own
 // instrument sets from these records; the defaults are what `moistrel-sim` and `make run` show.
 
+#include "base/Clock.h"
 #include "sim/SimFault.h"
 #include "sim/WireTiming.h"
 
 #include <array>
 #include <cstdint>
-#include <functional>
 #include <map>
 #include <set>
 #include <string>
@@ -56,7 +56,9 @@ struct TSimConfig {
     std::string Directory; // the folder of the links; created when missing
     bool Fast = false;     // no wire timing: replies leave at once
     double TurnaroundSeconds = DefaultTurnaroundSeconds;
-    std::function<double()> Seconds; // the instruments' clock in seconds; a steady clock when empty
+    // The instruments' time (flow response, totalizer, pump moves). In a test the program and the
+    // instruments share one manual clock. The wire timing of the bytes always takes real time.
+    const Base::TClock* Clock = &Base::SystemClock();
     TPumpConfig Pump;
     TMfcConfig MfcA;
     TMfcConfig MfcB;

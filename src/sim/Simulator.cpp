@@ -69,7 +69,7 @@ std::string Printable(const std::vector<std::uint8_t>& bytes) {
 
 } // namespace
 
-TSimulator::TSimulator(TSimConfig config) : fConfig(std::move(config)), fStartTime(TSteady::now()) {
+TSimulator::TSimulator(TSimConfig config) : fConfig(std::move(config)), fStartDate(fConfig.Clock->Now()) {
     const double now = DeviceNow();
     fPump = std::make_unique<TVirtualPump>(fConfig.Pump, now);
     fMfcA = std::make_unique<TVirtualMfc>(fConfig.MfcA, now);
@@ -87,10 +87,7 @@ TSimulator::~TSimulator() {
 }
 
 double TSimulator::DeviceNow() const {
-    if (fConfig.Seconds) {
-        return fConfig.Seconds();
-    }
-    return std::chrono::duration<double>(TSteady::now() - fStartTime).count();
+    return (fConfig.Clock->Now() - fStartDate) * Base::SecondsPerDay;
 }
 
 TVirtualMfc& TSimulator::Mfc(TSimDevice device) {

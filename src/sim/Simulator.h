@@ -76,6 +76,7 @@ private:
     void Loop();
     void RunInLoop(const std::function<void()>& task);
     void Wake();
+    // Seconds of the configured clock since the instruments were made.
     double DeviceNow() const;
     TVirtualMfc& Mfc(TSimDevice device);
     bool Plug(TPort& port, std::string& error);
@@ -89,7 +90,7 @@ private:
     void Trace(const TPort& port, const char* direction, const std::vector<std::uint8_t>& bytes);
 
     TSimConfig fConfig;
-    TClockPoint fStartTime;
+    Base::TDateTime fStartDate;
     std::unique_ptr<TVirtualPump> fPump;
     std::unique_ptr<TVirtualMfc> fMfcA;
     std::unique_ptr<TVirtualMfc> fMfcB;

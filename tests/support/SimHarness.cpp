@@ -12,7 +12,7 @@ TSimHarness::TSimHarness(const TSimOptions& options) : fFolder("moistrel-sim"), 
     Sim::TSimConfig config = Sim::DefaultSimConfig(fFolder.Path());
     config.Fast = options.Timing == TSimTiming::Fast;
     if (fClock == TSimClock::Manual) {
-        config.Seconds = [this] { return fTime.load(); };
+        config.Clock = &fManualClock;
     }
     config.MfcA.NoiseFraction = 0.0;
     config.MfcB.NoiseFraction = 0.0;
@@ -40,7 +40,7 @@ void TSimHarness::Advance(double seconds) {
         ADD_FAILURE() << "Advance moves only the manual clock";
         return;
     }
-    fTime.store(fTime.load() + seconds);
+    fManualClock.AdvanceSeconds(seconds);
 }
 
 } // namespace TestSupport

@@ -3,10 +3,10 @@
 // fast (replies at once) or with the wire timing of 9600 baud, on the system's steady clock or on
 // a clock the test moves by hand, and with whatever else the test changes in the configuration.
 
+#include "base/Clock.h"
 #include "sim/Simulator.h"
 #include "support/TempFolder.h"
 
-#include <atomic>
 #include <functional>
 #include <memory>
 #include <string>
@@ -14,7 +14,8 @@
 namespace TestSupport {
 
 enum class TSimTiming { Fast, Wire };
-enum class TSimClock { Steady, Manual }; // Manual: time stands still but for Advance
+// Manual: time stands still but for Advance and the sleeps of whoever else is given Clock().
+enum class TSimClock { Steady, Manual };
 
 struct TSimOptions {
     TSimTiming Timing = TSimTiming::Fast;
@@ -38,11 +39,13 @@ public:
     const std::string& Folder() const { return fFolder.Path(); }
     // Moves the manual clock on (a test failure with the steady clock).
     void Advance(double seconds);
+    // The manual clock the instruments run on, to hand to the program's code under test.
+    Base::TManualClock& Clock() { return fManualClock; }
 
 private:
     TTempFolder fFolder;
     TSimClock fClock;
-    std::atomic<double> fTime{1000.0};
+    Base::TManualClock fManualClock{1000.0 / Base::SecondsPerDay};
     std::unique_ptr<Sim::TSimulator> fSimulator;
     bool fStarted = false;
     std::string fError;

@@ -84,7 +84,7 @@ TEST(SimHarness, AdjustRunsLastAndNoiseIsOff) {
         EXPECT_TRUE(config.Fast);
         EXPECT_EQ(config.MfcA.NoiseFraction, 0.0);
         EXPECT_EQ(config.MfcB.NoiseFraction, 0.0);
-        EXPECT_FALSE(config.Seconds) << "the steady clock unless asked for the manual one";
+        EXPECT_EQ(config.Clock, &Base::SystemClock()) << "the system clock unless asked for the manual one";
         ran = true;
     };
     TSimHarness sim(options);
@@ -93,17 +93,17 @@ TEST(SimHarness, AdjustRunsLastAndNoiseIsOff) {
 }
 
 TEST(SimHarness, ManualClockIsGivenToTheInstrumentsOnlyWhenAskedFor) {
-    std::function<double()> seconds;
+    const Base::TClock* clock = nullptr;
     TSimOptions options;
     options.Clock = TSimClock::Manual;
-    options.Adjust = [&seconds](Sim::TSimConfig& config) { seconds = config.Seconds; };
+    options.Adjust = [&clock](Sim::TSimConfig& config) { clock = config.Clock; };
     TSimHarness sim(options);
     ASSERT_TRUE(sim.Started()) << sim.Error();
-    ASSERT_TRUE(seconds);
-    const double start = seconds();
-    EXPECT_EQ(seconds(), start) << "time stands still";
+    ASSERT_EQ(clock, &sim.Clock());
+    const double start = clock->Now();
+    EXPECT_EQ(clock->Now(), start) << "time stands still";
     sim.Advance(2.5);
-    EXPECT_EQ(seconds(), start + 2.5);
+    EXPECT_NEAR((clock->Now() - start) * Base::SecondsPerDay, 2.5, 1e-6);
 
     EXPECT_NONFATAL_FAILURE(
         {
