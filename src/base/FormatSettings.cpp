@@ -23,7 +23,7 @@ void SetFormatSettings(const TFormatSettings& settings) { Current() = settings; 
 
 TFormatSettings FormatSettingsFromLocale() {
     TFormatSettings result;
-    locale_t locale = newlocale(LC_NUMERIC_MASK | LC_TIME_MASK, "", static_cast<locale_t>(nullptr));
+    locale_t locale = newlocale(LC_NUMERIC_MASK | LC_TIME_MASK | LC_CTYPE_MASK, "", static_cast<locale_t>(nullptr));
     if (locale == static_cast<locale_t>(nullptr)) {
         return result;
     }
@@ -44,6 +44,10 @@ TFormatSettings FormatSettingsFromLocale() {
             result.TimeSeparator = std::string(1, *p);
             break;
         }
+    }
+    const char* codeset = nl_langinfo_l(CODESET, locale);
+    if (codeset != nullptr && std::strlen(codeset) > 0) {
+        result.Codeset = codeset;
     }
     freelocale(locale);
     return result;

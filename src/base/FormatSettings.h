@@ -9,12 +9,16 @@ namespace Base {
 struct TFormatSettings {
     std::string DecimalSeparator = ".";
     std::string TimeSeparator = ":";
+    // The character set of the operator's locale ("UTF-8", "ISO-8859-1", ...): the files the
+    // operator reads outside the program are written in it.
+    std::string Codeset = "UTF-8";
 };
 
 const TFormatSettings& FormatSettings();
 void SetFormatSettings(const TFormatSettings& settings);
 
-// The separators of the locale named by the environment (LC_NUMERIC, LC_TIME, LANG).
+// The separators and character set of the locale named by the environment (LC_NUMERIC, LC_TIME,
+// LC_CTYPE, LANG).
 TFormatSettings FormatSettingsFromLocale();
 
 // Restores the previous settings when it goes out of scope; for tests that switch locale.
