@@ -1,15 +1,16 @@
 // The virtual MFCs over real pseudo-terminals: identity, gas tables, set-point, flow, totalizer,
 // framing and exception replies.
 
-#include "SimTestSupport.h"
-#include "mfc/VogtlinRegisters.h"
+#include "modbus/VogtlinRegisters.h"
+#include "support/RawPort.h"
+#include "support/SimHarness.h"
 
 #include <cmath>
 #include <gtest/gtest.h>
 
 namespace {
 
-using namespace SimTest;
+using namespace TestSupport;
 namespace SV = SerialPortVogtlin;
 
 constexpr std::uint8_t AddressA = 1;
