@@ -125,6 +125,12 @@ TEST(VogtlinFrame, TextKeepsOnlyAllowedCharacters) {
         {"GSC-B4SA", 8, "GSCB4SA"},
         {"g/min   ", 8, "g/min   "},
         {"%*,/_09z", 8, "%*,/_09z"},
+        // Both edges of every allowed range, with the neighbours just outside.
+        {"@AZ[`az{", 8, "AZaz"},
+        {"ZZZZZZZZ", 8, "ZZZZZZZZ"},
+        {"./09:^_`", 8, "/09_"},
+        {"\x1F !$%&)*", 8, " %*"},
+        {"+,-.Z[Y@", 8, ",ZY"},
         {std::string("A\0B\x7F"
                      "C\xB5"
                      "D\t",
@@ -136,6 +142,15 @@ TEST(VogtlinFrame, TextKeepsOnlyAllowedCharacters) {
         SCOPED_TRACE(c.Stored);
         const TFrame reply = Reply(TFrame(c.Stored.begin(), c.Stored.end()));
         EXPECT_EQ(DecodeText(reply, c.Characters), c.Read);
+    }
+}
+
+// Every byte value against the allowed set written out in full.
+TEST(VogtlinFrame, AllowedTextCharactersAreExactlyTheDocumentedSet) {
+    const std::string allowed = " %*,/0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ_abcdefghijklmnopqrstuvwxyz";
+    for (int byte = 0; byte < 256; ++byte) {
+        const bool expected = allowed.find(static_cast<char>(byte)) != std::string::npos;
+        EXPECT_EQ(IsAllowedTextCharacter(static_cast<std::uint8_t>(byte)), expected) << "byte " << byte;
     }
 }
 
