@@ -8,7 +8,7 @@
 
 #include "mfc/MFCIdentity.h"
 #include "mfc/VogtlinPort.h"
-#include "mfc/VogtlinRegisters.h"
+#include "modbus/VogtlinRegisters.h"
 #include "sim/Simulator.h"
 #include "sim/WireTiming.h"
 

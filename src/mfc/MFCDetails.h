@@ -2,7 +2,7 @@
 // One mass flow controller as the program knows it: where it is, what it is, and its gas tables
 // (numbered 2 to 11 on the device, elements 0 to 9 here).
 
-#include "mfc/VogtlinRegisters.h"
+#include "modbus/VogtlinRegisters.h"
 #include "serial/SerialResponse.h"
 
 #include <array>

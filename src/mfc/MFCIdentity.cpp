@@ -4,7 +4,7 @@
 #include "logging/DiagnosticLogger.h"
 #include "mfc/VogtlinFrame.h"
 #include "mfc/VogtlinPort.h"
-#include "mfc/VogtlinRegisters.h"
+#include "modbus/VogtlinRegisters.h"
 #include "model/GasCatalogue.h"
 
 #include <cstdint>

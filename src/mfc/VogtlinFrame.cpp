@@ -1,7 +1,5 @@
 #include "mfc/VogtlinFrame.h"
 
-#include "mfc/ModbusCrc.h"
-
 #include <bit>
 
 namespace SerialPortVogtlin {
@@ -25,12 +23,6 @@ void AppendWord(TFrame& frame, std::uint32_t word) {
 
 float FailedReadFloat() {
     return std::bit_cast<float>(FailedFloatPattern);
-}
-
-void AppendCRC(TFrame& frame) {
-    const std::uint16_t crc = ComputeCRC16(frame);
-    frame.push_back(static_cast<std::uint8_t>(crc & 0xFFU));
-    frame.push_back(static_cast<std::uint8_t>(crc >> 8U));
 }
 
 TFrame BuildReadRequest(std::uint32_t deviceAddress, std::uint32_t memoryAddress,

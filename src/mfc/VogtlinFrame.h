@@ -8,6 +8,8 @@
 // is checked. Register data is most significant byte first; a 32-bit value has its high half in
 // the first register; text is one character per byte, first character in the high byte.
 
+#include "modbus/ModbusCrc.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -52,9 +54,6 @@ TFrame BuildWriteF32Request(std::uint32_t deviceAddress, std::uint32_t memoryAdd
 // 25 registers with the text (single-byte characters) cut or padded with blanks to 50: 59 bytes.
 TFrame BuildWriteS50Request(std::uint32_t deviceAddress, std::uint32_t memoryAddress,
                             std::string_view singleByteText);
-
-// Appends the CRC, low byte first.
-void AppendCRC(TFrame& frame);
 
 // Length of the reply to a read of registerCount registers.
 constexpr std::size_t ExpectedReplyLength(std::uint16_t registerCount) {

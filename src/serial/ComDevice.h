@@ -54,7 +54,8 @@ public:
     bool Write(const void* data, std::size_t size);
     // Number of received bytes waiting to be read.
     bool QueuedInput(std::size_t& count);
-    // Reads up to maximum bytes under the read time-outs; received may be 0 when none came.
+    // Reads up to maximum bytes under the read time-outs; received may be 0 when none came. A
+    // device that goes away during the read fails it, also when part of the reply had come.
     bool Read(void* buffer, std::size_t maximum, std::size_t& received);
 
     const std::string& LastError() const { return fLastError; }

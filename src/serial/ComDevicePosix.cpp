@@ -308,10 +308,8 @@ bool TComDevice::Read(void* buffer, std::size_t maximum, std::size_t& received) 
         if (n < 0 && (errno == EAGAIN || errno == EINTR)) {
             continue;
         }
-        // End of file or an error such as EIO after the device went away: keep what came.
-        if (received > 0) {
-            break;
-        }
+        // End of file or an error such as EIO: the device went away (unplugged, the far end
+        // hung up). A reply it cut off is no reply, so the read fails whatever had come.
         fLastError = n == 0 ? std::string("read: device closed") : ErrnoText("read", errno);
         return false;
     }

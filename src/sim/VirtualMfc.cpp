@@ -1,7 +1,7 @@
 #include "sim/VirtualMfc.h"
 
-#include "mfc/ModbusCrc.h"
-#include "mfc/VogtlinRegisters.h"
+#include "modbus/ModbusCrc.h"
+#include "modbus/VogtlinRegisters.h"
 #include "sim/RegisterWords.h"
 
 #include <algorithm>
@@ -31,7 +31,9 @@ void PutWord(std::vector<std::uint8_t>& out, std::uint16_t value) {
 }
 
 std::vector<std::uint8_t> ExceptionReply(std::uint8_t address, std::uint8_t function, std::uint8_t code) {
-    return AppendCrc({address, static_cast<std::uint8_t>(function | 0x80U), code});
+    std::vector<std::uint8_t> reply{address, static_cast<std::uint8_t>(function | 0x80U), code};
+    SV::AppendCRC(reply);
+    return reply;
 }
 
 // Totalizer units and their size in grams (litre units need the density).
@@ -57,13 +59,6 @@ double UnitsPerGram(const TGasTableConfig* table) {
 }
 
 } // namespace
-
-std::vector<std::uint8_t> AppendCrc(std::vector<std::uint8_t> frame) {
-    const std::uint16_t crc = SV::ComputeCRC16(frame);
-    frame.push_back(static_cast<std::uint8_t>(crc & 0xFFU));
-    frame.push_back(static_cast<std::uint8_t>(crc >> 8U));
-    return frame;
-}
 
 TVirtualMfc::TVirtualMfc(TMfcConfig config, double nowSeconds)
     : fConfig(std::move(config)), fLastTime(nowSeconds), fActiveTable(fConfig.InitialActiveTable),
@@ -149,23 +144,12 @@ bool TVirtualMfc::IsSilent(std::uint16_t start, std::uint16_t count) const {
 // The value that register `reg` belongs to, as whole words; `fieldStart` receives its first register.
 std::optional<std::vector<std::uint16_t>> TVirtualMfc::FieldWords(std::uint16_t reg,
                                                                   std::uint16_t& fieldStart) {
-    struct TField {
-        std::uint16_t Start;
-        std::uint16_t Count;
-    };
-    static constexpr TField Fields[] = {
-        {SV::regMeasuredFlow, 2},      {SV::regTotalizer, 2},         {SV::regSetPoint, 2},
-        {SV::regControlCheck, 1},      {SV::regSerialNumber, 2},      {SV::regDeviceType, 4},
-        {SV::regControlRelease, 1},    {SV::regEndIdentification, 1}, {SV::regActiveGasTable, 1},
-        {SV::regShownGasTable, 1},     {SV::regTableRangeMax, 2},     {SV::regTableNameCustom, 25},
-        {SV::regTableNameShort, 4},    {SV::regTableUnit, 4},         {SV::regTableDensity, 2},
-        {SV::regTableDynamicRange, 1}, {SV::regTotalizerScaling, 2},  {SV::regTotalizerUnit, 4},
-    };
-    for (const TField& field : Fields) {
-        if (reg < field.Start || reg >= field.Start + field.Count) {
+    for (const SV::TRegisterInfo& field : SV::VogtlinRegisterMap) {
+        const std::uint32_t width = SV::RegisterWidth(field.Type);
+        if (reg < field.Register || reg >= field.Register + width) {
             continue;
         }
-        fieldStart = field.Start;
+        fieldStart = field.Register;
         static const TGasTableConfig EmptyTable{.NameShort = "",
                                                 .NameCustom = "",
                                                 .Unit = "",
@@ -177,7 +161,7 @@ std::optional<std::vector<std::uint16_t>> TVirtualMfc::FieldWords(std::uint16_t 
                                                 .SilentRegisters = {}};
         const TGasTableConfig* shownPtr = Table(fShownTable);
         const TGasTableConfig& shown = shownPtr != nullptr ? *shownPtr : EmptyTable;
-        switch (field.Start) {
+        switch (field.Register) {
         case SV::regMeasuredFlow:
             return WordsOfF32(MeasuredFlow());
         case SV::regTotalizer:
@@ -189,7 +173,7 @@ std::optional<std::vector<std::uint16_t>> TVirtualMfc::FieldWords(std::uint16_t 
         case SV::regSerialNumber:
             return WordsOfU32(fConfig.Serial);
         case SV::regDeviceType:
-            return WordsOfText(fConfig.DeviceType, 4);
+            return WordsOfText(fConfig.DeviceType, width);
         case SV::regControlRelease:
             return std::vector<std::uint16_t>{fControlRelease};
         case SV::regEndIdentification:
@@ -201,11 +185,11 @@ std::optional<std::vector<std::uint16_t>> TVirtualMfc::FieldWords(std::uint16_t 
         case SV::regTableRangeMax:
             return WordsOfF32(shown.FullScale);
         case SV::regTableNameCustom:
-            return WordsOfText(shown.NameCustom, 25);
+            return WordsOfText(shown.NameCustom, width);
         case SV::regTableNameShort:
-            return WordsOfText(shown.NameShort, 4);
+            return WordsOfText(shown.NameShort, width);
         case SV::regTableUnit:
-            return WordsOfText(shown.NameShort.empty() ? std::string() : shown.Unit, 4);
+            return WordsOfText(shown.NameShort.empty() ? std::string() : shown.Unit, width);
         case SV::regTableDensity:
             return WordsOfF32(shown.Density_gpl);
         case SV::regTableDynamicRange:
@@ -213,7 +197,7 @@ std::optional<std::vector<std::uint16_t>> TVirtualMfc::FieldWords(std::uint16_t 
         case SV::regTotalizerScaling:
             return WordsOfF32(shown.TotalizerScaling);
         case SV::regTotalizerUnit:
-            return WordsOfText(shown.TotalizerUnit, 4);
+            return WordsOfText(shown.TotalizerUnit, width);
         default:
             return std::nullopt;
         }
@@ -358,8 +342,11 @@ std::optional<std::vector<std::uint8_t>> TVirtualMfc::HandleFrame(std::span<cons
                     PutWord(reply, *word);
                 }
             }
-            reply = mapped ? AppendCrc(std::move(reply))
-                           : ExceptionReply(address, function, ExceptionIllegalAddress);
+            if (mapped) {
+                SV::AppendCRC(reply);
+            } else {
+                reply = ExceptionReply(address, function, ExceptionIllegalAddress);
+            }
         }
     } else if (function == 6 || function == 16) {
         std::uint16_t start = Word(frame, 2);
@@ -388,7 +375,8 @@ std::optional<std::vector<std::uint8_t>> TVirtualMfc::HandleFrame(std::span<cons
             case wrOk:
                 // Function 6 echoes address and value, function 16 address and count: both are
                 // the first six bytes of the request.
-                reply = AppendCrc({frame.begin(), frame.begin() + 6});
+                reply.assign(frame.begin(), frame.begin() + 6);
+                SV::AppendCRC(reply);
                 break;
             case wrIllegalAddress:
                 reply = ExceptionReply(address, function, ExceptionIllegalAddress);

@@ -72,6 +72,4 @@ private:
     std::normal_distribution<double> fNoise{0.0, 1.0};
 };
 
-std::vector<std::uint8_t> AppendCrc(std::vector<std::uint8_t> frame);
-
 } // namespace Sim

@@ -2,9 +2,9 @@
 
 #include "mfc/MFCIdentity.h"
 
-#include "LogCapture.h"
 #include "mfc/VogtlinPort.h"
-#include "mfc/VogtlinRegisters.h"
+#include "modbus/VogtlinRegisters.h"
+#include "support/LogCapture.h"
 #include "support/SimHarness.h"
 
 #include <bit>
@@ -14,8 +14,8 @@
 namespace {
 
 using namespace SerialPortVogtlin;
-using MfcTest::TLogCapture;
 using SerialPort::TSerialResponse;
+using TestSupport::TLogCapture;
 using TestSupport::TSimHarness;
 
 // Short pauses, and a wait for the first reply byte that a busy machine cannot outlast: these

@@ -5,7 +5,7 @@
 #include "base/Clock.h"
 #include "mfc/MFCIdentity.h"
 #include "mfc/VogtlinPort.h"
-#include "mfc/VogtlinRegisters.h"
+#include "modbus/VogtlinRegisters.h"
 #include "support/SimHarness.h"
 
 #include <chrono>

@@ -2,8 +2,7 @@
 
 #include "mfc/VogtlinFrame.h"
 
-#include "mfc/ModbusCrc.h"
-#include "mfc/VogtlinRegisters.h"
+#include "modbus/VogtlinRegisters.h"
 
 #include <bit>
 #include <cmath>
@@ -28,18 +27,6 @@ TFrame Reply(const TFrame& data) {
     frame.insert(frame.end(), data.begin(), data.end());
     AppendCRC(frame);
     return frame;
-}
-
-TEST(VogtlinFrame, CrcKnownAnswers) {
-    const std::string check = "123456789";
-    const TFrame checkBytes(check.begin(), check.end());
-    EXPECT_EQ(ComputeCRC16(checkBytes), 0x4B37); // the CRC-16/MODBUS check value
-    const TFrame read = Bytes({0x01, 0x03, 0x00, 0x00, 0x00, 0x02});
-    EXPECT_EQ(ComputeCRC16(read), 0x0BC4); // sent low byte first: C4 0B
-    // A frame followed by its own CRC checks to zero.
-    TFrame withCrc = read;
-    AppendCRC(withCrc);
-    EXPECT_EQ(ComputeCRC16(withCrc), 0);
 }
 
 TEST(VogtlinFrame, ReadRequestKnownAnswer) {
@@ -138,6 +125,12 @@ TEST(VogtlinFrame, TextKeepsOnlyAllowedCharacters) {
         {"GSC-B4SA", 8, "GSCB4SA"},
         {"g/min   ", 8, "g/min   "},
         {"%*,/_09z", 8, "%*,/_09z"},
+        // Both edges of every allowed range, with the neighbours just outside.
+        {"@AZ[`az{", 8, "AZaz"},
+        {"ZZZZZZZZ", 8, "ZZZZZZZZ"},
+        {"./09:^_`", 8, "/09_"},
+        {"\x1F !$%&)*", 8, " %*"},
+        {"+,-.Z[Y@", 8, ",ZY"},
         {std::string("A\0B\x7F"
                      "C\xB5"
                      "D\t",
@@ -149,6 +142,15 @@ TEST(VogtlinFrame, TextKeepsOnlyAllowedCharacters) {
         SCOPED_TRACE(c.Stored);
         const TFrame reply = Reply(TFrame(c.Stored.begin(), c.Stored.end()));
         EXPECT_EQ(DecodeText(reply, c.Characters), c.Read);
+    }
+}
+
+// Every byte value against the allowed set written out in full.
+TEST(VogtlinFrame, AllowedTextCharactersAreExactlyTheDocumentedSet) {
+    const std::string allowed = " %*,/0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ_abcdefghijklmnopqrstuvwxyz";
+    for (int byte = 0; byte < 256; ++byte) {
+        const bool expected = allowed.find(static_cast<char>(byte)) != std::string::npos;
+        EXPECT_EQ(IsAllowedTextCharacter(static_cast<std::uint8_t>(byte)), expected) << "byte " << byte;
     }
 }
 

@@ -2,9 +2,9 @@
 // server holds, its writes land in the server's registers, and the server's own refusals (exception
 // replies, silence for another address) come out as the failures the program knows.
 
-#include "PtyBridge.h"
 #include "mfc/VogtlinPort.h"
-#include "mfc/VogtlinRegisters.h"
+#include "modbus/VogtlinRegisters.h"
+#include "support/PtyBridge.h"
 
 #include <atomic>
 #include <bit>
@@ -89,7 +89,7 @@ protected:
         return fMapping->tab_registers[address];
     }
 
-    MfcTest::TPtyBridge fBridge;
+    TestSupport::TPtyBridge fBridge;
     modbus_t* fContext = nullptr;
     modbus_mapping_t* fMapping = nullptr;
     std::mutex fMappingLock;

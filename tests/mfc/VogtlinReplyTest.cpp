@@ -77,6 +77,12 @@ TEST(VogtlinReply, TextReads) {
     EXPECT_EQ(response.Status, "");
     EXPECT_EQ(response.AsString, "N2"); // allowed characters only, then trimmed
 
+    // "Z" and "z" end the letter ranges; "[" and "{" just after them, "@" and "`" just before "A"
+    // and "a", are dropped.
+    Receive(response, Text("@Z[A`z{a"));
+    DecodeReadReply(TVogtlinReadKind::vrS8, response);
+    EXPECT_EQ(response.AsString, "ZAza");
+
     const std::string custom = " Nitrogen [N2] 5.0" + std::string(32, ' ');
     Receive(response, Text(custom));
     DecodeReadReply(TVogtlinReadKind::vrS50, response);

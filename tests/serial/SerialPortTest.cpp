@@ -5,15 +5,21 @@
 #include "base/FormatSettings.h"
 #include "serial/SerialStatus.h"
 #include "support/PtyPeer.h"
+#include "support/SyscallGate.h"
 #include "support/TempFolder.h"
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <future>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <optional>
+#include <ostream>
 #include <regex>
 #include <string>
+#include <sys/ioctl.h>
+#include <sys/syscall.h>
 #include <vector>
 
 namespace {
@@ -22,6 +28,7 @@ using SerialPort::TSerialPort;
 using SerialPort::TSerialResponse;
 using TestSupport::TPeerReply;
 using TestSupport::TPtyPeer;
+using TestSupport::TWatchedCall;
 
 // Quick looks and a generous read-out time: a prompt reply is taken after one short pause, and a
 // slow machine still has time to answer.
@@ -143,7 +150,9 @@ TEST(Send2, SilentPeerTimesOut) {
     port.Send2("/1Q\r", true, r);
     EXPECT_EQ(r.Status, "Timeout while waiting for response");
     EXPECT_EQ(r.Response, "");
-    EXPECT_EQ(peer.Requests().size(), 1U);
+    // The peer takes the request on its own thread: wait for it rather than race it.
+    ASSERT_TRUE(peer.WaitForRequests(1));
+    EXPECT_THAT(peer.Requests(), ::testing::ElementsAre("/1Q\r"));
 }
 
 // ---- both transactions ----
@@ -247,6 +256,145 @@ TEST(Transaction, BytesArrivingAfterATransactionAreNotTheNextReply) {
     EXPECT_EQ(data.Status, "");
     ASSERT_EQ(data.ResponseLength, 5);
     EXPECT_EQ(data.Response, Raw("\x01\x03\x02\x00\x07"));
+}
+
+// ---- a peer that vanishes in the middle of a transaction ----
+
+// The far side hangs up (the master of the pseudo-terminal closes, as an unplugged adapter) just
+// before the transaction's n-th call of one kind; the kernel then carries that call out on the
+// hung-up line, where ioctls and writes fail with EIO and reads see end of file.
+struct TVanishCase {
+    const char* Name;
+    std::vector<TWatchedCall> Before;
+    int AtCall;
+    std::string Reply;                  // what the peer answers before it goes
+    std::optional<bool> RequestArrives; // unset where the peer may or may not have taken it
+    std::string Status;
+};
+
+std::vector<TWatchedCall> PollCalls() {
+    std::vector<TWatchedCall> calls{{SYS_ppoll, std::nullopt}};
+#ifdef SYS_poll
+    calls.push_back({SYS_poll, std::nullopt});
+#endif
+    return calls;
+}
+
+void PrintTo(const TVanishCase& c, std::ostream* os) {
+    *os << c.Name;
+}
+
+const TVanishCase VanishCases[] = {
+    {"BeforeStaleInputIsDiscarded",
+     {{SYS_ioctl, TCFLSH}},
+     1,
+     "",
+     false,
+     "Failed to setup Com port buffer size"},
+    {"BeforeTheRequestIsWritten", {{SYS_write, std::nullopt}}, 1, "", false, "Failed to write to Com port"},
+    {"WhileWaitingForTheReply",
+     {{SYS_ioctl, FIONREAD}},
+     1,
+     "",
+     std::nullopt,
+     "Timeout while waiting for response"},
+    {"AfterTheReplyCameBeforeItIsRead",
+     {{SYS_read, std::nullopt}},
+     1,
+     "/0`\r\n",
+     true,
+     "Failed to read from Com port"},
+    // The first look at the line finds the first part of the reply; the device goes before the
+    // rest comes. A cut reply is no reply.
+    {"InTheMiddleOfTheReply", PollCalls(), 2, "/0`", true, "Failed to read from Com port"},
+};
+
+class VanishingPeer : public ::testing::TestWithParam<TVanishCase> {};
+
+TEST_P(VanishingPeer, ReportsTheFailureAndKeepsTheEarlierReply) {
+    const TVanishCase& c = GetParam();
+    const std::string frame("\x01\x03\x00\x00\x00\x01", 6);
+    for (const bool text : {true, false}) {
+        SCOPED_TRACE(text ? "Send2" : "SendData");
+        TPtyPeer peer(std::nullopt);
+        if (!c.Reply.empty()) {
+            peer.Script({{c.Reply}});
+        }
+        TSerialPort port = QuickPort(peer.SlavePath());
+        port.fReadoutTimeoutMS = 1000;
+        TSerialResponse r;
+        r.Response = "kept";
+        r.ResponseLength = 9;
+        r.rArray.fill(0xEE);
+
+        std::string error;
+        const bool gated = TestSupport::RunWithSyscallGate(
+            c.Before,
+            [&] {
+                if (text) {
+                    port.Send2("/1Q\r", true, r);
+                } else {
+                    port.SendData(frame.data(), static_cast<std::uint32_t>(frame.size()), true, r);
+                }
+            },
+            [&](int call) {
+                if (call == c.AtCall) {
+                    peer.HangUp();
+                }
+            },
+            error);
+        ASSERT_TRUE(gated) << error;
+
+        EXPECT_EQ(r.Status, c.Status);
+        // Only a time-out empties Response; every failure leaves the reply of before.
+        EXPECT_EQ(r.Response, c.Status == SerialPort::StatusTimeout ? "" : "kept");
+        EXPECT_EQ(r.rArray[0], 0xEE);
+        EXPECT_EQ(r.ResponseLength, text ? 9 : 0);
+        if (text) {
+            EXPECT_EQ(r.SentMessage, "/1Q\r");
+        }
+        if (c.RequestArrives) {
+            EXPECT_EQ(peer.Requests().size(), *c.RequestArrives ? 1U : 0U);
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Moments, VanishingPeer, ::testing::ValuesIn(VanishCases),
+                         [](const auto& testInfo) { return std::string(testInfo.param.Name); });
+
+// ---- replies in bursts ----
+
+// USB serial adapters hand a reply on in bursts, typically every 16 ms: those gaps lie within the
+// 20 ms the line may rest between two bytes of one reply. A longer gap ends the reply.
+TEST(Transaction, ReplyInBurstsComesWholeAndALongerGapCutsIt) {
+    struct TCase {
+        const char* Name;
+        std::chrono::milliseconds Gap;
+        std::size_t Taken;
+    };
+    const std::string reply = Bytes(55); // an S50 read reply is 55 bytes: four bursts at 9600 baud
+    const std::string frame("\x01\x03\x60\x22\x00\x19", 6);
+    for (const TCase& c : {TCase{"bursts 16 ms apart", std::chrono::milliseconds(16), 55},
+                           TCase{"a gap beyond the inter-byte limit", std::chrono::milliseconds(200), 14}}) {
+        for (const bool text : {true, false}) {
+            SCOPED_TRACE(::testing::Message() << c.Name << (text ? ", Send2" : ", SendData"));
+            TPtyPeer peer(std::nullopt);
+            TPeerReply bursts{reply};
+            bursts.BurstBytes = 14;
+            bursts.BurstGap = c.Gap;
+            peer.Script({bursts});
+            TSerialPort port = QuickPort(peer.SlavePath());
+            TSerialResponse r;
+            if (text) {
+                port.Send2("/1Q\r", true, r);
+            } else {
+                port.SendData(frame.data(), static_cast<std::uint32_t>(frame.size()), true, r);
+                EXPECT_EQ(r.Status, "");
+                EXPECT_EQ(r.ResponseLength, c.Taken);
+            }
+            EXPECT_EQ(r.Response, reply.substr(0, c.Taken));
+        }
+    }
 }
 
 // ---- SendData ----

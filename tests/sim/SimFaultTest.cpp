@@ -1,8 +1,9 @@
 // Faults injected into the virtual instruments, at start and while running, seen from the wire.
 
-#include "SimTestSupport.h"
-#include "mfc/VogtlinRegisters.h"
+#include "modbus/VogtlinRegisters.h"
 #include "sim/ControlCommand.h"
+#include "support/RawPort.h"
+#include "support/SimHarness.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -14,7 +15,7 @@
 
 namespace {
 
-using namespace SimTest;
+using namespace TestSupport;
 namespace SV = SerialPortVogtlin;
 
 constexpr std::uint8_t AddressA = 1;
@@ -82,9 +83,8 @@ TEST(SimFaults, SilentDevicesNeitherActNorAnswer) {
 }
 
 TEST(SimFaults, PumpNeverIdleAndShortAnswers) {
-    TSimHarness sim(ManualClock([](Sim::TSimConfig& config) {
-        config.Faults[Sim::sdPump] = {Sim::sfNeverIdle};
-    }));
+    TSimHarness sim(
+        ManualClock([](Sim::TSimConfig& config) { config.Faults[Sim::sdPump] = {Sim::sfNeverIdle}; }));
     ASSERT_TRUE(sim.Started()) << sim.Error();
     TRawPort pump(sim.Path(Sim::sdPump));
     EXPECT_EQ(pump.Ask("/1Q\r"), "/0@\x03\r\n");
@@ -100,9 +100,8 @@ TEST(SimFaults, PumpNeverIdleAndShortAnswers) {
 }
 
 TEST(SimFaults, PortHeldByAnotherProcess) {
-    TSimHarness sim(ManualClock([](Sim::TSimConfig& config) {
-        config.Faults[Sim::sdMfcB] = {Sim::sfPortHeld};
-    }));
+    TSimHarness sim(
+        ManualClock([](Sim::TSimConfig& config) { config.Faults[Sim::sdMfcB] = {Sim::sfPortHeld}; }));
     ASSERT_TRUE(sim.Started()) << sim.Error();
     for (const Sim::TSimDevice device : {Sim::sdMfcB, Sim::sdPump}) {
         SCOPED_TRACE(Sim::DeviceName(device));

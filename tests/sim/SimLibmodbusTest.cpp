@@ -1,8 +1,9 @@
 // libmodbus, someone else's Modbus RTU master, talks to the virtual MFCs: our frames and CRCs
 // are checked by an implementation we did not write.
 
-#include "SimTestSupport.h"
-#include "mfc/VogtlinRegisters.h"
+#include "modbus/VogtlinRegisters.h"
+#include "support/RawPort.h"
+#include "support/SimHarness.h"
 
 #include <bit>
 #include <cerrno>
@@ -12,7 +13,7 @@
 
 namespace {
 
-using namespace SimTest;
+using namespace TestSupport;
 namespace SV = SerialPortVogtlin;
 
 struct TModbusDeleter {

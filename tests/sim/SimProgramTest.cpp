@@ -1,8 +1,9 @@
 // The moistrel-sim program: links, the port list line, the control FIFO, and a clean exit on
 // SIGTERM. Also one exchange with the wire timing switched on.
 
-#include "SimTestSupport.h"
-#include "mfc/VogtlinRegisters.h"
+#include "modbus/VogtlinRegisters.h"
+#include "support/RawPort.h"
+#include "support/SimHarness.h"
 #include "support/TempFolder.h"
 
 #include <chrono>
@@ -21,7 +22,7 @@
 
 namespace {
 
-using namespace SimTest;
+using namespace TestSupport;
 namespace SV = SerialPortVogtlin;
 
 // The program as a child process with its standard output on a pipe.

@@ -1,15 +1,16 @@
 // The virtual MFCs over real pseudo-terminals: identity, gas tables, set-point, flow, totalizer,
 // framing and exception replies.
 
-#include "SimTestSupport.h"
-#include "mfc/VogtlinRegisters.h"
+#include "modbus/VogtlinRegisters.h"
+#include "support/RawPort.h"
+#include "support/SimHarness.h"
 
 #include <cmath>
 #include <gtest/gtest.h>
 
 namespace {
 
-using namespace SimTest;
+using namespace TestSupport;
 namespace SV = SerialPortVogtlin;
 
 constexpr std::uint8_t AddressA = 1;
@@ -203,6 +204,38 @@ TEST(VirtualMfc, TotalizerCountsInTheUnitOfTheActiveTable) {
     // Writing the totalizer resets it.
     port.Exchange(WriteF32Request(AddressA, SV::regTotalizer, 0.0F), 8);
     EXPECT_EQ(F32Of(port.Exchange(ReadRequest(AddressA, SV::regTotalizer, 2), 9)), 0.0F);
+}
+
+// Every totalizer unit the virtual MFC offers, integrating two set-points in turn: 2 g/min for two
+// minutes and 6 g/min for half a minute make 7 g. Litre units go through the table's density.
+TEST(VirtualMfc, TotalizerIntegratesInEveryUnit) {
+    struct TCase {
+        const char* Unit;
+        double Expected;
+    };
+    const TCase cases[] = {
+        {"g", 7.0},   {"mg", 7000.0},  {"kg", 0.007}, {"ln", 5.6},
+        {"ln*", 5.6}, {"mln", 5600.0}, {"lb", 7.0}, // a unit it does not know counts grams
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Unit);
+        TSimHarness sim(ManualClock([&c](Sim::TSimConfig& config) {
+            config.MfcA.TimeConstantSeconds = 0.0;
+            config.MfcA.Tables[0].TotalizerUnit = c.Unit;
+            config.MfcA.Tables[0].Density_gpl = 1.25F;
+        }));
+        ASSERT_TRUE(sim.Started()) << sim.Error();
+        TRawPort port(sim.Path(Sim::sdMfcA));
+        port.Exchange(WriteF32Request(AddressA, SV::regSetPoint, 2.0F), 8);
+        sim.Advance(120.0);
+        port.Exchange(WriteF32Request(AddressA, SV::regSetPoint, 6.0F), 8);
+        sim.Advance(30.0);
+        port.Exchange(WriteF32Request(AddressA, SV::regSetPoint, 0.0F), 8);
+        sim.Advance(60.0); // nothing more flows
+        const TBytes reply = port.Exchange(ReadRequest(AddressA, SV::regTotalizer, 2), 9);
+        ASSERT_EQ(reply.size(), 9U) << Hex(reply);
+        EXPECT_NEAR(F32Of(reply), c.Expected, c.Expected * 1e-6);
+    }
 }
 
 TEST(VirtualMfc, FramesWithABadCrcOrAnotherAddressGetNoAnswer) {

@@ -1,14 +1,15 @@
 // The virtual pump over a real pseudo-terminal: status character, model query, initialisation,
 // fill/dispense cycles and the stop command.
 
-#include "SimTestSupport.h"
 #include "base/Text.h"
+#include "support/RawPort.h"
+#include "support/SimHarness.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-using namespace SimTest;
+using namespace TestSupport;
 
 constexpr char Idle = '`';
 constexpr char Busy = '@';

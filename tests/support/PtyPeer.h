@@ -1,9 +1,11 @@
 #pragma once
 // The far end of a serial line for tests: a real pseudo-terminal pair. The port under test opens
 // SlavePath(); a thread on the master side collects each request and answers it from a script or
-// a responder function, optionally after a delay. The fixture keeps its own descriptor of the
-// slave open, so the master never sees a hang-up when the port under test closes, and so the
-// tests can look at the slave's input queue and line settings.
+// a responder function, optionally after a delay and in bursts. The fixture keeps its own
+// descriptor of the slave open, so the master never sees a hang-up when the port under test
+// closes, and so the tests can look at the slave's input queue and line settings. HangUp() closes
+// the master, as a device that is unplugged: from then on the slave's reads see end of file and its
+// writes and ioctls fail with EIO.
 
 #include <array>
 #include <atomic>
@@ -33,6 +35,10 @@ namespace TestSupport {
 struct TPeerReply {
     std::string Bytes;
     std::chrono::milliseconds Delay{0};
+    // Sent in bursts of this many bytes (0: all at once) with BurstGap between them, as a USB
+    // serial adapter hands a reply on.
+    std::size_t BurstBytes = 0;
+    std::chrono::milliseconds BurstGap{0};
 };
 
 class TPtyPeer {
@@ -118,6 +124,16 @@ public:
     // Bytes the peer sends on its own, outside any request.
     void WriteToPort(const std::string& bytes) { WriteAll(bytes); }
 
+    // Closes the master side and returns once it is closed. The peer thread does it, between two
+    // looks at the master, so no call of its own ever meets a descriptor closed under it.
+    void HangUp() {
+        std::unique_lock lock(fMutex);
+        fHangUpAsked = true;
+        const char wake = 'h';
+        [[maybe_unused]] const auto n = ::write(fWake[1], &wake, 1);
+        fChanged.wait(lock, [this] { return fMaster < 0; });
+    }
+
     // Waits until the port's input queue holds at least count bytes.
     bool WaitUntilQueued(std::size_t count,
                          std::chrono::milliseconds limit = std::chrono::seconds(10)) const {
@@ -180,15 +196,25 @@ private:
             return;
         }
         const std::optional<TPeerReply> reply = responder(request);
-        if (reply) {
-            Delay(reply->Delay);
-            WriteAll(reply->Bytes);
+        if (!reply) {
+            return;
+        }
+        Delay(reply->Delay);
+        const std::size_t burst = reply->BurstBytes > 0 ? reply->BurstBytes : reply->Bytes.size();
+        for (std::size_t at = 0; at < reply->Bytes.size(); at += burst) {
+            if (at > 0) {
+                Delay(reply->BurstGap);
+            }
+            WriteAll(reply->Bytes.substr(at, burst));
         }
     }
 
     void Run() {
         std::string pending;
         while (!fStop) {
+            if (TakeHangUp()) {
+                pending.clear();
+            }
             std::array<pollfd, 2> fds{{{fMaster, POLLIN, 0}, {fWake[0], POLLIN, 0}}};
             const int quietMS = 15;
             const int timeout = (!fTerminator && !pending.empty()) ? quietMS : 1000;
@@ -204,6 +230,10 @@ private:
             }
             if (r < 0) {
                 continue;
+            }
+            if ((fds[1].revents & POLLIN) != 0) {
+                std::array<char, 16> drain{};
+                [[maybe_unused]] const auto n = ::read(fWake[0], drain.data(), drain.size());
             }
             if ((fds[0].revents & POLLIN) != 0) {
                 std::array<char, 512> buffer{};
@@ -224,6 +254,18 @@ private:
         }
     }
 
+    // Closes the master when HangUp asked for it; true when it did.
+    bool TakeHangUp() {
+        std::lock_guard lock(fMutex);
+        if (!fHangUpAsked || fMaster < 0) {
+            return false;
+        }
+        ::close(fMaster);
+        fMaster = -1;
+        fChanged.notify_all();
+        return true;
+    }
+
     std::optional<char> fTerminator;
     int fMaster = -1;
     int fSlave = -1;
@@ -233,6 +275,7 @@ private:
     mutable std::condition_variable fChanged;
     TResponder fResponder;
     std::vector<std::string> fRequests;
+    bool fHangUpAsked = false; // guarded by fMutex
     std::atomic<bool> fStop{false};
     std::thread fThread;
 };

@@ -10,6 +10,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 
 namespace TestSupport {
 
@@ -23,6 +24,12 @@ struct TSimOptions {
     // Runs last, on the configuration as the options above left it.
     std::function<void(Sim::TSimConfig&)> Adjust;
 };
+
+// The instruments' own tests run on the manual clock: time moves only when a test says so.
+inline TSimOptions ManualClock(std::function<void(Sim::TSimConfig&)> adjust = {},
+                               TSimTiming timing = TSimTiming::Fast) {
+    return {.Timing = timing, .Clock = TSimClock::Manual, .Adjust = std::move(adjust)};
+}
 
 class TSimHarness {
 public:

@@ -1,4 +1,4 @@
-#include "mfc/ModbusCrc.h"
+#include "modbus/ModbusCrc.h"
 
 #include <array>
 
@@ -28,6 +28,12 @@ std::uint16_t ComputeCRC16(std::span<const std::uint8_t> bytes) {
         crc = static_cast<std::uint16_t>((crc >> 8U) ^ CrcTable[(crc ^ byte) & 0xFFU]);
     }
     return crc;
+}
+
+void AppendCRC(std::vector<std::uint8_t>& frame) {
+    const std::uint16_t crc = ComputeCRC16(frame);
+    frame.push_back(static_cast<std::uint8_t>(crc & 0xFFU));
+    frame.push_back(static_cast<std::uint8_t>(crc >> 8U));
 }
 
 } // namespace SerialPortVogtlin

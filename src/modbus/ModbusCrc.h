@@ -5,9 +5,14 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <vector>
 
 namespace SerialPortVogtlin {
 
 std::uint16_t ComputeCRC16(std::span<const std::uint8_t> bytes);
+
+// Appends the CRC of the frame as it stands, low byte first. A frame followed by its own CRC
+// computes to 0, which is how a receiver checks it.
+void AppendCRC(std::vector<std::uint8_t>& frame);
 
 } // namespace SerialPortVogtlin

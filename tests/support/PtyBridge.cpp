@@ -1,4 +1,4 @@
-#include "PtyBridge.h"
+#include "support/PtyBridge.h"
 
 #include <array>
 #include <cerrno>
@@ -10,7 +10,7 @@
 #include <termios.h>
 #include <unistd.h>
 
-namespace MfcTest {
+namespace TestSupport {
 
 namespace {
 
@@ -110,4 +110,4 @@ void TPtyBridge::Run() {
     }
 }
 
-} // namespace MfcTest
+} // namespace TestSupport

@@ -1,11 +1,11 @@
-#include "LogCapture.h"
+#include "support/LogCapture.h"
 
 #include "logging/DiagnosticLogger.h"
 #include "support/LogMessages.h"
 
 #include <algorithm>
 
-namespace MfcTest {
+namespace TestSupport {
 
 TLogCapture::TLogCapture() {
     fFileName = "capture.csl";
@@ -31,4 +31,4 @@ bool TLogCapture::Contains(const std::string& message) const {
     return std::find(messages.begin(), messages.end(), message) != messages.end();
 }
 
-} // namespace MfcTest
+} // namespace TestSupport

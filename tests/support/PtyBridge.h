@@ -7,7 +7,7 @@
 #include <string>
 #include <thread>
 
-namespace MfcTest {
+namespace TestSupport {
 
 class TPtyBridge {
 public:
@@ -34,4 +34,4 @@ private:
     std::thread fThread;
 };
 
-} // namespace MfcTest
+} // namespace TestSupport

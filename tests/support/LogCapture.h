@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-namespace MfcTest {
+namespace TestSupport {
 
 class TLogCapture {
 public:
@@ -25,4 +25,4 @@ private:
     std::string fFileName;
 };
 
-} // namespace MfcTest
+} // namespace TestSupport
