@@ -343,7 +343,11 @@ TEST_P(VanishingPeer, ReportsTheFailureAndKeepsTheEarlierReply) {
                 }
             },
             error);
-        ASSERT_TRUE(gated) << error;
+        if (!gated) {
+            // Without seccomp user notification (older kernels, some sandboxes) the moment of the
+            // hang-up cannot be chosen; say why rather than fail on the machine.
+            GTEST_SKIP() << "cannot hold system calls here: " << error;
+        }
 
         EXPECT_EQ(r.Status, c.Status);
         // Only a time-out empties Response; every failure leaves the reply of before.
