@@ -391,13 +391,13 @@ TEST_F(ControllersTest, ThePumpSpeedFollowsEveryChangeOfTheCFlow) {
         const char* How;
         std::function<void(QWidget*)> Enter;
     } ways[] = {
-        {"the last key still down when Tab moves the focus",
+        {"the last key still down when Shift+Tab moves the focus to the track bar",
          [](QWidget* field) {
              Type(field, QStringLiteral("40000"));
              QTest::keyPress(field, Qt::Key_0);
-             QTest::keyPress(field, Qt::Key_Tab);
-             QTest::keyRelease(QApplication::focusWidget(), Qt::Key_0);
-             QTest::keyRelease(QApplication::focusWidget(), Qt::Key_Tab);
+             QTest::keyPress(field, Qt::Key_Tab, Qt::ShiftModifier);
+             QTest::keyRelease(QApplication::focusWidget(), Qt::Key_0, Qt::ShiftModifier);
+             QTest::keyRelease(QApplication::focusWidget(), Qt::Key_Tab, Qt::ShiftModifier);
          }},
         {"an input method's commit",
          [](QWidget* field) {
