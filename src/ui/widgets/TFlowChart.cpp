@@ -116,6 +116,14 @@ TFlowChart::TFlowChart(QWidget* parent) : QChartView(parent), fChart(new QChart(
     const QDateTime now = QDateTime::currentDateTime();
     fBottom->setRange(now, now.addSecs(60));
 
+    // The chart view is one widget to a screen reader: it is named, and its series are listed.
+    setAccessibleName(QStringLiteral("Flows"));
+    QStringList seriesNames;
+    for (QXYSeries* series : SeriesInLegendOrder()) {
+        seriesNames.append(series->name());
+    }
+    setAccessibleDescription(seriesNames.join(QStringLiteral(", ")));
+
     for (QXYSeries* series : SeriesInLegendOrder()) {
         fChart->addSeries(series);
         series->attachAxis(fBottom);
