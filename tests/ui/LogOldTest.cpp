@@ -7,8 +7,7 @@
 #include "base/DateTime.h"
 #include "base/MemoryTextPane.h"
 #include "logging/DiagnosticLogger.h"
-#include "support/LogMessages.h"
-#include "support/TempFolder.h"
+#include "support/DiagnosticLogFixture.h"
 #include "ui/LoggingSetup.h"
 #include "ui/widgets/TMemoPane.h"
 
@@ -44,27 +43,13 @@ TEST(OperationLogLine, StampsDayHourMinuteSecond) {
 }
 
 // Each test gets its own folder for the log file and leaves the logger off.
-class DiagnosticChannelTest : public ::testing::Test {
+class DiagnosticChannelTest : public TestSupport::TDiagnosticLogTest {
 protected:
-    void TearDown() override {
-        Logging::Logger().SetEnabled(false);
-        Logging::Logger().CloseDispatcher();
-        Logging::Logger().SetDestination({});
-    }
-
-    // The messages of the log file, their depth indent removed.
-    std::vector<std::string> LoggedMessages() {
-        Logging::Logger().CloseDispatcher();
-        return TestSupport::ReadLogMessages(fFolder.File(Logging::LogFileNameFor(MakeOn20th())));
-    }
-
-    std::vector<fs::path> FilesInFolder() const { return fFolder.Entries(); }
-
-    TestSupport::TTempFolder fFolder{"moistrel-ui-log"};
+    std::vector<std::string> LoggedMessages() { return TDiagnosticLogTest::LoggedMessages(MakeOn20th()); }
 };
 
 TEST_F(DiagnosticChannelTest, LogOldLineAppearsOnceInThePaneAndOnceOnTheChannel) {
-    UnitMain::SetupDiagnosticLogging(UnitMain::lmFile, MakeOn20th(), fFolder.Path());
+    UnitMain::SetupDiagnosticLogging(UnitMain::lmFile, MakeOn20th(), LogFolder());
     Base::TManualClock clock(MakeOn20th());
     Widgets::TMemoPane pane(11, false);
     UnitMain::LogOld(pane, "Tick:Stop", clock);
@@ -78,19 +63,18 @@ TEST_F(DiagnosticChannelTest, LogOldLineAppearsOnceInThePaneAndOnceOnTheChannel)
 }
 
 TEST_F(DiagnosticChannelTest, FileModeWritesTheNamedFileInTheFolder) {
-    UnitMain::SetupDiagnosticLogging(UnitMain::lmFile, MakeOn20th(), fFolder.Path());
+    UnitMain::SetupDiagnosticLogging(UnitMain::lmFile, MakeOn20th(), LogFolder());
     EXPECT_TRUE(Logging::Logger().Enabled());
     const Logging::TLogDestination destination = Logging::Logger().Destination();
     EXPECT_TRUE(destination.LogFile.Active);
     EXPECT_FALSE(destination.Viewer.Active);
     EXPECT_EQ(destination.LogFile.FileName, "MoistrelLog 2024-05-20 14_05_33.csl");
     ASSERT_EQ(LoggedMessages(), std::vector<std::string>{"Logging system initialized"});
-    EXPECT_EQ(FilesInFolder(),
-              std::vector<fs::path>{fFolder.File("MoistrelLog 2024-05-20 14_05_33.csl")});
+    EXPECT_EQ(FilesInFolder(), std::vector<fs::path>{FileInFolder("MoistrelLog 2024-05-20 14_05_33.csl")});
 }
 
 TEST_F(DiagnosticChannelTest, LiveModeAlsoActivatesTheViewer) {
-    UnitMain::SetupDiagnosticLogging(UnitMain::lmLive, MakeOn20th(), fFolder.Path());
+    UnitMain::SetupDiagnosticLogging(UnitMain::lmLive, MakeOn20th(), LogFolder());
     EXPECT_TRUE(Logging::Logger().Enabled());
     EXPECT_TRUE(Logging::Logger().Destination().LogFile.Active);
     EXPECT_TRUE(Logging::Logger().Destination().Viewer.Active);
@@ -99,7 +83,7 @@ TEST_F(DiagnosticChannelTest, LiveModeAlsoActivatesTheViewer) {
 
 TEST_F(DiagnosticChannelTest, OffModeCreatesNoFileAndSendsNothingWhilePanesAreWritten) {
     for (const int mode : {UnitMain::lmOff, 3, -1}) {
-        UnitMain::SetupDiagnosticLogging(mode, MakeOn20th(), fFolder.Path());
+        UnitMain::SetupDiagnosticLogging(mode, MakeOn20th(), LogFolder());
         EXPECT_FALSE(Logging::Logger().Enabled()) << mode;
         Base::TManualClock clock(MakeOn20th());
         Base::TMemoryTextPane pane;
