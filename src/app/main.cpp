@@ -1,19 +1,15 @@
 // Moistrel: the control program of the gas-mixture and humidity generator.
-// Builds the long-lived objects, opens the main window with its defaults and runs the event loop.
+// Checks for a display, fixes the format settings, builds the program and runs the event loop.
 
 #include "app/DisplayCheck.h"
+#include "app/TMoistrel.h"
 #include "base/Clock.h"
 #include "base/FormatSettings.h"
 #include "base/Paths.h"
-#include "logging/DiagnosticLogger.h"
-#include "state/MoistrelState.h"
 #include "logging/LoggingSetup.h"
 #include "ui/TForm1.h"
-#include "ui/controllers/TDesignController.h"
-#include "ui/controllers/TFluidDesignController.h"
 
 #include <QApplication>
-#include <QTimer>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -40,7 +36,8 @@ int main(int argc, char* argv[]) {
     // Without a display the toolkit would abort; say plainly what is missing instead.
     const std::string displayProblem = App::DisplayProblem();
     if (!displayProblem.empty()) {
-        std::fprintf(stderr, "moistrel: %s.\nStart it from a desktop session, or under Xvfb: xvfb-run -a moistrel\n",
+        std::fprintf(stderr,
+                     "moistrel: %s.\nStart it from a desktop session, or under Xvfb: xvfb-run -a moistrel\n",
                      displayProblem.c_str());
         return 2;
     }
@@ -51,21 +48,8 @@ int main(int argc, char* argv[]) {
     Base::SetFormatSettings(Base::FormatSettingsFromLocale());
 
     Base::TSystemClock clock;
-    UnitMain::TForm1 form(clock);
-    Logging::SetupDiagnosticLogging(LoggingModeFromEnvironment(), clock.Now(), Base::ProgramFolder());
-
-    // ---- Controllers: the handlers that join the window to the program's core are created here,
-    // ---- given `form`, `clock` and `form.Dialogs()`, before the timer starts.
-    UnitMain::TMoistrelState state;
-    UnitMain::TDesignController design(form, state);
-    UnitMain::TFluidDesignController fluidDesign(form, state, design);
-    // The designed liquid as a first start without settings leaves it: pure water, on the pump.
-    fluidDesign.StartWithWater();
-    design.Startup();
-
-    form.SetOnClose([] { Logging::Logger().CloseDispatcher(); });
-    form.PageControl1->setCurrentIndex(UnitMain::TForm1::pgSetup);
-    form.show();
-    form.Timer1->start();
+    App::TMoistrel program(clock);
+    program.Startup({LoggingModeFromEnvironment(), Base::ProgramFolder()});
+    program.Form().show();
     return QApplication::exec();
 }

@@ -6,6 +6,7 @@
 #include "mfc/MFCDetails.h"
 #include "model/GasItem.h"
 #include "pump/PumpSettings.h"
+#include "state/DesignInputs.h"
 
 #include <cstdint>
 #include <vector>
@@ -35,6 +36,9 @@ struct TMoistrelState {
 
     // The liquid as the designer last computed it; becomes PumpDetails.Fluid only on "Apply and save".
     GasMixtures::TGasItem DesignedMixture;
+
+    // What the operator typed for the design beyond the flows; kept here as it is typed.
+    TDesignInputs DesignInputs;
 
     // True while the MFC's gas tables are the demonstration values rather than tables read from the
     // instrument. Identification of the MFC ends it; a validation that does not find the MFC gives

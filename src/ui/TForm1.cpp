@@ -68,6 +68,11 @@ TForm1::TForm1(const Base::TClock& clock, QWidget* parent)
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setInterval(50);
+    connect(Timer1, &QTimer::timeout, this, [this] {
+        if (fTick) {
+            fTick();
+        }
+    });
 
     resize(StartClientWidth, StartClientHeight);
     FormResize();
@@ -96,6 +101,15 @@ QWidget* TForm1::Page(TPage page) const {
 void TForm1::SetPageEnabled(TPage page, bool enabled) {
     if (QWidget* widget = Page(page)) {
         widget->setEnabled(enabled);
+    }
+}
+
+void TForm1::ConnectTick(std::function<void()> tick) {
+    fTick = std::move(tick);
+    if (fTick) {
+        Timer1->start();
+    } else {
+        Timer1->stop();
     }
 }
 

@@ -71,6 +71,10 @@ public:
     void SetCloseQuery(std::function<bool()> canClose) { fCanClose = std::move(canClose); }
     void SetOnClose(std::function<void()> onClose) { fOnClose = std::move(onClose); }
 
+    // The run's 50 ms tick (Timer1Timer). Timer1 runs only while a handler is connected: connecting
+    // one starts it, an empty one stops it, so the timer never ticks into nothing.
+    void ConnectTick(std::function<void()> tick);
+
     Base::TDialogs& Dialogs() { return fDialogs; }
     const Base::TClock& Clock() const { return fClock; }
 
@@ -92,7 +96,7 @@ public:
     QWidget* TabSheetPumpInfo;
     Widgets::TMemoPane* MemoLog;
     Widgets::TMemoPane* MemoPump;
-    // The 50 ms timer of the run; started by the program once the handlers are in place.
+    // The 50 ms timer of the run; see ConnectTick.
     QTimer* Timer1;
 
 protected:
@@ -107,6 +111,7 @@ private:
     bool fDisabled = false;
     std::function<bool()> fCanClose;
     std::function<void()> fOnClose;
+    std::function<void()> fTick;
 };
 
 } // namespace UnitMain

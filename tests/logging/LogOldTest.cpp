@@ -7,9 +7,8 @@
 #include "base/DateTime.h"
 #include "base/MemoryTextPane.h"
 #include "logging/DiagnosticLogger.h"
+#include "support/DiagnosticLogFixture.h"
 #include "logging/LoggingSetup.h"
-#include "support/LogMessages.h"
-#include "support/TempFolder.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -43,27 +42,13 @@ TEST(OperationLogLine, StampsDayHourMinuteSecond) {
 }
 
 // Each test gets its own folder for the log file and leaves the logger off.
-class DiagnosticChannelTest : public ::testing::Test {
+class DiagnosticChannelTest : public TestSupport::TDiagnosticLogTest {
 protected:
-    void TearDown() override {
-        Logging::Logger().SetEnabled(false);
-        Logging::Logger().CloseDispatcher();
-        Logging::Logger().SetDestination({});
-    }
-
-    // The messages of the log file, their depth indent removed.
-    std::vector<std::string> LoggedMessages() {
-        Logging::Logger().CloseDispatcher();
-        return TestSupport::ReadLogMessages(fFolder.File(Logging::LogFileNameFor(MakeOn20th())));
-    }
-
-    std::vector<fs::path> FilesInFolder() const { return fFolder.Entries(); }
-
-    TestSupport::TTempFolder fFolder{"moistrel-ui-log"};
+    std::vector<std::string> LoggedMessages() { return TDiagnosticLogTest::LoggedMessages(MakeOn20th()); }
 };
 
 TEST_F(DiagnosticChannelTest, LogOldLineAppearsOnceInThePaneAndOnceOnTheChannel) {
-    Logging::SetupDiagnosticLogging(Logging::lmFile, MakeOn20th(), fFolder.Path());
+    Logging::SetupDiagnosticLogging(Logging::lmFile, MakeOn20th(), LogFolder());
     Base::TManualClock clock(MakeOn20th());
     Base::TMemoryTextPane pane;
     Logging::LogOld(pane, "Tick:Stop", clock);
@@ -77,20 +62,20 @@ TEST_F(DiagnosticChannelTest, LogOldLineAppearsOnceInThePaneAndOnceOnTheChannel)
 }
 
 TEST_F(DiagnosticChannelTest, FileModeWritesTheNamedFileInTheFolder) {
-    Logging::SetupDiagnosticLogging(Logging::lmFile, MakeOn20th(), fFolder.Path());
+    Logging::SetupDiagnosticLogging(Logging::lmFile, MakeOn20th(), LogFolder());
     EXPECT_TRUE(Logging::Logger().Enabled());
     const Logging::TLogDestination destination = Logging::Logger().Destination();
     EXPECT_TRUE(destination.LogFile.Active);
     EXPECT_FALSE(destination.Viewer.Active);
     EXPECT_EQ(destination.LogFile.FileName, "MoistrelLog 2024-05-20 14_05_33.csl");
     ASSERT_EQ(LoggedMessages(), std::vector<std::string>{"Logging system initialized"});
-    EXPECT_EQ(FilesInFolder(), std::vector<fs::path>{fFolder.File("MoistrelLog 2024-05-20 14_05_33.csl")});
+    EXPECT_EQ(FilesInFolder(), std::vector<fs::path>{FileInFolder("MoistrelLog 2024-05-20 14_05_33.csl")});
 }
 
 TEST_F(DiagnosticChannelTest, LiveModeAlsoActivatesTheViewerAndClearsItFirst) {
     // The live viewer is standard error: its clear mark must come before the first message.
     ::testing::internal::CaptureStderr();
-    Logging::SetupDiagnosticLogging(Logging::lmLive, MakeOn20th(), fFolder.Path());
+    Logging::SetupDiagnosticLogging(Logging::lmLive, MakeOn20th(), LogFolder());
     const std::string viewer = ::testing::internal::GetCapturedStderr();
     const auto clearAt = viewer.find("---------------- Clear ----------------");
     ASSERT_NE(clearAt, std::string::npos) << viewer;
@@ -103,7 +88,7 @@ TEST_F(DiagnosticChannelTest, LiveModeAlsoActivatesTheViewerAndClearsItFirst) {
 
 TEST_F(DiagnosticChannelTest, OffModeCreatesNoFileAndSendsNothingWhilePanesAreWritten) {
     for (const int mode : {Logging::lmOff, 3, -1}) {
-        Logging::SetupDiagnosticLogging(mode, MakeOn20th(), fFolder.Path());
+        Logging::SetupDiagnosticLogging(mode, MakeOn20th(), LogFolder());
         EXPECT_FALSE(Logging::Logger().Enabled()) << mode;
         Base::TManualClock clock(MakeOn20th());
         Base::TMemoryTextPane pane;

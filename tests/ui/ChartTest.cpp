@@ -2,13 +2,18 @@
 // trimmed, and the chart editor opened by a double click that comes back where it was left.
 
 #include "base/DateTime.h"
+#include "base/FormatSettings.h"
 #include "ui/widgets/TChartEditor.h"
 #include "ui/widgets/TFlowChart.h"
 
+#include <QApplication>
 #include <QChart>
 #include <QCheckBox>
 #include <QDateTimeAxis>
 #include <QDoubleSpinBox>
+#include <QGraphicsScene>
+#include <QGraphicsSimpleTextItem>
+#include <QGraphicsTextItem>
 #include <QLegend>
 #include <QLineSeries>
 #include <QScatterSeries>
@@ -89,6 +94,40 @@ TEST(FlowChart, AxesLegendAndTitle) {
     EXPECT_EQ(chart.RightAxis()->alignment(), Qt::AlignRight);
     EXPECT_EQ(chart.LeftAxis()->gridLinePen().color(), QColor(0, 0, 255));
     EXPECT_EQ(chart.RightAxis()->gridLinePen().color(), QColor(255, 0, 0));
+}
+
+// The texts the chart has drawn: axis labels, titles, legend entries.
+QStringList DrawnTexts(Widgets::TFlowChart& chart) {
+    QStringList texts;
+    for (const QGraphicsItem* item : chart.scene()->items()) {
+        if (const auto* text = dynamic_cast<const QGraphicsTextItem*>(item)) {
+            texts.append(text->toPlainText());
+        } else if (const auto* simple = dynamic_cast<const QGraphicsSimpleTextItem*>(item)) {
+            texts.append(simple->text());
+        }
+    }
+    return texts;
+}
+
+TEST(FlowChart, AxisLabelsUseTheOperatorsDecimalSeparator) {
+    const struct {
+        const char* Separator;
+        const char* Label; // the value 0.02 of the default range 0 to 0.1
+        const char* Other;
+    } cases[] = {{",", "0,020000", "0.020000"}, {".", "0.020000", "0,020000"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Separator);
+        const Base::TScopedFormatSettings settings({c.Separator, ":"});
+        Widgets::TFlowChart chart;
+        chart.resize(700, 400);
+        chart.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&chart));
+        QApplication::processEvents();
+        const QStringList texts = DrawnTexts(chart);
+        EXPECT_TRUE(texts.contains(QString::fromLatin1(c.Label)))
+            << texts.join(QLatin1Char('|')).toStdString();
+        EXPECT_FALSE(texts.contains(QString::fromLatin1(c.Other)));
+    }
 }
 
 TEST(FlowChart, PointsAreAddedAtTheirTimeAndTrimmedFromTheOldest) {

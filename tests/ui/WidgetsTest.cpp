@@ -16,6 +16,8 @@
 #include <QLabel>
 #include <QSignalSpy>
 #include <QTest>
+#include <QWheelEvent>
+#include <functional>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -170,6 +172,33 @@ TEST(NumberEdit, TypingClampsTheValueAndTidiesTheTextOnReturn) {
     EXPECT_EQ(edit.Value(), 0);
 }
 
+TEST(NumberEdit, ReportsEveryChangeOfItsValueOnce) {
+    Widgets::TDoubleEdit edit;
+    edit.SetBounds(0.0, 100.0);
+    edit.show();
+    edit.setFocus();
+    QSignalSpy changes(&edit, &Widgets::TNumberEdit::ValueChanged);
+    const struct {
+        const char* Step;
+        std::function<void()> Do;
+        double Value;
+        int Reports; // total so far
+    } steps[] = {
+        {"typed", [&edit] { QTest::keyClicks(&edit, QStringLiteral("5")); }, 5.0, 1},
+        {"typed above the maximum", [&edit] { QTest::keyClicks(&edit, QStringLiteral("00")); }, 100.0, 3},
+        {"the same value by code", [&edit] { edit.SetValue(100.0); }, 100.0, 3},
+        {"a new maximum clamps it", [&edit] { edit.SetMax(40.0); }, 40.0, 4},
+        {"by code", [&edit] { edit.SetValue(12.5); }, 12.5, 5},
+        {"a letter changes nothing", [&edit] { QTest::keyClicks(&edit, QStringLiteral("x")); }, 12.5, 5},
+    };
+    for (const auto& step : steps) {
+        step.Do();
+        EXPECT_DOUBLE_EQ(edit.Value(), step.Value) << step.Step;
+        EXPECT_EQ(changes.count(), step.Reports) << step.Step;
+        EXPECT_DOUBLE_EQ(changes.last().at(0).toDouble(), edit.Value()) << step.Step;
+    }
+}
+
 TEST(NumberEdit, KeyUpCarriesTheKeyAndFiresForKeysThatChangeNothing) {
     Widgets::TDoubleEdit edit;
     edit.show();
@@ -215,6 +244,39 @@ TEST(TrackBar, TheOperatorMovesItByKeys) {
     QTest::keyClick(&track, Qt::Key_Right); // already at the end: no report
     EXPECT_EQ(track.Position(), 10);
     EXPECT_EQ(changes.count(), 2);
+}
+
+TEST(TrackBar, TellsTheOperatorsMovesFromMovesByCode) {
+    Widgets::TTrackBar track;
+    track.resize(200, 30);
+    track.SetPosition(5);
+    track.show();
+    std::vector<bool> byOperator;
+    QObject::connect(&track, &Widgets::TTrackBar::Changed,
+                     [&track, &byOperator] { byOperator.push_back(track.OperatorMoving()); });
+    track.SetPosition(6);
+    const QPointF centre(track.rect().center());
+    QWheelEvent wheel(centre, track.mapToGlobal(centre), QPoint(), QPoint(0, 120), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(&track, &wheel);
+    track.setFocus();
+    QTest::keyClick(&track, Qt::Key_Home);
+    // A drag of the handle from the left end to the right end.
+    const int y = track.height() / 2;
+    QTest::mousePress(&track, Qt::LeftButton, {}, QPoint(3, y));
+    QTest::mouseMove(&track, QPoint(track.width() - 3, y));
+    QTest::mouseRelease(&track, Qt::LeftButton, {}, QPoint(track.width() - 3, y));
+    track.SetPosition(2);
+    EXPECT_EQ(track.Position(), 2);
+    ASSERT_GE(byOperator.size(), 5U);
+    EXPECT_FALSE(byOperator.front()) << "SetPosition";
+    EXPECT_TRUE(byOperator[1]) << "the wheel";
+    EXPECT_TRUE(byOperator[2]) << "a key";
+    for (std::size_t i = 3; i + 1 < byOperator.size(); ++i) {
+        EXPECT_TRUE(byOperator[i]) << "the drag, report " << i;
+    }
+    EXPECT_FALSE(byOperator.back()) << "SetPosition";
+    EXPECT_FALSE(track.OperatorMoving());
 }
 
 // ---- LED caption ----
@@ -352,8 +414,8 @@ TYPED_TEST(TextPaneTest, ReplaceLastLineRewritesOnlyTheLastLine) {
     pane->AddLine(" -> Elapsed: 0 s");
     pane->ReplaceLastLine(" -> Elapsed: 12 s");
     pane->ReplaceLastLine(" -> Elapsed: 13 s");
-    EXPECT_EQ(pane->Lines(),
-              (std::vector<std::string>{" -> Elapsed: 0 s", "Query port         :pump", " -> Elapsed: 13 s"}));
+    EXPECT_EQ(pane->Lines(), (std::vector<std::string>{" -> Elapsed: 0 s", "Query port         :pump",
+                                                       " -> Elapsed: 13 s"}));
     pane->AddLine(" -> Pump is OK and on standby.");
     EXPECT_EQ(pane->Lines().size(), 4U);
 }

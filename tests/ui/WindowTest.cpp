@@ -16,6 +16,7 @@
 #include "ui/widgets/TTabbedListBox.h"
 #include "ui/widgets/TTrackBar.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -29,6 +30,7 @@
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <limits>
 
@@ -396,6 +398,110 @@ TEST_F(WindowTest, TypingInAFlowFieldReportsEveryKeyRelease) {
     EXPECT_EQ(releases.count(), 5);
     EXPECT_EQ(field->Value(), 17900);
     EXPECT_EQ(releases.last().at(0).toInt(), int(Qt::Key_0));
+}
+
+// ---- Accessibility: a screen reader names every field as a sighted operator reads it ----
+
+QString AccessibleName(QWidget* widget) {
+    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(widget);
+    return accessible == nullptr ? QStringLiteral("<none>") : accessible->text(QAccessible::Name);
+}
+
+QString AccessibleDescription(QWidget* widget) {
+    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(widget);
+    return accessible == nullptr ? QStringLiteral("<none>") : accessible->text(QAccessible::Description);
+}
+
+const struct {
+    const char* Field;
+    const char* Name;
+} FieldNames[] = {
+    // Page 0: the labels over the lists, the pane under its heading.
+    {"ListBoxPortPump", "Port for pump"},
+    {"ListBoxPortMFC1", "Port for MFC A"},
+    {"ListBoxPortMFC2", "Port for MFC B"},
+    {"ListBox1", "MFC A"},
+    {"ListBox2", "MFC B"},
+    {"MemoSetupFeedback", "Additional Information"},
+    // Page 1.
+    {"RtIntegerEditFluidPPMLimit", "Artificial upper limit for fluid component in mixture"},
+    {"RtDoubleEditCustomTemp", "Temp, C"},
+    {"RtDoubleEditCustomPressure", "Pressure, mBar"},
+    {"ComboBoxMix1", "Component 1"},
+    {"RtDoubleEdit1", "Component 1 mass, g"},
+    {"ComboBoxMix4", "Component 4"},
+    {"RtDoubleEdit4", "Component 4 mass, g"},
+    {"EditDesignedMixtureName", "Mixture name"},
+    {"RtDoubleEditDesignedMixtureDensity", "Final density at 20ºC, g/ml"},
+    {"RtDoubleEditDesignMixtureMolarMass", "Molar mass g/mol"},
+    {"RtDoubleEditDesigtnMixtureMOLperML", "Calculated mol/ml"},
+    {"RtDoubleEditDesignMixtureMGperStroke", "Calculated mg/stroke"},
+    {"EditFluidName", "Name"},
+    {"RtDoubleEditFluidDensity", "Final density at 20ºC, g/ml"},
+    {"RtDoubleEditFluidMolarMass", "Molar mass g/mol"},
+    {"RtDoubleEditFluidMolPerGram", "Calculated mol/ml"},
+    {"RtDoubleEditSyringeGramsperStroke", "Calculated mg/stroke"},
+    // Page 2.
+    {"EditDebugCOMPort", "Port"},
+    {"EditDebugCOMSend", "Send"},
+    {"MemoDebugCOM", "Response"},
+    {"EditY1DemoName", "Gas name"},
+    {"RtDoubleEditY1DemoMass", "Gas mass"},
+    {"RtDoubleEditY1DemoRange", "MFC range g/min"},
+    {"RtDoubleEditY1DemoTurndown", "MFC turndown ratio"},
+    {"EditY2DemoName", "Gas name"},
+    {"RtDoubleEditY2DemoMass", "Gas mass"},
+    {"RtDoubleEditY2DemoRange", "MFC range g/min"},
+    {"RtDoubleEditY2DemoTurndown", "MFC turndown ratio"},
+    // Page 3: the field's own label, not the caption of its box.
+    {"RtIntegerEditY1Flow", "Flow µg/min"},
+    {"RtIntegerEditY2Flow", "Flow µg/min"},
+    {"RtDoubleEditFluidFlow", "Flow"},
+    {"RtDoubleEditAchievableFluid", "Achievable"},
+    {"RtDoubleEditStepDuration", "Duration"},
+    {"EditStepComments", "Comments"},
+    {"RzTabbedListBoxSteps", "Segment program (esc to unselect)"},
+};
+
+TEST_F(WindowTest, EveryFieldIsNamedByItsLabel) {
+    for (const auto& row : FieldNames) {
+        SCOPED_TRACE(row.Field);
+        QWidget* field = Find<QWidget>(row.Field);
+        ASSERT_NE(field, nullptr);
+        EXPECT_EQ(AccessibleName(field), QString::fromUtf8(row.Name));
+    }
+    // Where the label stands beside the field it is the field's buddy (Alt+letter and screen
+    // readers both go through it).
+    for (const char* name : {"RtIntegerEditY1Flow", "RtDoubleEditCustomTemp", "EditY2DemoName", "ListBox1"}) {
+        QWidget* field = Find<QWidget>(name);
+        const QList<QLabel*> labels =
+            field->parentWidget()->findChildren<QLabel*>(Qt::FindDirectChildrenOnly);
+        EXPECT_EQ(std::count_if(labels.begin(), labels.end(),
+                                [field](QLabel* label) { return label->buddy() == field; }),
+                  1)
+            << name;
+    }
+}
+
+TEST_F(WindowTest, TheLedCaptionStatusPanelsAndChartAreNamed) {
+    auto* led = Find<Widgets::TLedCaption>("RzLEDDisplay1");
+    led->SetCaption("Simulation");
+    EXPECT_EQ(AccessibleName(led), QStringLiteral("Simulation"));
+    led->SetCaption("Step 2 of 5");
+    EXPECT_EQ(AccessibleName(led), QStringLiteral("Step 2 of 5"));
+
+    auto* bar = Find<Widgets::TStatusPanels>("StatusBar1");
+    EXPECT_EQ(AccessibleName(bar), QStringLiteral("Status bar"));
+    bar->SetPanelText(2, "Flow B 0.045 g/min");
+    for (int i = 0; i < bar->PanelCount(); ++i) {
+        EXPECT_EQ(AccessibleName(bar->Panel(i)), QStringLiteral("Status panel %1").arg(i + 1));
+    }
+    EXPECT_EQ(AccessibleDescription(bar->Panel(2)), QStringLiteral("Flow B 0.045 g/min"));
+
+    auto* chart = Find<QWidget>("Chart1");
+    EXPECT_EQ(AccessibleName(chart), QStringLiteral("Flows"));
+    EXPECT_EQ(AccessibleDescription(chart),
+              QStringLiteral("Gas A, Gas A moving average, Gas A setpoint, Gas B, Gas B setpoint"));
 }
 
 TEST_F(WindowTest, LogOldWritesTheStampedLineIntoThePane) {

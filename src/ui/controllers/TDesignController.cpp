@@ -6,7 +6,6 @@
 #include "ui/TForm1.h"
 #include "ui/tabs/TDebugTab.h"
 #include "ui/tabs/TMixtureOperationTab.h"
-#include "ui/tabs/TPumpFluidTab.h"
 #include "ui/widgets/TDoubleEdit.h"
 #include "ui/widgets/TIntegerEdit.h"
 #include "ui/widgets/TMemoPane.h"
@@ -18,6 +17,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QSignalBlocker>
 #include <algorithm>
 #include <limits>
@@ -30,7 +30,17 @@ QString Q(const std::string& text) {
     return QString::fromStdString(text);
 }
 
-Design::TFlowFocus FocusOf(const QWidget* field, const QWidget* trackBar) {
+// A key released in a focused field that does not end the input (Return or Enter does).
+bool IsTyping(const QWidget* field, int key) {
+    return field->hasFocus() && key != Qt::Key_Return && key != Qt::Key_Enter;
+}
+
+// Which of a flow's two controls leads. A track bar the operator is moving leads whether or not it
+// holds the focus (the wheel and a drag do not give it the focus).
+Design::TFlowFocus LeadingControl(const QWidget* field, const Widgets::TTrackBar* trackBar) {
+    if (trackBar->OperatorMoving()) {
+        return Design::TFlowFocus::ffTrackBar;
+    }
     if (field->hasFocus()) {
         return Design::TFlowFocus::ffField;
     }
@@ -38,11 +48,6 @@ Design::TFlowFocus FocusOf(const QWidget* field, const QWidget* trackBar) {
         return Design::TFlowFocus::ffTrackBar;
     }
     return Design::TFlowFocus::ffNone;
-}
-
-// A key released in a focused field that does not end the input (Return or Enter does).
-bool IsTyping(const QWidget* field, int key) {
-    return field->hasFocus() && key != Qt::Key_Return && key != Qt::Key_Enter;
 }
 
 int ToFieldInt(std::int64_t value) {
@@ -64,32 +69,47 @@ TDesignController::TDesignController(TForm1& form, TMoistrelState& state, QObjec
     TMixtureOperationTab* op = form.Operation;
     connect(op->RtIntegerEditY1Flow, &Widgets::TNumberEdit::KeyUp, this,
             [this](int key) { RtIntegerEditY1FlowKeyUp(key); });
-    connect(op->RzTrackBarY1, &Widgets::TTrackBar::Changed, this, [this] { FlowUpdateY1(false); });
+    connect(op->RzTrackBarY1, &Widgets::TTrackBar::Changed, this,
+            [this] { FlowUpdate(TMFCSide::msA, false, false, FocusOf(TMFCSide::msA)); });
     connect(op->RtIntegerEditY2Flow, &Widgets::TNumberEdit::KeyUp, this,
             [this](int key) { RtIntegerEditY2FlowKeyUp(key); });
-    // Leaving the B field ends the typing: a flow at or below the minimum becomes no flow now.
-    connect(op->RtIntegerEditY2Flow, &QLineEdit::editingFinished, this, [this] { FlowUpdateY2(false); });
-    connect(op->RzTrackBarY2, &Widgets::TTrackBar::Changed, this, [this] { FlowUpdateY2(false); });
+    // Leaving the B field ends the typing: a flow at or below the minimum becomes no flow now. The
+    // field still leads at that moment, even when the focus has just gone to its track bar.
+    connect(op->RtIntegerEditY2Flow, &QLineEdit::editingFinished, this,
+            [this] { FlowUpdate(TMFCSide::msB, false, false, Design::TFlowFocus::ffField); });
+    connect(op->RzTrackBarY2, &Widgets::TTrackBar::Changed, this,
+            [this] { FlowUpdate(TMFCSide::msB, false, false, FocusOf(TMFCSide::msB)); });
     for (Widgets::TNumberEdit* field : {static_cast<Widgets::TNumberEdit*>(op->RtDoubleEditFluidFlow),
                                         static_cast<Widgets::TNumberEdit*>(op->RtDoubleEditAchievableFluid),
                                         static_cast<Widgets::TNumberEdit*>(op->RtDoubleEditStepDuration)}) {
         connect(field, &Widgets::TNumberEdit::KeyUp, this, [this] { FluidFlowUpdate(); });
     }
+    // The pump speed follows every change of the C flow, also one that comes without a key release
+    // in the field (a clamp, a paste, an input method, a key still held when the focus left).
+    connect(op->RtDoubleEditFluidFlow, &Widgets::TNumberEdit::ValueChanged, this,
+            [this] { FluidFlowUpdate(); });
     connect(op->RzTrackBarFluid, &Widgets::TTrackBar::Changed, this, [this] { FluidFlowUpdate(); });
 
     TDebugTab* debug = form.Debug;
     for (Widgets::TDoubleEdit* field :
          {debug->RtDoubleEditY1DemoMass, debug->RtDoubleEditY1DemoRange, debug->RtDoubleEditY1DemoTurndown,
           debug->RtDoubleEditY2DemoMass, debug->RtDoubleEditY2DemoRange, debug->RtDoubleEditY2DemoTurndown}) {
+        connect(field, &Widgets::TNumberEdit::ValueChanged, this, [this] { GatherDesignInputs(); });
         connect(field, &Widgets::TNumberEdit::KeyUp, this, [this] { ApplysimulationValues(); });
     }
     // The name fields are plain line edits: their key releases come through the event filter.
-    debug->EditY1DemoName->installEventFilter(this);
-    debug->EditY2DemoName->installEventFilter(this);
+    for (QLineEdit* name : {debug->EditY1DemoName, debug->EditY2DemoName}) {
+        connect(name, &QLineEdit::textChanged, this, [this] { GatherDesignInputs(); });
+        name->installEventFilter(this);
+    }
     for (QPushButton* button :
          {debug->ButtonMFCAAir, debug->ButtonMFCAH2, debug->ButtonMFCBAir, debug->ButtonMFCBN2}) {
         connect(button, &QPushButton::clicked, this, [this, button] { ButtonMFCAAirClick(button); });
     }
+    connect(op->RtDoubleEditStepDuration, &Widgets::TNumberEdit::ValueChanged, this,
+            [this] { GatherDesignInputs(); });
+    connect(op->EditStepComments, &QLineEdit::textChanged, this, [this] { GatherDesignInputs(); });
+    GatherDesignInputs();
 }
 
 bool TDesignController::eventFilter(QObject* watched, QEvent* event) {
@@ -101,6 +121,41 @@ bool TDesignController::eventFilter(QObject* watched, QEvent* event) {
         }
     }
     return QObject::eventFilter(watched, event);
+}
+
+void TDesignController::GatherDesignInputs() {
+    if (fApplyingInputs) {
+        return;
+    }
+    const TDebugTab* debug = fForm.Debug;
+    const TMixtureOperationTab* op = fForm.Operation;
+    TDesignInputs& inputs = fState.DesignInputs;
+    inputs.DemoA = {debug->EditY1DemoName->text().toStdString(), debug->RtDoubleEditY1DemoMass->Value(),
+                    debug->RtDoubleEditY1DemoRange->Value(), debug->RtDoubleEditY1DemoTurndown->Value()};
+    inputs.DemoB = {debug->EditY2DemoName->text().toStdString(), debug->RtDoubleEditY2DemoMass->Value(),
+                    debug->RtDoubleEditY2DemoRange->Value(), debug->RtDoubleEditY2DemoTurndown->Value()};
+    inputs.StepDuration_h = op->RtDoubleEditStepDuration->Value();
+    inputs.StepComments = op->EditStepComments->text().toStdString();
+}
+
+void TDesignController::ApplyDesignInputs() {
+    const TDesignInputs inputs = fState.DesignInputs;
+    {
+        // Each field reports its change; the record is taken back whole once every field shows it.
+        const QScopedValueRollback applying(fApplyingInputs, true);
+        TDebugTab* debug = fForm.Debug;
+        debug->EditY1DemoName->setText(Q(inputs.DemoA.Name));
+        debug->RtDoubleEditY1DemoMass->SetValue(inputs.DemoA.Mass);
+        debug->RtDoubleEditY1DemoRange->SetValue(inputs.DemoA.Range);
+        debug->RtDoubleEditY1DemoTurndown->SetValue(inputs.DemoA.Turndown);
+        debug->EditY2DemoName->setText(Q(inputs.DemoB.Name));
+        debug->RtDoubleEditY2DemoMass->SetValue(inputs.DemoB.Mass);
+        debug->RtDoubleEditY2DemoRange->SetValue(inputs.DemoB.Range);
+        debug->RtDoubleEditY2DemoTurndown->SetValue(inputs.DemoB.Turndown);
+        fForm.Operation->RtDoubleEditStepDuration->SetValue(inputs.StepDuration_h);
+        fForm.Operation->EditStepComments->setText(Q(inputs.StepComments));
+    }
+    GatherDesignInputs();
 }
 
 void TDesignController::Startup() {
@@ -117,22 +172,31 @@ void TDesignController::Startup() {
 }
 
 void TDesignController::FlowUpdateY1(bool updateFromCode) {
-    FlowUpdate(TMFCSide::msA, updateFromCode);
+    FlowUpdate(TMFCSide::msA, updateFromCode, false, FocusOf(TMFCSide::msA));
 }
 
 void TDesignController::FlowUpdateY2(bool updateFromCode) {
-    FlowUpdate(TMFCSide::msB, updateFromCode);
+    FlowUpdate(TMFCSide::msB, updateFromCode, false, FocusOf(TMFCSide::msB));
 }
 
 void TDesignController::RtIntegerEditY1FlowKeyUp(int key) {
-    FlowUpdate(TMFCSide::msA, false, IsTyping(fForm.Operation->RtIntegerEditY1Flow, key));
+    FlowUpdate(TMFCSide::msA, false, IsTyping(fForm.Operation->RtIntegerEditY1Flow, key),
+               FocusOf(TMFCSide::msA));
 }
 
 void TDesignController::RtIntegerEditY2FlowKeyUp(int key) {
-    FlowUpdate(TMFCSide::msB, false, IsTyping(fForm.Operation->RtIntegerEditY2Flow, key));
+    FlowUpdate(TMFCSide::msB, false, IsTyping(fForm.Operation->RtIntegerEditY2Flow, key),
+               FocusOf(TMFCSide::msB));
 }
 
-void TDesignController::FlowUpdate(TMFCSide side, bool updateFromCode, bool typing) {
+Design::TFlowFocus TDesignController::FocusOf(TMFCSide side) const {
+    const TMixtureOperationTab* op = fForm.Operation;
+    return side == TMFCSide::msA ? LeadingControl(op->RtIntegerEditY1Flow, op->RzTrackBarY1)
+                                 : LeadingControl(op->RtIntegerEditY2Flow, op->RzTrackBarY2);
+}
+
+void TDesignController::FlowUpdate(TMFCSide side, bool updateFromCode, bool typing,
+                                   Design::TFlowFocus focus) {
     TMixtureOperationTab* op = fForm.Operation;
     const bool isA = side == TMFCSide::msA;
     Widgets::TIntegerEdit* field = isA ? op->RtIntegerEditY1Flow : op->RtIntegerEditY2Flow;
@@ -143,7 +207,7 @@ void TDesignController::FlowUpdate(TMFCSide side, bool updateFromCode, bool typi
     const Design::TFlowInput input{Design::MFCRangeOf(fState.MFCDetails(side)),
                                    field->Value(),
                                    trackBar->Position(),
-                                   FocusOf(field, trackBar),
+                                   focus,
                                    updateFromCode,
                                    typing};
     const Design::TFlowResult result = isA ? Design::FlowUpdateY1(input) : Design::FlowUpdateY2(input);
@@ -163,23 +227,33 @@ void TDesignController::FlowUpdate(TMFCSide side, bool updateFromCode, bool typi
 }
 
 void TDesignController::SetFluidRange() {
+    // A value clamped into the new bounds brings the pump speed with it (ValueChanged).
     fForm.Operation->RtDoubleEditFluidFlow->SetBounds(
         0.0, static_cast<double>(Design::FluidFlowMaximum(Design::PumpSetupOf(fState.PumpDetails))));
+}
+
+void TDesignController::PumpSettingsChanged() {
+    SetFluidRange();
+    FluidFlowUpdate();
 }
 
 void TDesignController::FluidFlowUpdate() {
     TMixtureOperationTab* op = fForm.Operation;
     Widgets::TDoubleEdit* field = op->RtDoubleEditFluidFlow;
 
-    const Design::TFluidFlowInput input{op->RtDoubleEditStepDuration->Value(), field->Value(),
-                                        op->RzTrackBarFluid->Position(), FocusOf(field, op->RzTrackBarFluid),
-                                        Design::PumpSetupOf(fState.PumpDetails)};
+    const Design::TFluidFlowInput input{
+        fState.DesignInputs.StepDuration_h, field->Value(), op->RzTrackBarFluid->Position(),
+        LeadingControl(field, op->RzTrackBarFluid), Design::PumpSetupOf(fState.PumpDetails)};
     const Design::TFluidFlowResult result = Design::FluidFlowUpdate(input);
 
     op->Label31->setText(Q(result.DurationLabel));
-    field->SetBounds(result.FieldMinimum, result.FieldMaximum);
-    if (result.FieldValue != field->Value()) {
-        field->SetValue(result.FieldValue);
+    {
+        // This update already follows the value it writes.
+        const QSignalBlocker blocker(field);
+        field->SetBounds(result.FieldMinimum, result.FieldMaximum);
+        if (result.FieldValue != field->Value()) {
+            field->SetValue(result.FieldValue);
+        }
     }
     MoveTrackBar(op->RzTrackBarFluid, result.TrackBarPosition);
     op->RtDoubleEditAchievableFluid->SetValue(result.Achievable);
@@ -207,19 +281,18 @@ void TDesignController::UpdateTrackbars() {
 
 Design::TSnapshotInput TDesignController::GatherSnapshot() const {
     const TMixtureOperationTab* op = fForm.Operation;
-    const TDebugTab* debug = fForm.Debug;
-    const TPumpFluidTab* pump = fForm.PumpFluid;
     Design::TSnapshotInput input;
     input.FlowA = op->RtIntegerEditY1Flow->Value();
     input.FlowB = op->RtIntegerEditY2Flow->Value();
     input.AchievableC = op->RtDoubleEditAchievableFluid->Value();
     input.PumpCommand = op->Label30->text().toStdString();
-    input.StepComments = op->EditStepComments->text().toStdString();
-    input.StepDuration = op->RtDoubleEditStepDuration->Value();
-    input.DemoA = {debug->EditY1DemoName->text().toStdString(), debug->RtDoubleEditY1DemoMass->Value()};
-    input.DemoB = {debug->EditY2DemoName->text().toStdString(), debug->RtDoubleEditY2DemoMass->Value()};
-    input.CustomTempC = pump->RtDoubleEditCustomTemp->Value();
-    input.CustomPressure_mbar = pump->RtDoubleEditCustomPressure->Value();
+    const TDesignInputs& design = fState.DesignInputs;
+    input.StepComments = design.StepComments;
+    input.StepDuration = design.StepDuration_h;
+    input.DemoA = {design.DemoA.Name, design.DemoA.Mass};
+    input.DemoB = {design.DemoB.Name, design.DemoB.Mass};
+    input.CustomTempC = design.CustomTempC;
+    input.CustomPressure_mbar = design.CustomPressure_mbar;
     return input;
 }
 
@@ -237,13 +310,10 @@ void TDesignController::ShowMixture2() {
 }
 
 void TDesignController::ApplysimulationValues() {
-    const TDebugTab* debug = fForm.Debug;
-    const Design::TDemoValues a{
-        debug->EditY1DemoName->text().toStdString(), debug->RtDoubleEditY1DemoMass->Value(),
-        debug->RtDoubleEditY1DemoRange->Value(), debug->RtDoubleEditY1DemoTurndown->Value()};
-    const Design::TDemoValues b{
-        debug->EditY2DemoName->text().toStdString(), debug->RtDoubleEditY2DemoMass->Value(),
-        debug->RtDoubleEditY2DemoRange->Value(), debug->RtDoubleEditY2DemoTurndown->Value()};
+    const TDemoInputs& demoA = fState.DesignInputs.DemoA;
+    const TDemoInputs& demoB = fState.DesignInputs.DemoB;
+    const Design::TDemoValues a{demoA.Name, demoA.Mass, demoA.Range, demoA.Turndown};
+    const Design::TDemoValues b{demoB.Name, demoB.Mass, demoB.Range, demoB.Turndown};
     const Design::TSimulationApplied applied = Design::ApplysimulationValues(fState, a, b);
     if (!applied.Applied) {
         return;

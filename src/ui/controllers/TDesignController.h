@@ -1,29 +1,25 @@
 #pragma once
 // Joins the flows of the "Mixture design && Operation" page, the design panel Memo1 and the
 // demonstration values of the debug page to the design core: each handler gathers the fields into
-// a plain record, calls the core and puts the result back on the screen.
+// a plain record, calls the core and puts the result back on the screen. The demonstration values
+// and the segment's duration and comment go into the state's design inputs as they are typed.
 
+#include "design/FlowSetPoints.h"
 #include "design/MixtureSnapshot.h"
 #include "model/GasItem.h"
 #include "state/MoistrelState.h"
+#include "ui/controllers/TDesignRefresh.h"
 
 #include <QObject>
-
-class QGroupBox;
-class QLabel;
-
-namespace Widgets {
-class TIntegerEdit;
-class TTrackBar;
-} // namespace Widgets
 
 namespace UnitMain {
 
 class TForm1;
 
-class TDesignController : public QObject {
+class TDesignController : public QObject, public TDesignRefresh {
 public:
-    // Connects the handlers; `form` and `state` must outlive the controller.
+    // Connects the handlers and takes the fields' values into the design inputs; `form` and
+    // `state` must outlive the controller.
     TDesignController(TForm1& form, TMoistrelState& state, QObject* parent = nullptr);
 
     // The design part of the start-up: demonstration values, fluid range, the C, A and B flows, and
@@ -47,24 +43,33 @@ public:
     // The current design as one segment.
     [[nodiscard]] GasMixtures::TGasItem CreateMixture() const;
     // Rewrites Memo1 from a fresh snapshot: machine recipe and mixture analysis.
-    void ShowMixture2();
+    void ShowMixture2() override;
+    // SetFluidRange and FluidFlowUpdate, after the pump or its liquid changed.
+    void PumpSettingsChanged() override;
 
     // Demonstration values into the simulated gas tables, then the A and B flows.
     void ApplysimulationValues();
     // One of the four preset buttons of the demonstration boxes.
     void ButtonMFCAAirClick(const QObject* sender);
 
-    // What the snapshot reads from the screen.
+    // The demonstration fields and the segment's duration and comment into the design inputs, and
+    // back (for the settings file and a recalled segment).
+    void GatherDesignInputs();
+    void ApplyDesignInputs();
+
+    // What the snapshot needs: the flows from the screen, the rest from the design inputs.
     [[nodiscard]] Design::TSnapshotInput GatherSnapshot() const;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void FlowUpdate(TMFCSide side, bool updateFromCode, bool typing = false);
+    void FlowUpdate(TMFCSide side, bool updateFromCode, bool typing, Design::TFlowFocus focus);
+    Design::TFlowFocus FocusOf(TMFCSide side) const;
 
     TForm1& fForm;
     TMoistrelState& fState;
+    bool fApplyingInputs = false;
 };
 
 } // namespace UnitMain

@@ -3,7 +3,8 @@
 #include "design/FluidDesigner.h"
 #include "model/GasItems.h"
 #include "ui/TForm1.h"
-#include "ui/controllers/TDesignController.h"
+#include "ui/controllers/TApplyAndSaveSteps.h"
+#include "ui/controllers/TDesignRefresh.h"
 #include "ui/tabs/TMixtureOperationTab.h"
 #include "ui/tabs/TPumpFluidTab.h"
 #include "ui/tabs/TSetupTab.h"
@@ -18,6 +19,7 @@
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScopedValueRollback>
 
 namespace UnitMain {
 
@@ -29,9 +31,9 @@ QString Q(const std::string& text) {
 
 } // namespace
 
-TFluidDesignController::TFluidDesignController(TForm1& form, TMoistrelState& state, TDesignController& flows,
-                                               QObject* parent)
-    : QObject(parent), fForm(form), fState(state), fFlows(flows) {
+TFluidDesignController::TFluidDesignController(TForm1& form, TMoistrelState& state, TDesignRefresh& flows,
+                                               TSettingsSaver& settings, TPumpFinder& pump, QObject* parent)
+    : QObject(parent), fForm(form), fState(state), fFlows(flows), fSettings(settings), fPump(pump) {
     TPumpFluidTab* page = form.PumpFluid;
     for (int row = 0; row < Design::DesignerRowCount; ++row) {
         // Only the operator's choice renames the mixture, so the list's own signal for a user pick.
@@ -48,6 +50,28 @@ TFluidDesignController::TFluidDesignController(TForm1& form, TMoistrelState& sta
             [this] { RtDoubleEditCustomTempKeyUp(); });
     connect(page->RtDoubleEditCustomPressure, &Widgets::TNumberEdit::KeyUp, this,
             [this] { RtDoubleEditCustomTempKeyUp(); });
+    for (Widgets::TDoubleEdit* field : {page->RtDoubleEditCustomTemp, page->RtDoubleEditCustomPressure}) {
+        connect(field, &Widgets::TNumberEdit::ValueChanged, this, [this] { GatherDesignInputs(); });
+    }
+    GatherDesignInputs();
+}
+
+void TFluidDesignController::GatherDesignInputs() {
+    if (fApplyingInputs) {
+        return;
+    }
+    fState.DesignInputs.CustomTempC = fForm.PumpFluid->RtDoubleEditCustomTemp->Value();
+    fState.DesignInputs.CustomPressure_mbar = fForm.PumpFluid->RtDoubleEditCustomPressure->Value();
+}
+
+void TFluidDesignController::ApplyDesignInputs() {
+    const TDesignInputs inputs = fState.DesignInputs;
+    {
+        const QScopedValueRollback applying(fApplyingInputs, true);
+        fForm.PumpFluid->RtDoubleEditCustomTemp->SetValue(inputs.CustomTempC);
+        fForm.PumpFluid->RtDoubleEditCustomPressure->SetValue(inputs.CustomPressure_mbar);
+    }
+    GatherDesignInputs();
 }
 
 void TFluidDesignController::FillSubstanceLists() {
@@ -146,20 +170,17 @@ void TFluidDesignController::ApplyPumpSettings() {
 void TFluidDesignController::ButtonApplyPumpAndFluidClick() {
     AssignFluidMixtureToPump();
     ApplyPumpSettings();
-    if (fSaveSettings) {
-        fSaveSettings();
-    }
+    fSettings.SaveSettings();
     const TSetupTab* setup = fForm.Setup;
-    if (fPumpFindInit && setup->CheckBoxPump->isChecked() && setup->ListBoxPortPump->ItemIndex() >= 0) {
-        fPumpFindInit(setup->ListBoxPortPump->SelectedText());
+    if (setup->CheckBoxPump->isChecked() && setup->ListBoxPortPump->ItemIndex() >= 0) {
+        fPump.PumpFindInit(setup->ListBoxPortPump->SelectedText());
     }
-    fFlows.SetFluidRange();
-    fFlows.FluidFlowUpdate();
+    fFlows.PumpSettingsChanged();
 }
 
 void TFluidDesignController::RtDoubleEditCustomTempKeyUp() {
     TPumpFluidTab* page = fForm.PumpFluid;
-    page->Memo2->AddLine(Design::VapourPressureLine(page->RtDoubleEditCustomTemp->Value()));
+    page->Memo2->AddLine(Design::VapourPressureLine(fState.DesignInputs.CustomTempC));
     fFlows.ShowMixture2();
 }
 

@@ -1,32 +1,27 @@
 #pragma once
 // Joins the "Pump && fluid details" page to the fluid designer of the design core: the four
-// substance rows, the density, "Set to water", "Apply and save" and the custom conditions.
+// substance rows, the density, "Set to water", "Apply and save" and the custom conditions, which
+// go into the state's design inputs as they are typed.
 
 #include "state/MoistrelState.h"
 
 #include <QObject>
-#include <functional>
-#include <string>
 
 namespace UnitMain {
 
-class TDesignController;
+class TDesignRefresh;
 class TForm1;
+class TPumpFinder;
+class TSettingsSaver;
 
 class TFluidDesignController : public QObject {
 public:
-    // Connects the handlers; `form`, `state` and `flows` must outlive the controller.
-    TFluidDesignController(TForm1& form, TMoistrelState& state, TDesignController& flows,
-                           QObject* parent = nullptr);
-
-    // The settings file part of "Apply and save" (store the pump and fluid settings); until it is
-    // set, "Apply and save" applies without saving.
-    void SetSaveSettings(std::function<void()> save) { fSaveSettings = std::move(save); }
-    // Detects and initialises the pump on the given port; "Apply and save" calls it when "Pump
-    // found" is ticked and a pump port is selected.
-    void SetPumpFindInit(std::function<bool(const std::string& port)> findInit) {
-        fPumpFindInit = std::move(findInit);
-    }
+    // Connects the handlers and takes the custom conditions into the design inputs. "Apply and
+    // save" stores the settings through `settings` and, when "Pump found" is ticked and a pump port
+    // is selected, initialises the pump through `pump`; then `flows` follow the new pump settings.
+    // All of them must outlive the controller.
+    TFluidDesignController(TForm1& form, TMoistrelState& state, TDesignRefresh& flows,
+                           TSettingsSaver& settings, TPumpFinder& pump, QObject* parent = nullptr);
 
     // The four substance lists: the catalogue's long names in ordinal order, the first empty.
     void FillSubstanceLists();
@@ -43,15 +38,21 @@ public:
     void ButtonApplyPumpAndFluidClick();
     // Both custom condition fields: the vapour pressure line into Memo2, then the design panel.
     void RtDoubleEditCustomTempKeyUp();
-
-private:
+    // The pump model on the page into the pump settings, with the syringe's mass per stroke, and
+    // the C component's caption. Also for the settings save and the validation.
     void ApplyPumpSettings();
 
+    // The custom conditions into the design inputs, and back (for the settings file).
+    void GatherDesignInputs();
+    void ApplyDesignInputs();
+
+private:
     TForm1& fForm;
     TMoistrelState& fState;
-    TDesignController& fFlows;
-    std::function<void()> fSaveSettings;
-    std::function<bool(const std::string&)> fPumpFindInit;
+    TDesignRefresh& fFlows;
+    TSettingsSaver& fSettings;
+    TPumpFinder& fPump;
+    bool fApplyingInputs = false;
 };
 
 } // namespace UnitMain

@@ -21,6 +21,13 @@ QLabel* MakeLabel(const QString& text, QWidget* parent, const QString& name) {
     return label;
 }
 
+QLabel* MakeLabelFor(const QString& text, QWidget* field, QWidget* parent) {
+    QLabel* label = MakeLabel(text, parent);
+    label->setBuddy(field);
+    field->setAccessibleName(text);
+    return label;
+}
+
 QPushButton* MakeButton(const QString& name, const QString& caption, QWidget* parent) {
     auto* button = new QPushButton(caption, parent);
     button->setObjectName(name);

@@ -24,6 +24,10 @@ namespace UnitMain {
 inline constexpr int WindowFontPixels = 11;
 
 QLabel* MakeLabel(const QString& text, QWidget* parent, const QString& name = QString());
+// The label beside an input field: the field's buddy, and its text the field's accessible name, so
+// that a screen reader names the field as a sighted operator reads it (list views do not look at
+// their buddy, hence the name as well).
+QLabel* MakeLabelFor(const QString& text, QWidget* field, QWidget* parent);
 QPushButton* MakeButton(const QString& name, const QString& caption, QWidget* parent);
 QGroupBox* MakeGroupBox(const QString& name, const QString& caption, QWidget* parent);
 QLineEdit* MakeEdit(const QString& name, const QString& text, QWidget* parent);

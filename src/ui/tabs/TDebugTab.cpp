@@ -48,7 +48,7 @@ TDemoBox MakeDemoBox(const QString& caption, const QString& y, const QString& na
     };
     int line = 0;
     for (const auto& row : rows) {
-        grid->addWidget(MakeLabel(QString::fromUtf8(row.caption), demo.Box), line, 0);
+        grid->addWidget(MakeLabelFor(QString::fromUtf8(row.caption), row.field, demo.Box), line, 0);
         grid->addWidget(row.field, line, 1);
         row.field->setFixedWidth(110);
         ++line;
@@ -72,12 +72,12 @@ TDebugTab::TDebugTab(QWidget* parent) : QWidget(parent) {
     EditDebugCOMSend = MakeEdit(QStringLiteral("EditDebugCOMSend"), QStringLiteral("/1TI?23"), boxCom);
     ButtonDebugCOMSend = MakeButton(QStringLiteral("ButtonDebugCOMSend"), QStringLiteral("Send"), boxCom);
     MemoDebugCOM = MakeMemo(QStringLiteral("MemoDebugCOM"), true, boxCom);
-    comLayout->addWidget(MakeLabel(QStringLiteral("Port"), boxCom), 0, 0);
+    comLayout->addWidget(MakeLabelFor(QStringLiteral("Port"), EditDebugCOMPort, boxCom), 0, 0);
     comLayout->addWidget(EditDebugCOMPort, 0, 1);
-    comLayout->addWidget(MakeLabel(QStringLiteral("Send"), boxCom), 1, 0);
+    comLayout->addWidget(MakeLabelFor(QStringLiteral("Send"), EditDebugCOMSend, boxCom), 1, 0);
     comLayout->addWidget(EditDebugCOMSend, 1, 1);
     comLayout->addWidget(ButtonDebugCOMSend, 1, 2);
-    comLayout->addWidget(MakeLabel(QStringLiteral("Response"), boxCom), 2, 0, 1, 3);
+    comLayout->addWidget(MakeLabelFor(QStringLiteral("Response"), MemoDebugCOM, boxCom), 2, 0, 1, 3);
     comLayout->addWidget(MemoDebugCOM, 3, 0, 1, 3);
     comLayout->setRowStretch(3, 1);
     comLayout->setColumnStretch(1, 1);

@@ -50,7 +50,7 @@ QGroupBox* MakeGasBox(const QString& boxName, const QString& caption, const QStr
     field = MakeIntegerEdit(fieldName, 0, box);
     field->setFixedWidth(FieldWidth);
     label = MakeLabel(QStringLiteral("0 g/min"), box, labelName);
-    grid->addWidget(MakeLabel(QStringLiteral("Flow µg/min"), box), 1, 0);
+    grid->addWidget(MakeLabelFor(QStringLiteral("Flow µg/min"), field, box), 1, 0);
     grid->addWidget(field, 1, 1);
     grid->addWidget(label, 1, 2, 1, 2);
     grid->setColumnStretch(2, 1);
@@ -90,10 +90,11 @@ TMixtureOperationTab::TMixtureOperationTab(QWidget* parent) : QWidget(parent) {
     RtDoubleEditAchievableFluid->setEnabled(false);
     RtDoubleEditFluidFlow->setFixedWidth(FieldWidth);
     RtDoubleEditAchievableFluid->setFixedWidth(FieldWidth);
-    gridX->addWidget(MakeLabel(QStringLiteral("Flow"), GroupBoxX), 1, 0);
+    gridX->addWidget(MakeLabelFor(QStringLiteral("Flow"), RtDoubleEditFluidFlow, GroupBoxX), 1, 0);
     gridX->addWidget(RtDoubleEditFluidFlow, 1, 1);
     gridX->addWidget(MakeLabel(QStringLiteral("µg/min"), GroupBoxX), 1, 2);
-    gridX->addWidget(MakeLabel(QStringLiteral("Achievable"), GroupBoxX), 2, 0);
+    gridX->addWidget(MakeLabelFor(QStringLiteral("Achievable"), RtDoubleEditAchievableFluid, GroupBoxX), 2,
+                     0);
     gridX->addWidget(RtDoubleEditAchievableFluid, 2, 1);
     gridX->addWidget(MakeLabel(QStringLiteral("µg/min"), GroupBoxX), 2, 2);
     Label30 = MakeLabel(QString(), GroupBoxX, QStringLiteral("Label30"));
@@ -117,11 +118,12 @@ TMixtureOperationTab::TMixtureOperationTab(QWidget* parent) : QWidget(parent) {
         MakeButton(QStringLiteral("ButtonAddStep"), QStringLiteral("Add or Save Segment"), GroupBoxSegment);
     ButtonSegmentDelete = MakeButton(QStringLiteral("ButtonSegmentDelete"),
                                      QStringLiteral("Delete last Segment"), GroupBoxSegment);
-    gridSegment->addWidget(MakeLabel(QStringLiteral("Duration"), GroupBoxSegment), 0, 0);
+    gridSegment->addWidget(
+        MakeLabelFor(QStringLiteral("Duration"), RtDoubleEditStepDuration, GroupBoxSegment), 0, 0);
     gridSegment->addWidget(RtDoubleEditStepDuration, 0, 1);
     gridSegment->addWidget(MakeLabel(QStringLiteral("Hours"), GroupBoxSegment), 0, 2);
     gridSegment->addWidget(Label31, 0, 3);
-    gridSegment->addWidget(MakeLabel(QStringLiteral("Comments"), GroupBoxSegment), 1, 0);
+    gridSegment->addWidget(MakeLabelFor(QStringLiteral("Comments"), EditStepComments, GroupBoxSegment), 1, 0);
     gridSegment->addWidget(EditStepComments, 1, 1, 1, 3);
     gridSegment->addWidget(ButtonAddStep, 2, 0, 1, 2);
     gridSegment->addWidget(ButtonSegmentDelete, 2, 2, 1, 2);
@@ -155,6 +157,8 @@ TMixtureOperationTab::TMixtureOperationTab(QWidget* parent) : QWidget(parent) {
     auto* programLayout = new QVBoxLayout(GroupBoxSegmentProgram);
     RzTabbedListBoxSteps = new Widgets::TTabbedListBox(GroupBoxSegmentProgram);
     RzTabbedListBoxSteps->setObjectName(QStringLiteral("RzTabbedListBoxSteps"));
+    // The list has no label of its own: the box's caption names it.
+    RzTabbedListBoxSteps->setAccessibleName(GroupBoxSegmentProgram->title());
     Label24 = MakeLabel(QStringLiteral("All flow will automatically stop after the last segment duration"),
                         GroupBoxSegmentProgram, QStringLiteral("Label24"));
     Label24->setWordWrap(true);

@@ -56,6 +56,8 @@ TPumpFluidTab::TPumpFluidTab(QWidget* parent) : QWidget(parent) {
     RtIntegerEditFluidPPMLimit =
         MakeIntegerEdit(QStringLiteral("RtIntegerEditFluidPPMLimit"), 1000000, boxLimit, 0, 1000001);
     RtIntegerEditFluidPPMLimit->setFixedWidth(FieldWidth);
+    // "ppm" is the unit after the field; the box's caption is the field's label.
+    RtIntegerEditFluidPPMLimit->setAccessibleName(boxLimit->title());
     limitLayout->addWidget(RtIntegerEditFluidPPMLimit);
     limitLayout->addWidget(MakeLabel(QStringLiteral("ppm"), boxLimit));
     limitLayout->addStretch(1);
@@ -70,9 +72,10 @@ TPumpFluidTab::TPumpFluidTab(QWidget* parent) : QWidget(parent) {
         MakeDoubleEdit(QStringLiteral("RtDoubleEditCustomPressure"), 1500.0, boxCustom, 1.0);
     RtDoubleEditCustomTemp->setFixedWidth(FieldWidth);
     RtDoubleEditCustomPressure->setFixedWidth(FieldWidth);
-    customLayout->addWidget(MakeLabel(QStringLiteral("Temp, C"), boxCustom), 0, 0);
+    customLayout->addWidget(MakeLabelFor(QStringLiteral("Temp, C"), RtDoubleEditCustomTemp, boxCustom), 0, 0);
     customLayout->addWidget(RtDoubleEditCustomTemp, 0, 1);
-    customLayout->addWidget(MakeLabel(QStringLiteral("Pressure, mBar"), boxCustom), 1, 0);
+    customLayout->addWidget(
+        MakeLabelFor(QStringLiteral("Pressure, mBar"), RtDoubleEditCustomPressure, boxCustom), 1, 0);
     customLayout->addWidget(RtDoubleEditCustomPressure, 1, 1);
     customLayout->setColumnStretch(2, 1);
     column1Layout->addWidget(boxCustom);
@@ -92,6 +95,9 @@ TPumpFluidTab::TPumpFluidTab(QWidget* parent) : QWidget(parent) {
         ComboBoxMix[row]->setMinimumWidth(200);
         RtDoubleEdit[row] = MakeDoubleEdit(QStringLiteral("RtDoubleEdit%1").arg(row + 1), 0.0, boxDesigner);
         RtDoubleEdit[row]->setFixedWidth(FieldWidth);
+        // One heading over four rows: each row's fields are named by the heading and the row.
+        ComboBoxMix[row]->setAccessibleName(QStringLiteral("Component %1").arg(row + 1));
+        RtDoubleEdit[row]->setAccessibleName(QStringLiteral("Component %1 mass, g").arg(row + 1));
         grid->addWidget(ComboBoxMix[row], row + 1, 0);
         grid->addWidget(RtDoubleEdit[row], row + 1, 1);
     }
@@ -128,7 +134,7 @@ TPumpFluidTab::TPumpFluidTab(QWidget* parent) : QWidget(parent) {
     };
     int line = 0;
     for (const auto& row : rows) {
-        results->addWidget(MakeLabel(QString::fromUtf8(row.caption), boxDesigner), line, 0);
+        results->addWidget(MakeLabelFor(QString::fromUtf8(row.caption), row.field, boxDesigner), line, 0);
         results->addWidget(row.field, line, 1);
         ++line;
     }
@@ -187,7 +193,8 @@ TPumpFluidTab::TPumpFluidTab(QWidget* parent) : QWidget(parent) {
     };
     line = 0;
     for (const auto& row : assigned) {
-        assignedLayout->addWidget(MakeLabel(QString::fromUtf8(row.caption), GroupBoxFluidAssigned), line, 0);
+        assignedLayout->addWidget(
+            MakeLabelFor(QString::fromUtf8(row.caption), row.field, GroupBoxFluidAssigned), line, 0);
         assignedLayout->addWidget(row.field, line, 1);
         row.field->setFixedWidth(140);
         ++line;

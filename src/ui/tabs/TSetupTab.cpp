@@ -54,9 +54,9 @@ TSetupTab::TSetupTab(QWidget* parent) : QWidget(parent) {
     ListBoxPortPump = MakeList(QStringLiteral("ListBoxPortPump"), boxSelect);
     ListBoxPortMFC1 = MakeList(QStringLiteral("ListBoxPortMFC1"), boxSelect);
     ListBoxPortMFC2 = MakeList(QStringLiteral("ListBoxPortMFC2"), boxSelect);
-    selectLayout->addWidget(MakeLabel(QStringLiteral("Port for pump"), boxSelect), 0, 0);
-    selectLayout->addWidget(MakeLabel(QStringLiteral("Port for MFC A"), boxSelect), 0, 1);
-    selectLayout->addWidget(MakeLabel(QStringLiteral("Port for MFC B"), boxSelect), 0, 2);
+    selectLayout->addWidget(MakeLabelFor(QStringLiteral("Port for pump"), ListBoxPortPump, boxSelect), 0, 0);
+    selectLayout->addWidget(MakeLabelFor(QStringLiteral("Port for MFC A"), ListBoxPortMFC1, boxSelect), 0, 1);
+    selectLayout->addWidget(MakeLabelFor(QStringLiteral("Port for MFC B"), ListBoxPortMFC2, boxSelect), 0, 2);
     selectLayout->addWidget(ListBoxPortPump, 1, 0);
     selectLayout->addWidget(ListBoxPortMFC1, 1, 1);
     selectLayout->addWidget(ListBoxPortMFC2, 1, 2);
@@ -78,8 +78,8 @@ TSetupTab::TSetupTab(QWidget* parent) : QWidget(parent) {
     auto* gasLayout = new QGridLayout(boxGases);
     ListBox1 = MakeList(QStringLiteral("ListBox1"), boxGases);
     ListBox2 = MakeList(QStringLiteral("ListBox2"), boxGases);
-    gasLayout->addWidget(MakeLabel(QStringLiteral("MFC A"), boxGases), 0, 0);
-    gasLayout->addWidget(MakeLabel(QStringLiteral("MFC B"), boxGases), 0, 1);
+    gasLayout->addWidget(MakeLabelFor(QStringLiteral("MFC A"), ListBox1, boxGases), 0, 0);
+    gasLayout->addWidget(MakeLabelFor(QStringLiteral("MFC B"), ListBox2, boxGases), 0, 1);
     gasLayout->addWidget(ListBox1, 1, 0);
     gasLayout->addWidget(ListBox2, 1, 1);
     gasLayout->setRowStretch(1, 1);
@@ -97,8 +97,9 @@ TSetupTab::TSetupTab(QWidget* parent) : QWidget(parent) {
         MakeDisplayOnly(check);
         feedbackLayout->addWidget(check);
     }
-    feedbackLayout->addWidget(MakeLabel(QStringLiteral("Additional Information"), GroupBoxFeedback));
     MemoSetupFeedback = MakeMemo(QStringLiteral("MemoSetupFeedback"), true, GroupBoxFeedback);
+    feedbackLayout->addWidget(
+        MakeLabelFor(QStringLiteral("Additional Information"), MemoSetupFeedback, GroupBoxFeedback));
     feedbackLayout->addWidget(MemoSetupFeedback, 1);
 
     auto* layout = new QHBoxLayout(this);

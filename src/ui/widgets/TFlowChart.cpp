@@ -1,5 +1,6 @@
 #include "ui/widgets/TFlowChart.h"
 
+#include "base/FormatSettings.h"
 #include "base/NumberFormat.h"
 #include "ui/widgets/TChartEditor.h"
 
@@ -9,6 +10,7 @@
 #include <QDateTimeAxis>
 #include <QLegend>
 #include <QLineSeries>
+#include <QLocale>
 #include <QMouseEvent>
 #include <QPen>
 #include <QScatterSeries>
@@ -59,6 +61,22 @@ void StyleValueAxis(QValueAxis* axis, const QString& title, const QColor& gridCo
     axis->setRange(0.0, 0.1);
 }
 
+// The operator's decimal separator for the axis labels. Qt Charts localises numbers only through a
+// QLocale, so take one whose decimal point is the program's separator.
+QLocale NumberLocale() {
+    const QString separator = QString::fromStdString(Base::FormatSettings().DecimalSeparator);
+    QLocale chosen = QLocale::c();
+    for (const QLocale& candidate :
+         {QLocale::system(), QLocale::c(), QLocale(QLocale::German, QLocale::Germany)}) {
+        if (candidate.decimalPoint() == separator) {
+            chosen = candidate;
+            break;
+        }
+    }
+    chosen.setNumberOptions(QLocale::OmitGroupSeparator);
+    return chosen;
+}
+
 } // namespace
 
 TFlowChart::TFlowChart(QWidget* parent) : QChartView(parent), fChart(new QChart()) {
@@ -68,6 +86,8 @@ TFlowChart::TFlowChart(QWidget* parent) : QChartView(parent), fChart(new QChart(
     fChart->legend()->setAlignment(Qt::AlignTop);
     fChart->legend()->setVisible(true);
     fChart->setTitle(QString());
+    fChart->setLocalizeNumbers(true);
+    fChart->setLocale(NumberLocale());
 
     // Series1 "Gas A": blue diamonds 5 x 5 (a rotated square); Series2 blue circles; Series4 red
     // circles; the two set-points as 3 pixel lines.
@@ -95,6 +115,14 @@ TFlowChart::TFlowChart(QWidget* parent) : QChartView(parent), fChart(new QChart(
 
     const QDateTime now = QDateTime::currentDateTime();
     fBottom->setRange(now, now.addSecs(60));
+
+    // The chart view is one widget to a screen reader: it is named, and its series are listed.
+    setAccessibleName(QStringLiteral("Flows"));
+    QStringList seriesNames;
+    for (QXYSeries* series : SeriesInLegendOrder()) {
+        seriesNames.append(series->name());
+    }
+    setAccessibleDescription(seriesNames.join(QStringLiteral(", ")));
 
     for (QXYSeries* series : SeriesInLegendOrder()) {
         fChart->addSeries(series);

@@ -23,6 +23,7 @@ TLedCaption::TLedCaption(QWidget* parent) : QWidget(parent) {
     led.setPixelSize(20);
     setFont(led);
     setAttribute(Qt::WA_OpaquePaintEvent);
+    setAccessibleDescription(QStringLiteral("Run caption"));
     fTimer.setInterval(StepIntervalMs);
     connect(&fTimer, &QTimer::timeout, this, &TLedCaption::Step);
     fTimer.start();
@@ -35,6 +36,8 @@ void TLedCaption::SetCaption(const std::string& caption) {
     }
     fCaption = text;
     fOffset = 0;
+    // What scrolls past is what a screen reader reads.
+    setAccessibleName(text);
     update();
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 // The scrolling LED caption of the operation page: bright text on a dark panel that moves one step
 // to the left every 50 ms and comes round again. Setting the same caption again (the run sets it on
-// every tick) does not restart the scroll.
+// every tick) does not restart the scroll. Its accessible name is the text it shows.
 
 #include <QTimer>
 #include <QWidget>

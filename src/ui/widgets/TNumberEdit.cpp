@@ -37,9 +37,18 @@ double TNumberEdit::Clamp(double value) const {
     return std::clamp(value, fMin, fMax);
 }
 
+void TNumberEdit::Hold(double value) {
+    if (value == fValue) {
+        return;
+    }
+    fValue = value;
+    emit ValueChanged(fValue);
+}
+
 void TNumberEdit::SetNumberValue(double value) {
-    fValue = Clamp(value);
-    ShowValue();
+    const double clamped = Clamp(value);
+    ShowValue(clamped);
+    Hold(clamped);
 }
 
 void TNumberEdit::SetMinimum(double minimum) {
@@ -63,8 +72,8 @@ void TNumberEdit::SetBounds(double minimum, double maximum) {
     }
     const double clamped = Clamp(fValue);
     if (clamped != fValue) {
-        fValue = clamped;
-        ShowValue();
+        ShowValue(clamped);
+        Hold(clamped);
     }
 }
 
@@ -74,13 +83,17 @@ void TNumberEdit::SetDisplayFormat(const std::string& mask) {
 }
 
 void TNumberEdit::ShowValue() {
+    ShowValue(fValue);
+}
+
+void TNumberEdit::ShowValue(double value) {
     std::string shown;
     if (fIntegral) {
-        shown = std::to_string(static_cast<long long>(fValue));
+        shown = std::to_string(static_cast<long long>(value));
     } else if (fMask.empty()) {
-        shown = Base::FormatGeneral(fValue);
+        shown = Base::FormatGeneral(value);
     } else {
-        shown = Base::FormatMask(fMask, fValue);
+        shown = Base::FormatMask(fMask, value);
     }
     setText(QString::fromStdString(shown));
 }
@@ -134,9 +147,9 @@ void TNumberEdit::OnTextEdited(const QString& text) {
     const std::string typed = text.toStdString();
     double parsed = 0.0;
     if (typed.find_first_not_of(' ') == std::string::npos) {
-        fValue = Clamp(0.0);
+        Hold(Clamp(0.0));
     } else if (ParseNumber(typed, fIntegral, parsed)) {
-        fValue = Clamp(parsed);
+        Hold(Clamp(parsed));
     }
 }
 

@@ -2,7 +2,9 @@
 // A one-line numeric field with bounds. Every value given to it and every new bound clamps the
 // value at once; typed text is read with the locale's decimal separator (group blanks ignored) and
 // shown again in the field's display format when the field loses focus or Return is pressed.
-// Key releases are reported, because the program's handlers run on them.
+// Key releases are reported, because the program's handlers run on them; so is every change of the
+// value, whatever made it (typing, an input method, a paste, a new bound, code), for what must
+// follow the value itself.
 
 #include <QLineEdit>
 #include <string>
@@ -37,6 +39,7 @@ public:
 
 signals:
     void KeyUp(int key, Qt::KeyboardModifiers modifiers);
+    void ValueChanged(double value);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -46,7 +49,10 @@ protected:
 private:
     void OnTextEdited(const QString& text);
     void ShowValue();
+    void ShowValue(double value);
     double Clamp(double value) const;
+    // Holds `value` (already clamped) and reports it when it differs from the value held.
+    void Hold(double value);
 
     bool fIntegral;
     double fValue = 0.0;

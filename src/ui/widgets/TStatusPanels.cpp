@@ -8,6 +8,7 @@ namespace Widgets {
 
 TStatusPanels::TStatusPanels(const std::vector<int>& widths, QWidget* parent)
     : QFrame(parent), fWidths(widths) {
+    setAccessibleName(QStringLiteral("Status bar"));
     for (std::size_t i = 0; i < fWidths.size(); ++i) {
         auto* panel = new QLabel(this);
         panel->setObjectName(QStringLiteral("Panel%1").arg(i));
@@ -16,6 +17,8 @@ TStatusPanels::TStatusPanels(const std::vector<int>& widths, QWidget* parent)
         panel->setMargin(1);
         panel->setIndent(3);
         panel->setTextFormat(Qt::PlainText);
+        // Named by their place; the text they show is their description.
+        panel->setAccessibleName(QStringLiteral("Status panel %1").arg(i + 1));
         fPanels.push_back(panel);
     }
     PlacePanels();
@@ -38,6 +41,7 @@ void TStatusPanels::SetPanelText(int index, const std::string& text) {
     if (QLabel* panel = Panel(index)) {
         panel->setText(QString::fromStdString(text));
         panel->setToolTip(panel->text());
+        panel->setAccessibleDescription(panel->text());
     }
 }
 
