@@ -13,6 +13,12 @@ namespace GasMixtures {
 
 namespace {
 
+// Right-aligned in a field of `width`, but whole: the operator's own conditions are never cut.
+std::string PadLeft(const std::string& text, int width) {
+    const auto length = static_cast<int>(Base::Utf8Length(text));
+    return length >= width ? text : std::string(static_cast<std::size_t>(width - length), ' ') + text;
+}
+
 constexpr double MolarVolume = 22.414; // L/mol at 0 ºC and 1013.25 mbar
 constexpr double ZeroCelsius = 273.15;
 constexpr double NormalPressure = 1013.25;
@@ -129,8 +135,8 @@ std::string AnalyseMixture(const TGasItemDictionary& totals, TGasItem& mixture, 
     const double customFlow =
         litresPerKelvin * (customTempC + ZeroCelsius) * 1000.0 / (customPressmBar / NormalPressure);
     lines.Add("                 ml/min: " + AlignRight(Base::FormatMask("0", customFlow), 6) + " (" +
-              AlignRight(Base::FormatGeneral(customTempC), 3) + Degree + "C, " +
-              AlignRight(Base::FormatGeneral(customPressmBar), 4) + "    mBar)");
+              PadLeft(Base::FormatGeneral(customTempC), 3) + Degree + "C, " +
+              PadLeft(Base::FormatGeneral(customPressmBar), 4) + "    mBar)");
     lines.Add("");
 
     lines.Add("Concentration");

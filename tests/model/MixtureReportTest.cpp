@@ -130,7 +130,7 @@ TEST(AnalyseMixture, UnderACommaSeparator) {
     // The normal conditions are fixed text; the custom ones are figures. Custom flow:
     // 22.414 x Nt / 273.15 x 293.65 x 1000 / (1013.25 / 1013.25) = 389.9 ml/min.
     EXPECT_EQ(lines[11], "                mln/min:    363 (  0" + Deg + "C, 1013.25 mBar)");
-    EXPECT_EQ(lines[15], "                 ml/min:    390 (0,5" + Deg + "C, 3,25    mBar)");
+    EXPECT_EQ(lines[15], "                 ml/min:    390 (20,5" + Deg + "C, 1013,25    mBar)");
     EXPECT_EQ(lines[18], "  O2            mol/min: 0,015 626 (  965 695 ppm)");
     EXPECT_EQ(lines[21], "             *   for 20,5" + Deg + "C, 1500 mbar");
 }
@@ -186,17 +186,20 @@ TEST(AnalyseMixture, AFluidExactlyAtItsLimitIsValid) {
     EXPECT_FALSE(mixture.Valid);
 }
 
-TEST(AnalyseMixture, CustomConditionsAreCutToTheirFields) {
+// The custom conditions are right-aligned in their fields, and a longer figure widens its field
+// rather than losing its leading digits or its sign (-12.5 ºC must never read as 2.5 ºC).
+TEST(AnalyseMixture, CustomConditionsArePaddedToTheirFieldsNeverCut) {
     struct TCase {
         double TempC;
         double PressmBar;
         const char* Expected; // the tail of line 14
     };
     const TCase cases[] = {
-        {-12.5, 1013.25, "(2.5\u00BAC, 3.25    mBar)"},
+        {-12.5, 1013.25, "(-12.5\u00BAC, 1013.25    mBar)"},
         {20.0, 1500.0, "( 20\u00BAC, 1500    mBar)"},
         {5.0, 800.0, "(  5\u00BAC,  800    mBar)"},
-        {150.0, 12000.0, "(150\u00BAC, 2000    mBar)"},
+        {150.0, 12000.0, "(150\u00BAC, 12000    mBar)"},
+        {-5.0, 999.5, "( -5\u00BAC, 999.5    mBar)"},
     };
     for (const TCase& c : cases) {
         TGasItem mixture;
@@ -247,7 +250,7 @@ TEST(AnalyseMixture, NoMassAtAllSkipsTheMassAndMolLines) {
         "                 ml/min:      0 ( 50" + Deg + "C, 1013.25 mBar)",
         "                 ml/min:      0 (100" + Deg + "C, 1013.25 mBar)",
         "                 ml/min:      0 (150" + Deg + "C, 1013.25 mBar)",
-        "                 ml/min:      0 ( 20" + Deg + "C, 3.25    mBar)",
+        "                 ml/min:      0 ( 20" + Deg + "C, 1013.25    mBar)",
         "",
         "Concentration",
     };
