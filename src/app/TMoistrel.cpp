@@ -1,5 +1,6 @@
 #include "app/TMoistrel.h"
 
+#include "base/Paths.h"
 #include "logging/DiagnosticLogger.h"
 #include "logging/LoggingSetup.h"
 #include "pump/PumpProtocol.h"
@@ -7,20 +8,19 @@
 #include "ui/controllers/TApplyAndSaveSteps.h"
 #include "ui/controllers/TDesignController.h"
 #include "ui/controllers/TFluidDesignController.h"
+#include "ui/controllers/TSettingsController.h"
+#include "ui/controllers/TSetupController.h"
+#include "ui/tabs/TMixtureOperationTab.h"
 #include "ui/tabs/TSetupTab.h"
 #include "ui/widgets/TMemoPane.h"
+#include "ui/widgets/TStatusPanels.h"
 
 #include <QTabWidget>
+#include <filesystem>
 
 namespace App {
 
 namespace {
-
-// The settings file comes with its own work; until then "Apply and save" applies without saving.
-class TNoSettingsFile : public UnitMain::TSettingsSaver {
-public:
-    void SaveSettings() override {}
-};
 
 // Pump detection on a port, reporting to the set-up feedback pane. The window keeps repainting
 // between the status polls, which run on the program's clock.
@@ -42,13 +42,25 @@ private:
 
 } // namespace
 
-TMoistrel::TMoistrel(const Base::TClock& clock) : fClock(clock) {
+TProgramPlaces ProgramPlaces() {
+    TProgramPlaces places;
+    places.SettingsFile = std::filesystem::path(Base::ProgramFilePath()).replace_extension(".ini").string();
+    places.LogFolder = Base::ProgramFolder();
+    std::error_code error;
+    places.WorkingFolder = std::filesystem::current_path(error).string();
+    return places;
+}
+
+TMoistrel::TMoistrel(const Base::TClock& clock, TProgramPlaces places)
+    : fClock(clock), fPlaces(std::move(places)) {
     fForm = std::make_unique<UnitMain::TForm1>(fClock);
-    fSettings = std::make_unique<TNoSettingsFile>();
+    fSettings = std::make_unique<UnitMain::TSettingsController>(*fForm, fState, fForm->Dialogs(),
+                                                                fPlaces.SettingsFile);
     fPumpFinder = std::make_unique<TPumpOnPort>(*fForm->Setup->MemoSetupFeedback, fClock, fMainThread);
     fDesign = std::make_unique<UnitMain::TDesignController>(*fForm, fState);
     fFluidDesign = std::make_unique<UnitMain::TFluidDesignController>(*fForm, fState, *fDesign, *fSettings,
                                                                       *fPumpFinder);
+    fSetup = std::make_unique<UnitMain::TSetupController>(*fForm, fState);
     fForm->SetOnClose([] { Logging::Logger().CloseDispatcher(); });
     // The run control connects its tick here when it arrives:
     //     fForm->ConnectTick([this] { fRun->Timer1Timer(); });
@@ -57,12 +69,29 @@ TMoistrel::TMoistrel(const Base::TClock& clock) : fClock(clock) {
 
 TMoistrel::~TMoistrel() = default;
 
-void TMoistrel::Startup(const TStartupOptions& options) {
-    // The designed liquid as a first start without settings leaves it: pure water, on the pump.
-    fFluidDesign->StartWithWater();
-    Logging::SetupDiagnosticLogging(options.LoggingMode, fClock.Now(), options.LogFolder);
+void TMoistrel::Startup() {
+    // The window's caption is set when it is made, and no tick runs before the run control is
+    // connected.
+    fState.SegmentProgram.clear();
+    fSetup->ButtonSetupFindPortsClick();
+    // Loading sets water and writes the file on a first start, and may turn logging off.
+    fSettings->INILoad(*fFluidDesign);
+    for (int panel = 0; panel <= 3; ++panel) {
+        fForm->Operation->StatusBar1->SetPanelText(panel, "");
+    }
+    Logging::SetupDiagnosticLogging(fState.Settings.LoggingMode, fClock.Now(), fPlaces.LogFolder);
+    UnitMain::TSetupTab* setup = fForm->Setup;
+    UnitMain::TSettingsController::SetListBox(fState.Settings.SavedPumpPort, *setup->ListBoxPortPump);
+    UnitMain::TSettingsController::SetListBox(fState.Settings.SavedMFCAPort, *setup->ListBoxPortMFC1);
+    UnitMain::TSettingsController::SetListBox(fState.Settings.SavedMFCBPort, *setup->ListBoxPortMFC2);
+    // The demonstration values, the ranges and flows as if typed, and "SIM" as the instruments'
+    // ports (named first, so that the first design panel already shows them).
     fDesign->Startup();
     fForm->PageControl1->setCurrentIndex(UnitMain::TForm1::pgSetup);
+    // The recipes of the runs go here; an existing folder, or one that cannot be made, is no
+    // matter now (the recipe's own save makes sure of its folder and says when it cannot).
+    std::error_code ignored;
+    std::filesystem::create_directory(std::filesystem::path(fPlaces.WorkingFolder) / "Userdata", ignored);
 }
 
 } // namespace App

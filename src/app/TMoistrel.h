@@ -16,46 +16,57 @@ class TDesignController;
 class TFluidDesignController;
 class TForm1;
 class TPumpFinder;
-class TSettingsSaver;
+class TSettingsController;
+class TSetupController;
 } // namespace UnitMain
 
 namespace App {
 
-// What the start-up takes from outside the program.
-struct TStartupOptions {
-    int LoggingMode = 0; // Logging::lmOff, lmLive or lmFile
-    std::string LogFolder;
+// Where the program keeps its files.
+struct TProgramPlaces {
+    std::string SettingsFile;  // the program file's path with ".ini"
+    std::string LogFolder;     // where the diagnostic log file goes: the program's folder
+    std::string WorkingFolder; // where the "Userdata" folder is made at start-up
 };
+
+// The places of the running program: beside the program file, and the current working folder.
+TProgramPlaces ProgramPlaces();
 
 class TMoistrel {
 public:
     // Builds and wires everything; `clock` must outlive the program. The window is not shown.
-    explicit TMoistrel(const Base::TClock& clock);
+    TMoistrel(const Base::TClock& clock, TProgramPlaces places);
     ~TMoistrel();
     TMoistrel(const TMoistrel&) = delete;
     TMoistrel& operator=(const TMoistrel&) = delete;
 
-    // The start-up sequence: the liquid, the diagnostic logging, the demonstration values, the
-    // ranges and flows, the simulated ports, and the "Setup" page in front.
-    void Startup(const TStartupOptions& options);
+    // The start-up sequence: the ports, the settings file, the diagnostic logging, the saved
+    // ports selected, the demonstration values, the ranges and flows, the "Setup" page in front,
+    // the simulated instruments and the "Userdata" folder.
+    void Startup();
 
     UnitMain::TForm1& Form() { return *fForm; }
     UnitMain::TMoistrelState& State() { return fState; }
     UnitMain::TDesignController& Design() { return *fDesign; }
     UnitMain::TFluidDesignController& FluidDesign() { return *fFluidDesign; }
+    UnitMain::TSettingsController& Settings() { return *fSettings; }
+    UnitMain::TSetupController& Setup() { return *fSetup; }
+    const TProgramPlaces& Places() const { return fPlaces; }
 
 private:
     const Base::TClock& fClock;
+    TProgramPlaces fPlaces;
     // The worker's way into the main thread, and the main thread's pause for its events.
     UnitMain::TQtMainThread fMainThread;
     UnitMain::TMoistrelState fState;
     std::unique_ptr<UnitMain::TForm1> fForm;
-    // The seams of "Apply and save" that lie outside the window.
-    std::unique_ptr<UnitMain::TSettingsSaver> fSettings;
+    // The settings file, and the pump detection of "Apply and save".
+    std::unique_ptr<UnitMain::TSettingsController> fSettings;
     std::unique_ptr<UnitMain::TPumpFinder> fPumpFinder;
     // The controllers go before the window and the seams they use.
     std::unique_ptr<UnitMain::TDesignController> fDesign;
     std::unique_ptr<UnitMain::TFluidDesignController> fFluidDesign;
+    std::unique_ptr<UnitMain::TSetupController> fSetup;
 };
 
 } // namespace App

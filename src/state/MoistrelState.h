@@ -7,6 +7,7 @@
 #include "model/GasItem.h"
 #include "pump/PumpSettings.h"
 #include "state/DesignInputs.h"
+#include "state/ProgramSettings.h"
 
 #include <cstdint>
 #include <vector>
@@ -39,6 +40,9 @@ struct TMoistrelState {
 
     // What the operator typed for the design beyond the flows; kept here as it is typed.
     TDesignInputs DesignInputs;
+
+    // What the settings file gives the program besides the pump and the design.
+    TProgramSettings Settings;
 
     // True while the MFC's gas tables are the demonstration values rather than tables read from the
     // instrument. Identification of the MFC ends it; a validation that does not find the MFC gives

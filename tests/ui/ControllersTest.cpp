@@ -6,6 +6,7 @@
 #include "design/FlowSetPoints.h"
 #include "model/GasCatalogue.h"
 #include "state/MoistrelState.h"
+#include "support/ProgramPlaces.h"
 #include "ui/TForm1.h"
 #include "ui/controllers/TDesignController.h"
 #include "ui/controllers/TFluidDesignController.h"
@@ -41,7 +42,7 @@ using UnitMain::TForm1;
 class ControllersTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        program.Startup({});
+        program.Startup();
         form->show();
         QApplication::setActiveWindow(form);
         ASSERT_TRUE(QTest::qWaitForWindowActive(form));
@@ -72,7 +73,8 @@ protected:
     UnitMain::TDebugTab* debug() const { return form->Debug; }
 
     Base::TManualClock clock{46000.5};
-    App::TMoistrel program{clock};
+    TestSupport::TTempFolder folder{"moistrel-program"};
+    App::TMoistrel program{clock, TestSupport::PlacesIn(folder)};
     TForm1* form = &program.Form();
     UnitMain::TMoistrelState& state = program.State();
     UnitMain::TDesignController* flows = &program.Design();

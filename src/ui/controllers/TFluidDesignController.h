@@ -4,6 +4,7 @@
 // go into the state's design inputs as they are typed.
 
 #include "state/MoistrelState.h"
+#include "ui/controllers/TFluidSteps.h"
 
 #include <QObject>
 
@@ -14,7 +15,7 @@ class TForm1;
 class TPumpFinder;
 class TSettingsSaver;
 
-class TFluidDesignController : public QObject {
+class TFluidDesignController : public QObject, public TFluidSteps {
 public:
     // Connects the handlers and takes the custom conditions into the design inputs. "Apply and
     // save" stores the settings through `settings` and, when "Pump found" is ticked and a pump port
@@ -24,18 +25,18 @@ public:
                            TSettingsSaver& settings, TPumpFinder& pump, QObject* parent = nullptr);
 
     // The four substance lists: the catalogue's long names in ordinal order, the first empty.
-    void FillSubstanceLists();
+    void FillSubstanceLists() override;
     // What the loading of the settings does when there are none yet: the lists, pure water as the
     // designed liquid, assigned to the pump with the pump settings on the screen.
     void StartWithWater();
 
-    void FluidMixtureCalculation();
+    void FluidMixtureCalculation() override;
     // A substance was chosen (`renamed`: the mixture becomes "Designed mixture"), or a mass typed.
     void ComboBoxMix1Change(bool renamed);
-    void RtDoubleEditDesignedMixtureDensityKeyUp();
-    void ButtonRestoreWaterClick();
-    void AssignFluidMixtureToPump();
-    void ButtonApplyPumpAndFluidClick();
+    void RtDoubleEditDesignedMixtureDensityKeyUp() override;
+    void ButtonRestoreWaterClick() override;
+    void AssignFluidMixtureToPump() override;
+    void ButtonApplyPumpAndFluidClick() override;
     // Both custom condition fields: the vapour pressure line into Memo2, then the design panel.
     void RtDoubleEditCustomTempKeyUp();
     // The pump model on the page into the pump settings, with the syringe's mass per stroke, and
