@@ -60,8 +60,8 @@ bool TcpAnswers(const std::string& host, int port) {
             pollfd waiter{fd, POLLOUT, 0};
             int error = 0;
             socklen_t size = sizeof error;
-            connected = poll(&waiter, 1, 2000) == 1 && getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &size) == 0 &&
-                        error == 0;
+            connected = poll(&waiter, 1, 2000) == 1 &&
+                        getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &size) == 0 && error == 0;
         }
         close(fd);
     }

@@ -40,7 +40,8 @@ int main(int argc, char* argv[]) {
     // Without a display the toolkit would abort; say plainly what is missing instead.
     const std::string displayProblem = App::DisplayProblem();
     if (!displayProblem.empty()) {
-        std::fprintf(stderr, "moistrel: %s.\nStart it from a desktop session, or under Xvfb: xvfb-run -a moistrel\n",
+        std::fprintf(stderr,
+                     "moistrel: %s.\nStart it from a desktop session, or under Xvfb: xvfb-run -a moistrel\n",
                      displayProblem.c_str());
         return 2;
     }

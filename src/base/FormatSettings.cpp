@@ -17,9 +17,13 @@ TFormatSettings& Current() {
 
 } // namespace
 
-const TFormatSettings& FormatSettings() { return Current(); }
+const TFormatSettings& FormatSettings() {
+    return Current();
+}
 
-void SetFormatSettings(const TFormatSettings& settings) { Current() = settings; }
+void SetFormatSettings(const TFormatSettings& settings) {
+    Current() = settings;
+}
 
 TFormatSettings FormatSettingsFromLocale() {
     TFormatSettings result;
@@ -53,6 +57,8 @@ TScopedFormatSettings::TScopedFormatSettings(const TFormatSettings& settings) : 
     SetFormatSettings(settings);
 }
 
-TScopedFormatSettings::~TScopedFormatSettings() { SetFormatSettings(fSaved); }
+TScopedFormatSettings::~TScopedFormatSettings() {
+    SetFormatSettings(fSaved);
+}
 
 } // namespace Base

@@ -13,8 +13,8 @@ namespace {
 
 // |value| as its 15 significant decimal digits: value = 0.Digits x 10^PointPosition.
 struct TDecimal {
-    std::string Digits;     // no trailing zeros; empty for zero
-    int PointPosition = 0;  // digits before the decimal point
+    std::string Digits;    // no trailing zeros; empty for zero
+    int PointPosition = 0; // digits before the decimal point
 };
 
 TDecimal ToDecimal15(double magnitude) {
@@ -75,7 +75,9 @@ TDecimal RoundToFraction(TDecimal number, int fractionDigits) {
     return number;
 }
 
-bool IsPlaceholder(char c) { return c == '0' || c == '#'; }
+bool IsPlaceholder(char c) {
+    return c == '0' || c == '#';
+}
 
 } // namespace
 

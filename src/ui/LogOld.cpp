@@ -1,7 +1,7 @@
 #include "ui/LogOld.h"
 
-#include "logging/DiagnosticLogger.h"
 #include "base/TextPane.h"
+#include "logging/DiagnosticLogger.h"
 
 namespace UnitMain {
 

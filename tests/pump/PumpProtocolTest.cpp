@@ -19,9 +19,9 @@
 
 namespace {
 
+using Base::TMemoryTextPane;
 using TestSupport::TPeerReply;
 using TestSupport::TPtyPeer;
-using Base::TMemoryTextPane;
 using UnitMain::TPumpFindInitOptions;
 
 const std::string NoPumpLine =

@@ -82,9 +82,8 @@ TEST(SimFaults, SilentDevicesNeitherActNorAnswer) {
 }
 
 TEST(SimFaults, PumpNeverIdleAndShortAnswers) {
-    TSimHarness sim(ManualClock([](Sim::TSimConfig& config) {
-        config.Faults[Sim::sdPump] = {Sim::sfNeverIdle};
-    }));
+    TSimHarness sim(
+        ManualClock([](Sim::TSimConfig& config) { config.Faults[Sim::sdPump] = {Sim::sfNeverIdle}; }));
     ASSERT_TRUE(sim.Started()) << sim.Error();
     TRawPort pump(sim.Path(Sim::sdPump));
     EXPECT_EQ(pump.Ask("/1Q\r"), "/0@\x03\r\n");
@@ -100,9 +99,8 @@ TEST(SimFaults, PumpNeverIdleAndShortAnswers) {
 }
 
 TEST(SimFaults, PortHeldByAnotherProcess) {
-    TSimHarness sim(ManualClock([](Sim::TSimConfig& config) {
-        config.Faults[Sim::sdMfcB] = {Sim::sfPortHeld};
-    }));
+    TSimHarness sim(
+        ManualClock([](Sim::TSimConfig& config) { config.Faults[Sim::sdMfcB] = {Sim::sfPortHeld}; }));
     ASSERT_TRUE(sim.Started()) << sim.Error();
     for (const Sim::TSimDevice device : {Sim::sdMfcB, Sim::sdPump}) {
         SCOPED_TRACE(Sim::DeviceName(device));

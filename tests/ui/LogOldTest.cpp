@@ -85,8 +85,7 @@ TEST_F(DiagnosticChannelTest, FileModeWritesTheNamedFileInTheFolder) {
     EXPECT_FALSE(destination.Viewer.Active);
     EXPECT_EQ(destination.LogFile.FileName, "MoistrelLog 2024-05-20 14_05_33.csl");
     ASSERT_EQ(LoggedMessages(), std::vector<std::string>{"Logging system initialized"});
-    EXPECT_EQ(FilesInFolder(),
-              std::vector<fs::path>{fFolder.File("MoistrelLog 2024-05-20 14_05_33.csl")});
+    EXPECT_EQ(FilesInFolder(), std::vector<fs::path>{fFolder.File("MoistrelLog 2024-05-20 14_05_33.csl")});
 }
 
 TEST_F(DiagnosticChannelTest, LiveModeAlsoActivatesTheViewer) {

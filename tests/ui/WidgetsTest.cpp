@@ -352,8 +352,8 @@ TYPED_TEST(TextPaneTest, ReplaceLastLineRewritesOnlyTheLastLine) {
     pane->AddLine(" -> Elapsed: 0 s");
     pane->ReplaceLastLine(" -> Elapsed: 12 s");
     pane->ReplaceLastLine(" -> Elapsed: 13 s");
-    EXPECT_EQ(pane->Lines(),
-              (std::vector<std::string>{" -> Elapsed: 0 s", "Query port         :pump", " -> Elapsed: 13 s"}));
+    EXPECT_EQ(pane->Lines(), (std::vector<std::string>{" -> Elapsed: 0 s", "Query port         :pump",
+                                                       " -> Elapsed: 13 s"}));
     pane->AddLine(" -> Pump is OK and on standby.");
     EXPECT_EQ(pane->Lines().size(), 4U);
 }
