@@ -40,6 +40,11 @@ INSTANTIATE_TEST_SUITE_P(
         // surplus integer digits all print at the first placeholder
         TMaskCase{"### ###.###", 18000000.0, "18000 000"}, TMaskCase{"0.000 000", 12.5, "12.500 000"},
         TMaskCase{"00", 123.0, "123"}, TMaskCase{"00", 2.0, "02"},
+        // beyond 15 integer digits every digit the double holds prints, not just the first 15
+        TMaskCase{"0", 9007199254740992.0, "9007199254740992"},
+        TMaskCase{"# ### ###", 123456789012345678.0, "123456789012 345 680"},
+        TMaskCase{"0.00", -1234567890123456.75, "-1234567890123456.75"},
+        TMaskCase{"0", 1e15, "1000000000000000"}, TMaskCase{"0", 999999999999999.4, "999999999999999"},
         // fractions: "#" drops trailing zeros, no separator without a fraction digit
         TMaskCase{"#.###", 0.0601, ".06"}, TMaskCase{"#.###", 0.3478, ".348"},
         TMaskCase{"#.###", 1.2031, "1.203"}, TMaskCase{"#.###", 0.0, ""}, TMaskCase{"0.000", 0.998, "0.998"},
