@@ -36,10 +36,15 @@ TFormatSettings FormatSettingsFromLocale() {
         result.DecimalSeparator = decimal;
     }
     // The time separator is the first non-digit character of the locale's time format ("%H:%M:%S").
+    // "%T", "%R" and "%r" (de_DE and en_US use them) stand for "%H:%M:%S", "%H:%M", "%I:%M:%S %p".
     const char* timeFormat = nl_langinfo_l(T_FMT, locale);
     if (timeFormat != nullptr) {
         for (const char* p = timeFormat; *p != '\0'; ++p) {
             if (*p == '%') {
+                if (p[1] == 'T' || p[1] == 'R' || p[1] == 'r') {
+                    result.TimeSeparator = ":";
+                    break;
+                }
                 if (p[1] != '\0') {
                     ++p;
                 }
