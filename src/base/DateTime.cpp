@@ -55,10 +55,11 @@ std::string Digits(int value, std::size_t width) {
 } // namespace
 
 TDateTime EncodeDateTime(const TDateTimeParts& parts) {
-    const std::int64_t days = DaysFromCivil(parts.Year, static_cast<unsigned>(parts.Month),
-                                            static_cast<unsigned>(parts.Day)) -
-                              EpochOffsetDays;
-    const std::int64_t ms = ((parts.Hour * 60LL + parts.Minute) * 60LL + parts.Second) * 1000LL + parts.Millisecond;
+    const std::int64_t days =
+        DaysFromCivil(parts.Year, static_cast<unsigned>(parts.Month), static_cast<unsigned>(parts.Day)) -
+        EpochOffsetDays;
+    const std::int64_t ms =
+        ((parts.Hour * 60LL + parts.Minute) * 60LL + parts.Second) * 1000LL + parts.Millisecond;
     return static_cast<double>(days) + static_cast<double>(ms) / MillisecondsPerDay;
 }
 
@@ -84,7 +85,9 @@ std::string FormatDateTime(const std::string& pattern, TDateTime value) {
     std::string result;
     bool afterHour = false; // "mm" right after an hour means minutes
     std::size_t i = 0;
-    auto startsWith = [&](const char* token) { return pattern.compare(i, std::char_traits<char>::length(token), token) == 0; };
+    auto startsWith = [&](const char* token) {
+        return pattern.compare(i, std::char_traits<char>::length(token), token) == 0;
+    };
     while (i < pattern.size()) {
         if (startsWith("yyyy")) {
             result += Digits(parts.Year, 4);

@@ -17,13 +17,18 @@ TFormatSettings& Current() {
 
 } // namespace
 
-const TFormatSettings& FormatSettings() { return Current(); }
+const TFormatSettings& FormatSettings() {
+    return Current();
+}
 
-void SetFormatSettings(const TFormatSettings& settings) { Current() = settings; }
+void SetFormatSettings(const TFormatSettings& settings) {
+    Current() = settings;
+}
 
 TFormatSettings FormatSettingsFromLocale() {
     TFormatSettings result;
-    locale_t locale = newlocale(LC_NUMERIC_MASK | LC_TIME_MASK | LC_CTYPE_MASK, "", static_cast<locale_t>(nullptr));
+    locale_t locale =
+        newlocale(LC_NUMERIC_MASK | LC_TIME_MASK | LC_CTYPE_MASK, "", static_cast<locale_t>(nullptr));
     if (locale == static_cast<locale_t>(nullptr)) {
         return result;
     }
@@ -32,10 +37,15 @@ TFormatSettings FormatSettingsFromLocale() {
         result.DecimalSeparator = decimal;
     }
     // The time separator is the first non-digit character of the locale's time format ("%H:%M:%S").
+    // "%T", "%R" and "%r" (de_DE and en_US use them) stand for "%H:%M:%S", "%H:%M", "%I:%M:%S %p".
     const char* timeFormat = nl_langinfo_l(T_FMT, locale);
     if (timeFormat != nullptr) {
         for (const char* p = timeFormat; *p != '\0'; ++p) {
             if (*p == '%') {
+                if (p[1] == 'T' || p[1] == 'R' || p[1] == 'r') {
+                    result.TimeSeparator = ":";
+                    break;
+                }
                 if (p[1] != '\0') {
                     ++p;
                 }
@@ -57,6 +67,8 @@ TScopedFormatSettings::TScopedFormatSettings(const TFormatSettings& settings) : 
     SetFormatSettings(settings);
 }
 
-TScopedFormatSettings::~TScopedFormatSettings() { SetFormatSettings(fSaved); }
+TScopedFormatSettings::~TScopedFormatSettings() {
+    SetFormatSettings(fSaved);
+}
 
 } // namespace Base

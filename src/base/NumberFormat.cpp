@@ -2,6 +2,7 @@
 
 #include "base/FormatSettings.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -11,20 +12,22 @@ namespace Base {
 
 namespace {
 
-// |value| as its 15 significant decimal digits: value = 0.Digits x 10^PointPosition.
+// |value| as `significant` decimal digits: value = 0.Digits x 10^PointPosition.
 struct TDecimal {
-    std::string Digits;     // no trailing zeros; empty for zero
-    int PointPosition = 0;  // digits before the decimal point
+    std::string Digits;    // no trailing zeros; empty for zero
+    int PointPosition = 0; // digits before the decimal point
 };
 
-TDecimal ToDecimal15(double magnitude) {
+TDecimal ToDecimal(double magnitude, int significant) {
     TDecimal result;
     if (magnitude == 0.0) {
         return result;
     }
-    char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%.14e", magnitude);
-    // buffer: d.dddddddddddddde[+-]xx
+    // The largest double has 309 integer digits; a mask adds its fraction placeholders to them.
+    char buffer[512];
+    significant = std::clamp(significant, 1, static_cast<int>(sizeof buffer) - 16);
+    std::snprintf(buffer, sizeof buffer, "%.*e", significant - 1, magnitude);
+    // buffer: d.ddd...de[+-]xx
     const std::string_view text(buffer);
     const auto ePos = text.find('e');
     std::string digits;
@@ -39,6 +42,19 @@ TDecimal ToDecimal15(double magnitude) {
     result.Digits = digits;
     result.PointPosition = std::atoi(buffer + ePos + 1) + 1;
     return result;
+}
+
+constexpr int GeneralDigits = 15;
+
+// A mask shows 15 significant digits, except that a value with more integer digits shows all of
+// them as the double holds them (its fraction too, as far as the mask has placeholders): the digits
+// of 9007199254740992 are not rounded to 9007199254740990.
+TDecimal ToDecimalForMask(double magnitude, int fractionPlaceholders) {
+    TDecimal number = ToDecimal(magnitude, GeneralDigits);
+    if (number.PointPosition > GeneralDigits) {
+        number = ToDecimal(magnitude, number.PointPosition + fractionPlaceholders);
+    }
+    return number;
 }
 
 // Rounds to `fractionDigits` digits after the point, halves away from zero (on the magnitude).
@@ -75,7 +91,9 @@ TDecimal RoundToFraction(TDecimal number, int fractionDigits) {
     return number;
 }
 
-bool IsPlaceholder(char c) { return c == '0' || c == '#'; }
+bool IsPlaceholder(char c) {
+    return c == '0' || c == '#';
+}
 
 } // namespace
 
@@ -111,7 +129,8 @@ std::string FormatMask(const std::string& mask, double value) {
         }
     }
 
-    const TDecimal number = RoundToFraction(ToDecimal15(std::fabs(value)), fractionPlaceholders);
+    const TDecimal number =
+        RoundToFraction(ToDecimalForMask(std::fabs(value), fractionPlaceholders), fractionPlaceholders);
     const auto digitCount = static_cast<int>(number.Digits.size());
     auto digitAt = [&](int index) { // index 0 = first digit of the number
         return index >= 0 && index < digitCount ? number.Digits[static_cast<std::size_t>(index)] : '0';
@@ -179,7 +198,7 @@ std::string FormatGeneral(double value) {
     if (!std::isfinite(value)) {
         return "?";
     }
-    const TDecimal number = ToDecimal15(std::fabs(value));
+    const TDecimal number = ToDecimal(std::fabs(value), GeneralDigits);
     if (number.Digits.empty()) {
         return "0";
     }

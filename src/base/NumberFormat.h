@@ -5,6 +5,8 @@
 // "." is the decimal separator (printed only when a fraction digit follows it), every other
 // character is copied at its place. Integer digits beyond the placeholders all print at the
 // first placeholder. Halves round away from zero; a negative value gets a leading minus.
+// Digits are those of the value to 15 significant digits, except that a value with more integer
+// digits prints them all as the double holds them: 9007199254740992 under "0" is 9007199254740992.
 //   FormatMask("0.000 000", 0.0358) == "0.035 800"      FormatMask("#.###", 0.5) == ".5"
 //   FormatMask("# ### ###", 0) == "  "                  FormatMask("### ###.###", 1000) == "1 000"
 //

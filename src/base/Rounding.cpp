@@ -9,6 +9,8 @@ std::int64_t RoundHalfEven(double value) {
     return static_cast<std::int64_t>(std::nearbyint(value));
 }
 
-std::int64_t TruncTowardZero(double value) { return static_cast<std::int64_t>(std::trunc(value)); }
+std::int64_t TruncTowardZero(double value) {
+    return static_cast<std::int64_t>(std::trunc(value));
+}
 
 } // namespace Base

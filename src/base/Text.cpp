@@ -4,7 +4,9 @@ namespace Base {
 
 namespace {
 
-bool IsContinuationByte(unsigned char c) { return (c & 0xC0U) == 0x80U; }
+bool IsContinuationByte(unsigned char c) {
+    return (c & 0xC0U) == 0x80U;
+}
 
 // Byte offset of the start of the character with index n (or the end of the text).
 std::size_t OffsetOfCharacter(std::string_view text, std::size_t n) {

@@ -12,7 +12,8 @@ std::vector<std::string> MFCValidationReport(const SerialPortVogtlin::TMFCDetail
     if (!mfc.Validated) {
         return {" -> Nothing found on this port"};
     }
-    std::vector<std::string> lines{" -> MFC found", " -> Serial: " + std::to_string(mfc.Serial), " -> Gases listed"};
+    std::vector<std::string> lines{" -> MFC found", " -> Serial: " + std::to_string(mfc.Serial),
+                                   " -> Gases listed"};
     for (const SerialPortVogtlin::TLUTData& table : mfc.LUT) {
         if (table.NameShort.empty()) {
             break;

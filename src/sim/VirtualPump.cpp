@@ -197,6 +197,7 @@ void TVirtualPump::Advance(double now) {
         }
         if (op.Command != 'G') {
             ++fPc;
+            // NOLINTNEXTLINE(bugprone-branch-clone): G0 and a counted loop with passes left both go back
         } else if (op.Argument == 0) {
             fPc = op.LoopStart; // G0 repeats until a line with T arrives
         } else if (--fLoopsLeft[fPc] > 0) {
@@ -266,6 +267,7 @@ std::optional<std::string> TVirtualPump::HandleLine(std::string_view rawLine, do
             }
         } else if (IsMoveCommand(command)) {
             TOp op{command, argument, 0};
+            // NOLINTNEXTLINE(bugprone-branch-clone): a bad speed and a bad position are two refusals
             if (command == 'V' && (argument < 1 || argument > MaxSpeed)) {
                 error = ErrorInvalidOperand;
             } else if ((command == 'A' || command == 'P' || command == 'D') &&

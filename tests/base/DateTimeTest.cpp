@@ -1,12 +1,15 @@
-#include "base/Clock.h"
 #include "base/DateTime.h"
+
+#include "base/Clock.h"
 #include "base/FormatSettings.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-Base::TDateTime Sample() { return Base::EncodeDateTime({2026, 12, 20, 14, 5, 33, 7}); }
+Base::TDateTime Sample() {
+    return Base::EncodeDateTime({2026, 12, 20, 14, 5, 33, 7});
+}
 
 TEST(DateTime, CountsDaysFrom1899December30) {
     EXPECT_DOUBLE_EQ(Base::EncodeDateTime({1899, 12, 30, 0, 0, 0, 0}), 0.0);

@@ -5,10 +5,16 @@
 namespace {
 
 TEST(Text, WidthsCountCharactersNotBytes) {
-    EXPECT_EQ(Base::Utf8Length("20\xC2\xBA" "C"), 4U);
+    EXPECT_EQ(Base::Utf8Length("20\xC2\xBA"
+                               "C"),
+              4U);
     EXPECT_EQ(Base::Utf8Left("\xC2\xB5L and more", 2), "\xC2\xB5L");
     EXPECT_EQ(Base::Utf8Right("mBar 1013.25", 4), "3.25");
-    EXPECT_EQ(Base::Utf8Right("-\xC2\xBA" "C", 2), "\xC2\xBA" "C");
+    EXPECT_EQ(Base::Utf8Right("-\xC2\xBA"
+                              "C",
+                              2),
+              "\xC2\xBA"
+              "C");
     EXPECT_EQ(Base::Utf8Left("ab", 5), "ab");
     EXPECT_EQ(Base::Utf8Right("ab", 5), "ab");
 }

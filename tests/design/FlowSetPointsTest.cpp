@@ -2,6 +2,7 @@
 
 #include "design/FlowSetPoints.h"
 
+#include <cstdint>
 #include <gtest/gtest.h>
 #include <string>
 
@@ -157,33 +158,50 @@ Design::TPumpSetup WaterPump(std::int32_t syringe = 50) {
 }
 
 TEST(FlowSetPoints, FluidFlowOfWater) {
-    Design::TFluidFlowInput input;
-    input.DurationHours = 0.75;
-    input.FieldValue = 1000.0;
-    input.Focus = TFlowFocus::ffField;
-    input.TrackBarPosition = 4;
-    input.Pump = WaterPump();
-    const Design::TFluidFlowResult r = Design::FluidFlowUpdate(input);
+    // Both pump models: the run command carries the model's own stroke, while the speed search
+    // assumes 192 000-step strokes for either, so speed and report are the same.
+    struct TModel {
+        std::int32_t Steps;
+        const char* Command;
+    };
+    const TModel models[] = {{192000, "/1TgV48000IA192000V64OA0G0R"}, {24000, "/1TgV48000IA24000V64OA0G0R"}};
+    std::string firstReport;
+    for (const TModel& m : models) {
+        SCOPED_TRACE(m.Steps);
+        Design::TFluidFlowInput input;
+        input.DurationHours = 0.75;
+        input.FieldValue = 1000.0;
+        input.Focus = TFlowFocus::ffField;
+        input.TrackBarPosition = 4;
+        input.Pump = WaterPump();
+        input.Pump.Steps = m.Steps;
+        const Design::TFluidFlowResult r = Design::FluidFlowUpdate(input);
 
-    EXPECT_EQ(r.DurationLabel, "00:45");
-    EXPECT_DOUBLE_EQ(r.FieldMinimum, 0.0);
-    EXPECT_DOUBLE_EQ(r.FieldMaximum, 323660.0);
-    EXPECT_DOUBLE_EQ(r.FieldValue, 1000.0);
-    EXPECT_EQ(r.TrackBarPosition, 0);
-    EXPECT_NEAR(r.Achievable, 995.675, 0.0005);
-    EXPECT_EQ(r.SpeedLabel, "64");
-    EXPECT_EQ(r.PumpFrequency, 64);
-    EXPECT_EQ(r.PumpCommand, "/1TgV48000IA192000V64OA0G0R");
-    EXPECT_EQ(r.Info, UnitMoistrelPumpSpeedFunction::TPumpSpeedInfo::psCalculated);
+        EXPECT_EQ(r.DurationLabel, "00:45");
+        EXPECT_DOUBLE_EQ(r.FieldMinimum, 0.0);
+        EXPECT_DOUBLE_EQ(r.FieldMaximum, 323660.0);
+        EXPECT_DOUBLE_EQ(r.FieldValue, 1000.0);
+        EXPECT_EQ(r.TrackBarPosition, 0);
+        EXPECT_NEAR(r.Achievable, 995.675, 0.0005);
+        EXPECT_EQ(r.SpeedLabel, "64");
+        EXPECT_EQ(r.PumpFrequency, 64);
+        EXPECT_EQ(r.PumpCommand, m.Command);
+        EXPECT_EQ(r.Info, UnitMoistrelPumpSpeedFunction::TPumpSpeedInfo::psCalculated);
 
-    const std::string tail =
-        "\r\n     Status   : psCalculated\r\n     Speed Hz : 64\r\nDispense µg/m : 995.67499";
-    const std::size_t at = r.MemoPump.find(tail);
-    ASSERT_NE(at, std::string::npos) << r.MemoPump;
-    EXPECT_EQ(r.MemoPump.rfind("          Desired dispense, µg/m: 1 000\r\n", 0), 0U);
-    EXPECT_EQ(r.MemoPump.substr(r.MemoPump.size() - 2), "\r\n");
-    // The calculation's own text ends with its line end, then the empty line.
-    EXPECT_EQ(r.MemoPump.substr(at - 2, 4), "\r\n\r\n");
+        const std::string tail =
+            "\r\n     Status   : psCalculated\r\n     Speed Hz : 64\r\nDispense µg/m : 995.67499";
+        const std::size_t at = r.MemoPump.find(tail);
+        ASSERT_NE(at, std::string::npos) << r.MemoPump;
+        EXPECT_EQ(r.MemoPump.rfind("          Desired dispense, µg/m: 1 000\r\n", 0), 0U);
+        EXPECT_EQ(r.MemoPump.substr(r.MemoPump.size() - 2), "\r\n");
+        // The calculation's own text ends with its line end, then the empty line.
+        EXPECT_EQ(r.MemoPump.substr(at - 2, 4), "\r\n\r\n");
+        if (firstReport.empty()) {
+            firstReport = r.MemoPump;
+        } else {
+            EXPECT_EQ(r.MemoPump, firstReport);
+        }
+    }
 }
 
 TEST(FlowSetPoints, FluidFlowFailures) {

@@ -7,8 +7,8 @@
 #include "base/DateTime.h"
 #include "base/MemoryTextPane.h"
 #include "logging/DiagnosticLogger.h"
-#include "support/DiagnosticLogFixture.h"
 #include "logging/LoggingSetup.h"
+#include "support/DiagnosticLogFixture.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>

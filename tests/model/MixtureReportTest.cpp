@@ -195,10 +195,8 @@ TEST(AnalyseMixture, CustomConditionsArePaddedToTheirFieldsNeverCut) {
         const char* Expected; // the tail of line 14
     };
     const TCase cases[] = {
-        {-12.5, 1013.25, "(-12.5\u00BAC, 1013.25    mBar)"},
-        {20.0, 1500.0, "( 20\u00BAC, 1500    mBar)"},
-        {5.0, 800.0, "(  5\u00BAC,  800    mBar)"},
-        {150.0, 12000.0, "(150\u00BAC, 12000    mBar)"},
+        {-12.5, 1013.25, "(-12.5\u00BAC, 1013.25    mBar)"}, {20.0, 1500.0, "( 20\u00BAC, 1500    mBar)"},
+        {5.0, 800.0, "(  5\u00BAC,  800    mBar)"},          {150.0, 12000.0, "(150\u00BAC, 12000    mBar)"},
         {-5.0, 999.5, "( -5\u00BAC, 999.5    mBar)"},
     };
     for (const TCase& c : cases) {

@@ -137,6 +137,47 @@ const std::vector<TKnownAnswer>& KnownAnswers() {
              "                 Stroke error, s: 2074.129",
              "     Required dispense speed, Hz: 6",
          }},
+        // "Time available per dispense" keeps its zeros: a last digit 0, and a leading 0 below 1 s
+        {"water_50ul_20000_time_ending_in_zero",
+         50.0,
+         20000.0,
+         TPumpSpeedInfo::psCalculated,
+         true,
+         1339,
+         20007.148,
+         {
+             "          Desired dispense, µg/m: 20 000",
+             "          Desired dispense, µg/h: 1200 000",
+             "            Syringe dispense, µg: 49886.751",
+             "           Full dispenses needed: 24.054",
+             "        Time spent retracting, s: 139.035",
+             "     Time left for dispensing, s: 3460.965",
+             "                Dispensing ratio: 0.961",
+             "     Time available per dispense: 143.880",
+             "      Optimal dispense speed, Hz: 1339",
+             "                 Stroke error, s: -0.051",
+             "     Required dispense speed, Hz: 1339",
+         }},
+        {"water_50ul_500000_under_a_second_per_dispense",
+         50.0,
+         500000.0,
+         TPumpSpeedInfo::psOverCapacity,
+         false,
+         0,
+         0.0,
+         {
+             "          Desired dispense, µg/m: 500 000",
+             "          Desired dispense, µg/h: 30000 000",
+             "            Syringe dispense, µg: 49886.751",
+             "           Full dispenses needed: 601.362",
+             "        Time spent retracting, s: 3475.873",
+             "     Time left for dispensing, s: 124.127",
+             "                Dispensing ratio: 0.034",
+             "     Time available per dispense: 0.206",
+             "      Optimal dispense speed, Hz: 48000",
+             "                 Stroke error, s: 5.565",
+             "     Required dispense speed, Hz: 1342127",
+         }},
         {"water_50ul_nothing_to_dispense",
          50.0,
          0.0,
@@ -161,6 +202,20 @@ TEST_F(PumpSpeedFunction, KnownAnswersOfTheOperatorsReport) {
     for (const auto& c : KnownAnswers()) {
         SCOPED_TRACE(c.Name);
         TPumpDetails d = MakeRecord(c.Volume, WaterDensity, c.Desired);
+        EXPECT_EQ(CalculatePumpSpeed(d), c.Result);
+        EXPECT_EQ(d.Info, c.Info);
+        EXPECT_EQ(d.PumpFrequency, c.Frequency);
+        EXPECT_NEAR(d.AchievedDispense_ugpm, c.Achieved, 0.0005);
+        EXPECT_EQ(d.Feedback, Join(c.Lines));
+    }
+}
+
+TEST_F(PumpSpeedFunction, TheSmallPumpModelGivesTheSameReport) {
+    // The speed search assumes 192 000-step strokes whatever the model, so the 24 000-step pump
+    // gets the same speed, rate and report.
+    for (const auto& c : KnownAnswers()) {
+        SCOPED_TRACE(c.Name);
+        TPumpDetails d = MakeRecord(c.Volume, WaterDensity, c.Desired, /*steps=*/24000);
         EXPECT_EQ(CalculatePumpSpeed(d), c.Result);
         EXPECT_EQ(d.Info, c.Info);
         EXPECT_EQ(d.PumpFrequency, c.Frequency);

@@ -1,5 +1,6 @@
-#include "base/FormatSettings.h"
 #include "setup/ValidationReport.h"
+
+#include "base/FormatSettings.h"
 
 #include <gtest/gtest.h>
 
@@ -28,12 +29,21 @@ TMFCDetails TwoTables() {
 
 TEST(ValidationReport, ListsEveryTableUpToTheFirstAbsentOne) {
     Base::TScopedFormatSettings dot(Base::TFormatSettings{".", ":"});
-    const std::vector<std::string> expected{
-        " -> MFC found",           " -> Serial: 123456",     " -> Gases listed",
-        " -> Gas         : Air",   " -> Unit        : g/min", " -> Max         : 1.500 000",
-        " -> Min         : 0.018 750", " -> Tot unit    : g",    "----------------------------",
-        " -> Gas         : Xe",    " -> Unit        : g/min", " -> Max         : 0.000 000",
-        " -> Min         : 0.000 000", " -> Tot unit    : kg",   "----------------------------"};
+    const std::vector<std::string> expected{" -> MFC found",
+                                            " -> Serial: 123456",
+                                            " -> Gases listed",
+                                            " -> Gas         : Air",
+                                            " -> Unit        : g/min",
+                                            " -> Max         : 1.500 000",
+                                            " -> Min         : 0.018 750",
+                                            " -> Tot unit    : g",
+                                            "----------------------------",
+                                            " -> Gas         : Xe",
+                                            " -> Unit        : g/min",
+                                            " -> Max         : 0.000 000",
+                                            " -> Min         : 0.000 000",
+                                            " -> Tot unit    : kg",
+                                            "----------------------------"};
     EXPECT_EQ(Setup::MFCValidationReport(TwoTables(), false), expected);
 }
 
@@ -50,7 +60,8 @@ TEST(ValidationReport, EmptyFirstTableAndNotFound) {
     EXPECT_EQ(Setup::MFCValidationReport(mfc, false),
               (std::vector<std::string>{" -> MFC found", " -> Serial: 0", " -> Gases listed"}));
     mfc.Validated = false;
-    EXPECT_EQ(Setup::MFCValidationReport(mfc, false), std::vector<std::string>{" -> Nothing found on this port"});
+    EXPECT_EQ(Setup::MFCValidationReport(mfc, false),
+              std::vector<std::string>{" -> Nothing found on this port"});
     EXPECT_EQ(Setup::MFCQueryLine("/tmp/x/mfc-a", 1), "Query port : /tmp/x/mfc-a Addr:1");
 }
 

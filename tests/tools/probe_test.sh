@@ -9,9 +9,20 @@ fail=0
 "$sim" --dir "$dir/links" --fast --pump-init 0 >"$dir/sim.out" 2>&1 &
 sim_pid=$!
 trap 'kill $sim_pid 2>/dev/null; wait $sim_pid 2>/dev/null; rm -rf "$dir"' EXIT
-for _ in $(seq 50); do
-    [ -e "$dir/links/mfc-b" ] && break
-    sleep 0.1
+
+# Every probe below needs all three links: without one there is nothing to test, so stop here.
+# Up to 20 s, for slow builds (ThreadSanitizer) on a busy machine.
+for link in pump mfc-a mfc-b; do
+    for _ in $(seq 200); do
+        [ -e "$dir/links/$link" ] && break
+        kill -0 "$sim_pid" 2>/dev/null || break
+        sleep 0.1
+    done
+    if [ ! -e "$dir/links/$link" ]; then
+        echo "FAIL: the link $dir/links/$link of the virtual instruments did not appear; moistrel-sim said:"
+        cat "$dir/sim.out"
+        exit 1
+    fi
 done
 
 check() { # description, expected exit, pattern, command...

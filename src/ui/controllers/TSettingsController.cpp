@@ -9,9 +9,9 @@
 #include "ui/tabs/TMixtureOperationTab.h"
 #include "ui/tabs/TPumpFluidTab.h"
 #include "ui/tabs/TSetupTab.h"
-#include "ui/widgets/TListBox.h"
 #include "ui/widgets/TDoubleEdit.h"
 #include "ui/widgets/TIntegerEdit.h"
+#include "ui/widgets/TListBox.h"
 #include "ui/widgets/TRadioGroup.h"
 
 #include <QCheckBox>
