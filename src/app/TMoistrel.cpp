@@ -7,6 +7,7 @@
 #include "ui/controllers/TApplyAndSaveSteps.h"
 #include "ui/controllers/TDesignController.h"
 #include "ui/controllers/TFluidDesignController.h"
+#include "ui/controllers/TSegmentController.h"
 #include "ui/tabs/TSetupTab.h"
 #include "ui/widgets/TMemoPane.h"
 
@@ -49,6 +50,7 @@ TMoistrel::TMoistrel(const Base::TClock& clock) : fClock(clock) {
     fDesign = std::make_unique<UnitMain::TDesignController>(*fForm, fState);
     fFluidDesign = std::make_unique<UnitMain::TFluidDesignController>(*fForm, fState, *fDesign, *fSettings,
                                                                       *fPumpFinder);
+    fSegments = std::make_unique<UnitMain::TSegmentController>(*fForm, fState, *fDesign);
     fForm->SetOnClose([] { Logging::Logger().CloseDispatcher(); });
     // The run control connects its tick here when it arrives:
     //     fForm->ConnectTick([this] { fRun->Timer1Timer(); });

@@ -16,6 +16,7 @@ class TDesignController;
 class TFluidDesignController;
 class TForm1;
 class TPumpFinder;
+class TSegmentController;
 class TSettingsSaver;
 } // namespace UnitMain
 
@@ -43,6 +44,7 @@ public:
     UnitMain::TMoistrelState& State() { return fState; }
     UnitMain::TDesignController& Design() { return *fDesign; }
     UnitMain::TFluidDesignController& FluidDesign() { return *fFluidDesign; }
+    UnitMain::TSegmentController& Segments() { return *fSegments; }
 
 private:
     const Base::TClock& fClock;
@@ -56,6 +58,7 @@ private:
     // The controllers go before the window and the seams they use.
     std::unique_ptr<UnitMain::TDesignController> fDesign;
     std::unique_ptr<UnitMain::TFluidDesignController> fFluidDesign;
+    std::unique_ptr<UnitMain::TSegmentController> fSegments;
 };
 
 } // namespace App
