@@ -25,6 +25,7 @@
 #include <QTest>
 #include <QTreeWidgetItem>
 #include <gtest/gtest.h>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -206,6 +207,10 @@ struct TRefusedDelete {
     UnitMain::TMixerState MixerState;
 };
 
+void PrintTo(const TRefusedDelete& row, std::ostream* os) {
+    *os << row.Case;
+}
+
 class RefusedDeleteTest : public SegmentEditorTest, public ::testing::WithParamInterface<TRefusedDelete> {};
 
 TEST_P(RefusedDeleteTest, AddsAnEmptyLineAndTheRefusal) {
@@ -242,6 +247,10 @@ struct TNoFlow {
     const char* Case;
     UnitMain::TMixerState MixerState;
 };
+
+void PrintTo(const TNoFlow& row, std::ostream* os) {
+    *os << row.Case;
+}
 
 class NoFlowTest : public SegmentEditorTest, public ::testing::WithParamInterface<TNoFlow> {};
 
@@ -290,6 +299,10 @@ struct TListedDesign {
     const char* TurndownB; // of the demonstration MFC B: 1000 lets B flow 500 µg/min
     const char* Line;
 };
+
+void PrintTo(const TListedDesign& row, std::ostream* os) {
+    *os << row.Case;
+}
 
 class ListedDesignTest : public SegmentEditorTest, public ::testing::WithParamInterface<TListedDesign> {};
 
@@ -340,6 +353,10 @@ struct TLoaded {
     int TrackBarA;
     int TrackBarB;
 };
+
+void PrintTo(const TLoaded& row, std::ostream* os) {
+    *os << row.Case;
+}
 
 class LoadedSegmentTest : public SegmentEditorTest, public ::testing::WithParamInterface<TLoaded> {};
 
