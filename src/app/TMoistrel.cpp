@@ -8,6 +8,7 @@
 #include "ui/controllers/TApplyAndSaveSteps.h"
 #include "ui/controllers/TDesignController.h"
 #include "ui/controllers/TFluidDesignController.h"
+#include "ui/controllers/TSegmentController.h"
 #include "ui/controllers/TSettingsController.h"
 #include "ui/controllers/TSetupController.h"
 #include "ui/tabs/TMixtureOperationTab.h"
@@ -61,6 +62,7 @@ TMoistrel::TMoistrel(const Base::TClock& clock, TProgramPlaces places)
     fFluidDesign = std::make_unique<UnitMain::TFluidDesignController>(*fForm, fState, *fDesign, *fSettings,
                                                                       *fPumpFinder);
     fSetup = std::make_unique<UnitMain::TSetupController>(*fForm, fState);
+    fSegments = std::make_unique<UnitMain::TSegmentController>(*fForm, fState, *fDesign);
     fForm->SetOnClose([] { Logging::Logger().CloseDispatcher(); });
     // The run control connects its tick here when it arrives:
     //     fForm->ConnectTick([this] { fRun->Timer1Timer(); });

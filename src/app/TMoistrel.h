@@ -18,6 +18,7 @@ class TForm1;
 class TPumpFinder;
 class TSettingsController;
 class TSetupController;
+class TSegmentController;
 } // namespace UnitMain
 
 namespace App {
@@ -52,6 +53,7 @@ public:
     UnitMain::TSettingsController& Settings() { return *fSettings; }
     UnitMain::TSetupController& Setup() { return *fSetup; }
     const TProgramPlaces& Places() const { return fPlaces; }
+    UnitMain::TSegmentController& Segments() { return *fSegments; }
 
 private:
     const Base::TClock& fClock;
@@ -67,6 +69,7 @@ private:
     std::unique_ptr<UnitMain::TDesignController> fDesign;
     std::unique_ptr<UnitMain::TFluidDesignController> fFluidDesign;
     std::unique_ptr<UnitMain::TSetupController> fSetup;
+    std::unique_ptr<UnitMain::TSegmentController> fSegments;
 };
 
 } // namespace App

@@ -9,6 +9,7 @@
 #include "model/GasItem.h"
 #include "state/MoistrelState.h"
 #include "ui/controllers/TDesignRefresh.h"
+#include "ui/controllers/TSegmentDesign.h"
 
 #include <QObject>
 
@@ -16,7 +17,7 @@ namespace UnitMain {
 
 class TForm1;
 
-class TDesignController : public QObject, public TDesignRefresh {
+class TDesignController : public QObject, public TDesignRefresh, public TSegmentDesign {
 public:
     // Connects the handlers and takes the fields' values into the design inputs; `form` and
     // `state` must outlive the controller.
@@ -34,21 +35,21 @@ public:
     void RtIntegerEditY1FlowKeyUp(int key);
     void RtIntegerEditY2FlowKeyUp(int key);
     // C flow: range, track bar, achievable flow, pump command and speed, MemoPump, duration label.
-    void FluidFlowUpdate();
+    void FluidFlowUpdate() override;
     // Bounds of the C flow field from the pump settings.
     void SetFluidRange();
     // All three track bars from the field values (after a segment was loaded into the fields).
-    void UpdateTrackbars();
+    void UpdateTrackbars() override;
 
     // The current design as one segment.
-    [[nodiscard]] GasMixtures::TGasItem CreateMixture() const;
+    [[nodiscard]] GasMixtures::TGasItem CreateMixture() const override;
     // Rewrites Memo1 from a fresh snapshot: machine recipe and mixture analysis.
     void ShowMixture2() override;
     // SetFluidRange and FluidFlowUpdate, after the pump or its liquid changed.
     void PumpSettingsChanged() override;
 
     // Demonstration values into the simulated gas tables, then the A and B flows.
-    void ApplysimulationValues();
+    void ApplysimulationValues() override;
     // One of the four preset buttons of the demonstration boxes.
     void ButtonMFCAAirClick(const QObject* sender);
 

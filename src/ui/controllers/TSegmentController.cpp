@@ -1,0 +1,112 @@
+#include "ui/controllers/TSegmentController.h"
+
+#include "program/SegmentEditor.h"
+#include "ui/TForm1.h"
+#include "ui/tabs/TMixtureOperationTab.h"
+#include "ui/widgets/TDoubleEdit.h"
+#include "ui/widgets/TIntegerEdit.h"
+#include "ui/widgets/TMemoPane.h"
+#include "ui/widgets/TTabbedListBox.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <string>
+#include <utility>
+
+namespace UnitMain {
+
+TSegmentController::TSegmentController(TForm1& form, TMoistrelState& state, TSegmentDesign& design,
+                                       QObject* parent)
+    : QObject(parent), fForm(form), fState(state), fDesign(design) {
+    TMixtureOperationTab* op = form.Operation;
+    connect(op->ButtonAddStep, &QPushButton::clicked, this, [this] { ButtonAddStepClick(); });
+    connect(op->ButtonSegmentDelete, &QPushButton::clicked, this, [this] { ButtonSegmentDeleteClick(); });
+    // The list clears its own selection on Esc; the key's release then finds nothing to load.
+    connect(op->RzTabbedListBoxSteps, &Widgets::TTabbedListBox::Clicked, this,
+            [this] { RzTabbedListBoxStepsClick(); });
+    connect(op->RzTabbedListBoxSteps, &Widgets::TTabbedListBox::KeyUp, this,
+            [this](int key) { RzTabbedListBoxStepsKeyUp(key); });
+}
+
+void TSegmentController::ButtonAddStepClick() {
+    TMixtureOperationTab* op = fForm.Operation;
+    Widgets::TMemoPane* memo = op->Memo1;
+    fDesign.ApplysimulationValues();
+    GasMixtures::TGasItem segment = fDesign.CreateMixture();
+    if (segment.Components.empty()) {
+        // A design without any flow has an empty design panel: the refusal stands alone there, and
+        // pressing again does not stack refusals.
+        memo->Clear();
+    }
+    const TDesignInputs& inputs = fState.DesignInputs;
+    const Program::TAddStepInput input{std::move(segment), op->RzTabbedListBoxSteps->ItemIndex(),
+                                       inputs.CustomTempC, inputs.CustomPressure_mbar};
+    if (!Program::AddOrSaveSegment(fState.SegmentProgram, input)) {
+        // A line break and the refusal after the panel's text: on an empty panel the refusal is
+        // the second line.
+        if (memo->Lines().empty()) {
+            memo->AddLine("");
+        }
+        memo->AddLine(Program::InvalidMixtureRefusal);
+        return;
+    }
+    ShowStepProgram();
+}
+
+void TSegmentController::ButtonSegmentDeleteClick() {
+    if (!Program::DeleteLastSegment(fState.SegmentProgram, fState.MixerState == msRunning)) {
+        Widgets::TMemoPane* memo = fForm.Operation->Memo1;
+        memo->AddLine("");
+        memo->AddLine(Program::DeleteRefusal);
+    }
+    ShowStepProgram();
+}
+
+void TSegmentController::RetrieveStep() {
+    TMixtureOperationTab* op = fForm.Operation;
+    const int index = op->RzTabbedListBoxSteps->ItemIndex();
+    if (index < 0 || static_cast<std::size_t>(index) >= fState.SegmentProgram.size()) {
+        return;
+    }
+    const Program::TRetrievedStep step =
+        Program::RetrieveStep(fState.SegmentProgram[static_cast<std::size_t>(index)]);
+    // The comment and the duration report their change, so the design inputs follow them. The
+    // flow fields stay silent until all of them hold the segment's values: a flow update in between
+    // would work on a half-loaded design. The two updates below then run once, on the whole.
+    op->EditStepComments->setText(QString::fromStdString(step.StepComments));
+    op->RtDoubleEditStepDuration->SetValue(step.StepDuration);
+    {
+        const QSignalBlocker blockA(op->RtIntegerEditY1Flow);
+        const QSignalBlocker blockB(op->RtIntegerEditY2Flow);
+        const QSignalBlocker blockC(op->RtDoubleEditFluidFlow);
+        op->RtIntegerEditY1Flow->SetValue(step.FlowA_ugpm);
+        op->RtIntegerEditY2Flow->SetValue(step.FlowB_ugpm);
+        op->RtDoubleEditFluidFlow->SetValue(step.FlowC_ugpm);
+    }
+    fDesign.FluidFlowUpdate();
+    fDesign.UpdateTrackbars();
+}
+
+void TSegmentController::ShowStepProgram() {
+    Widgets::TTabbedListBox* list = fForm.Operation->RzTabbedListBoxSteps;
+    list->Clear();
+    for (const std::string& line : Program::StepListLines(fState.SegmentProgram)) {
+        list->AddItem(line);
+    }
+}
+
+void TSegmentController::ClearStepProgram() {
+    fState.SegmentProgram.clear();
+    fForm.Operation->RzTabbedListBoxSteps->Clear();
+}
+
+void TSegmentController::RzTabbedListBoxStepsClick() {
+    RetrieveStep();
+}
+
+void TSegmentController::RzTabbedListBoxStepsKeyUp(int /*key*/) {
+    RetrieveStep();
+}
+
+} // namespace UnitMain
