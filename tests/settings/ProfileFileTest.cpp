@@ -6,10 +6,13 @@
 #include "support/TempFolder.h"
 
 #include <csignal>
+#include <fcntl.h>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <linux/fs.h>
 #include <sstream>
 #include <string>
+#include <sys/ioctl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -193,13 +196,27 @@ TEST(ProfileFile, SaveIntoAFolderThatCannotTakeTheFileFails) {
     EXPECT_FALSE(missingFolder.Save(error));
     EXPECT_EQ(error, "Unable to write to " + folder.File("gone/moistrel.ini"));
 
-    if (::geteuid() == 0) {
-        GTEST_SKIP() << "a read-only folder does not stop root";
-    }
+    // A folder that takes no new files. Permissions do not stop root, so there the folder is made
+    // immutable instead (and writable again before the temporary folder goes).
     const std::string readOnly = folder.File("read-only");
     ASSERT_EQ(::mkdir(readOnly.c_str(), 0555), 0);
+    const int fd = ::open(readOnly.c_str(), O_RDONLY | O_DIRECTORY);
+    ASSERT_GE(fd, 0);
+    int flags = 0;
+    const bool immutable = ::geteuid() == 0 && ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0 &&
+                           ::ioctl(fd, FS_IOC_SETFLAGS, &(flags = flags | FS_IMMUTABLE_FL)) == 0;
+    if (::geteuid() == 0 && !immutable) {
+        ::close(fd);
+        GTEST_SKIP() << "this file system cannot make a folder read-only for root";
+    }
     const TProfileFile file(readOnly + "/moistrel.ini");
-    EXPECT_FALSE(file.Save(error));
+    const bool saved = file.Save(error);
+    if (immutable) {
+        flags &= ~FS_IMMUTABLE_FL;
+        ::ioctl(fd, FS_IOC_SETFLAGS, &flags);
+    }
+    ::close(fd);
+    EXPECT_FALSE(saved);
     EXPECT_EQ(error, "Unable to write to " + readOnly + "/moistrel.ini");
 }
 
