@@ -59,6 +59,21 @@ TEST_F(WindowTest, WindowHasItsNameCaptionSizeAndFont) {
     EXPECT_EQ(fForm.font().family(), QStringLiteral("Liberation Sans"));
 }
 
+// A port's name is told apart by its end: a long one loses its beginning in the list, and the
+// whole name is the entry's tool tip.
+TEST_F(WindowTest, PortListsShowTheEndOfALongPortName) {
+    const std::string longName = "/a/rather/long/folder/of/the/virtual-instruments/mfc-a";
+    for (Widgets::TListBox* list :
+         {fForm.Setup->ListBoxPortPump, fForm.Setup->ListBoxPortMFC1, fForm.Setup->ListBoxPortMFC2}) {
+        SCOPED_TRACE(list->objectName().toStdString());
+        list->SetItems({"ttyS0", longName});
+        EXPECT_EQ(list->textElideMode(), Qt::ElideLeft);
+        EXPECT_EQ(list->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+        ASSERT_EQ(list->count(), 2);
+        EXPECT_EQ(list->item(1)->toolTip().toStdString(), longName);
+    }
+}
+
 TEST_F(WindowTest, SevenPagesInOrderWithTheirCaptions) {
     // A Qt caption writes "&&" for the one ampersand the operator reads.
     const QStringList expected = {QStringLiteral("Setup"),

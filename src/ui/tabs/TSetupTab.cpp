@@ -54,6 +54,12 @@ TSetupTab::TSetupTab(QWidget* parent) : QWidget(parent) {
     ListBoxPortPump = MakeList(QStringLiteral("ListBoxPortPump"), boxSelect);
     ListBoxPortMFC1 = MakeList(QStringLiteral("ListBoxPortMFC1"), boxSelect);
     ListBoxPortMFC2 = MakeList(QStringLiteral("ListBoxPortMFC2"), boxSelect);
+    // A port's name ends in what tells the ports apart ("…/virtual-instruments/mfc-a"): a name too
+    // long for the list loses its beginning, not its end; the whole name is its tool tip.
+    for (Widgets::TListBox* list : {ListBoxPortPump, ListBoxPortMFC1, ListBoxPortMFC2}) {
+        list->setTextElideMode(Qt::ElideLeft);
+        list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    }
     selectLayout->addWidget(MakeLabelFor(QStringLiteral("Port for pump"), ListBoxPortPump, boxSelect), 0, 0);
     selectLayout->addWidget(MakeLabelFor(QStringLiteral("Port for MFC A"), ListBoxPortMFC1, boxSelect), 0, 1);
     selectLayout->addWidget(MakeLabelFor(QStringLiteral("Port for MFC B"), ListBoxPortMFC2, boxSelect), 0, 2);

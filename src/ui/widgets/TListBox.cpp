@@ -11,7 +11,8 @@ TListBox::TListBox(QWidget* parent) : QListWidget(parent) {
 }
 
 void TListBox::AddItem(const std::string& text) {
-    addItem(QString::fromStdString(text));
+    auto* item = new QListWidgetItem(QString::fromStdString(text), this);
+    item->setToolTip(item->text());
 }
 
 void TListBox::SetItems(const std::vector<std::string>& items) {
