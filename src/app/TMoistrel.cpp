@@ -52,11 +52,12 @@ TProgramPlaces ProgramPlaces() {
     return places;
 }
 
-TMoistrel::TMoistrel(const Base::TClock& clock, TProgramPlaces places)
+TMoistrel::TMoistrel(const Base::TClock& clock, TProgramPlaces places, Base::TDialogs* dialogs)
     : fClock(clock), fPlaces(std::move(places)) {
     fForm = std::make_unique<UnitMain::TForm1>(fClock);
-    fSettings = std::make_unique<UnitMain::TSettingsController>(*fForm, fState, fForm->Dialogs(),
-                                                                fPlaces.SettingsFile);
+    fDialogs = dialogs != nullptr ? dialogs : &fForm->Dialogs();
+    fSettings = std::make_unique<UnitMain::TSettingsController>(*fForm, fState, *fDialogs,
+                                                                fPlaces.SettingsFile, fPlaces.LogFolder);
     fPumpFinder = std::make_unique<TPumpOnPort>(*fForm->Setup->MemoSetupFeedback, fClock, fMainThread);
     fDesign = std::make_unique<UnitMain::TDesignController>(*fForm, fState);
     fFluidDesign = std::make_unique<UnitMain::TFluidDesignController>(*fForm, fState, *fDesign, *fSettings,

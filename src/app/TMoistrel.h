@@ -5,6 +5,7 @@
 // window tests make one with a manual clock and drive the real window.
 
 #include "base/Clock.h"
+#include "base/Dialogs.h"
 #include "state/MoistrelState.h"
 #include "ui/QtMainThread.h"
 
@@ -36,7 +37,9 @@ TProgramPlaces ProgramPlaces();
 class TMoistrel {
 public:
     // Builds and wires everything; `clock` must outlive the program. The window is not shown.
-    TMoistrel(const Base::TClock& clock, TProgramPlaces places);
+    // `dialogs` are the message boxes the operations show (tests answer them from a script); none
+    // means the window's own. When given, they must outlive the program.
+    TMoistrel(const Base::TClock& clock, TProgramPlaces places, Base::TDialogs* dialogs = nullptr);
     ~TMoistrel();
     TMoistrel(const TMoistrel&) = delete;
     TMoistrel& operator=(const TMoistrel&) = delete;
@@ -47,6 +50,7 @@ public:
     void Startup();
 
     UnitMain::TForm1& Form() { return *fForm; }
+    Base::TDialogs& Dialogs() { return *fDialogs; }
     UnitMain::TMoistrelState& State() { return fState; }
     UnitMain::TDesignController& Design() { return *fDesign; }
     UnitMain::TFluidDesignController& FluidDesign() { return *fFluidDesign; }
@@ -62,6 +66,7 @@ private:
     UnitMain::TQtMainThread fMainThread;
     UnitMain::TMoistrelState fState;
     std::unique_ptr<UnitMain::TForm1> fForm;
+    Base::TDialogs* fDialogs = nullptr;
     // The settings file, and the pump detection of "Apply and save".
     std::unique_ptr<UnitMain::TSettingsController> fSettings;
     std::unique_ptr<UnitMain::TPumpFinder> fPumpFinder;

@@ -47,9 +47,9 @@ std::string FolderOf(const TLogFileDestination& file) {
     return folder;
 }
 
-// True when a new file can be created in `folder`: a directory in which we really create (and
-// remove) a probe file, so permissions, read-only mounts and full quotas all count.
-bool FolderAcceptsFiles(const std::string& folder) {
+} // namespace
+
+bool LogFileCanBeCreatedIn(const std::string& folder) {
     struct stat info {};
     if (folder.empty() || ::stat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) {
         return false;
@@ -63,8 +63,6 @@ bool FolderAcceptsFiles(const std::string& folder) {
     ::unlink(probe.c_str());
     return true;
 }
-
-} // namespace
 
 TDiagnosticLogger::TDiagnosticLogger() : fStartTime(Base::SystemNow()) {}
 
@@ -135,7 +133,7 @@ bool TDiagnosticLogger::Installed() const {
             const std::lock_guard lock(fMutex);
             folder = FolderOf(fDestination.LogFile);
         }
-        return FolderAcceptsFiles(folder);
+        return LogFileCanBeCreatedIn(folder);
     } catch (...) {
         return false;
     }

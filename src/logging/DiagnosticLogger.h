@@ -83,6 +83,10 @@ private:
     std::map<std::thread::id, int> fDepths; // EnterMethod nesting, per thread (0 is not kept)
 };
 
+// True when a new log file can be created in `folder` (a probe file is really made and removed, so
+// permissions, read-only mounts and full quotas all count).
+bool LogFileCanBeCreatedIn(const std::string& folder);
+
 // The one logger of the program.
 TDiagnosticLogger& Logger();
 

@@ -1,6 +1,5 @@
 #include "ui/controllers/TSettingsController.h"
 
-#include "base/Paths.h"
 #include "design/FluidDesigner.h"
 #include "logging/DiagnosticLogger.h"
 #include "pump/PumpSettings.h"
@@ -47,8 +46,9 @@ std::string LoggingUnavailableMessage(const std::string& folder) {
 }
 
 TSettingsController::TSettingsController(TForm1& form, TMoistrelState& state, Base::TDialogs& dialogs,
-                                         std::string path)
-    : fForm(form), fState(state), fDialogs(dialogs), fPath(std::move(path)) {}
+                                         std::string path, std::string logFolder)
+    : fForm(form), fState(state), fDialogs(dialogs), fPath(std::move(path)),
+      fLogFolder(std::move(logFolder)) {}
 
 void TSettingsController::INILoad(TFluidSteps& fluid) {
     Settings::TProfileFile file(fPath);
@@ -75,8 +75,9 @@ void TSettingsController::INILoad(TFluidSteps& fluid) {
     settings.SavedMFCAPort = stored.MFCAPort.value_or("");
     settings.SavedMFCBPort = stored.MFCBPort.value_or("");
     settings.LoggingMode = stored.LoggingMode;
-    if (settings.LoggingMode != Settings::LoggingModeOff && !Logging::Logger().Installed()) {
-        fDialogs.ShowMessage(LoggingUnavailableMessage(Base::ProgramFolder()));
+    // The logger is set up for this folder only after loading, so the folder itself is asked.
+    if (settings.LoggingMode != Settings::LoggingModeOff && !Logging::LogFileCanBeCreatedIn(fLogFolder)) {
+        fDialogs.ShowMessage(LoggingUnavailableMessage(fLogFolder));
         settings.LoggingMode = Settings::LoggingModeOff;
     }
     settings.ChartPoints = stored.ChartPoints;

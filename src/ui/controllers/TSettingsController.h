@@ -24,8 +24,10 @@ std::string LoggingUnavailableMessage(const std::string& folder);
 
 class TSettingsController final : public TSettingsSaver {
 public:
-    // `path` is the settings file; `form`, `state` and `dialogs` must outlive the controller.
-    TSettingsController(TForm1& form, TMoistrelState& state, Base::TDialogs& dialogs, std::string path);
+    // `path` is the settings file, `logFolder` where the diagnostic log file would go; `form`,
+    // `state` and `dialogs` must outlive the controller.
+    TSettingsController(TForm1& form, TMoistrelState& state, Base::TDialogs& dialogs, std::string path,
+                        std::string logFolder);
 
     const std::string& Path() const { return fPath; }
 
@@ -48,6 +50,7 @@ private:
     TMoistrelState& fState;
     Base::TDialogs& fDialogs;
     std::string fPath;
+    std::string fLogFolder;
 };
 
 } // namespace UnitMain

@@ -45,7 +45,8 @@ TPumpFluidTab::TPumpFluidTab(QWidget* parent) : QWidget(parent) {
                                   QStringLiteral("Low concentrations (192 000 steps)")},
                                  column1);
     RadioGroupPumpOptimization->setObjectName(QStringLiteral("RadioGroupPumpOptimization"));
-    RadioGroupPumpOptimization->SetItemIndex(1);
+    // No model until the settings name one: a step count of neither model (3000, say) must be
+    // written back as it is, and a selection would turn it into that model's on the next save.
     RadioGroupPumpOptimization->setEnabled(false);
     column1Layout->addWidget(RadioGroupPumpOptimization);
 
