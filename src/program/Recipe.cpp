@@ -4,6 +4,7 @@
 #include "base/Text.h"
 
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -75,7 +76,8 @@ std::string EncodeForCodeset(const std::string& utf8, const std::string& codeset
         return utf8;
     }
     iconv_t converter = iconv_open(codeset.c_str(), "UTF-8");
-    if (converter == reinterpret_cast<iconv_t>(-1)) {
+    // iconv_open reports failure as the pointer value (iconv_t)-1.
+    if (reinterpret_cast<std::intptr_t>(converter) == -1) {
         return Base::Utf8ToLatin1(utf8); // an unknown set: the usual Western one
     }
     std::string result;
