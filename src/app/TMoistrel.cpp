@@ -62,8 +62,9 @@ TMoistrel::TMoistrel(const Base::TClock& clock, TProgramPlaces places, Base::TDi
     fDesign = std::make_unique<UnitMain::TDesignController>(*fForm, fState);
     fFluidDesign = std::make_unique<UnitMain::TFluidDesignController>(*fForm, fState, *fDesign, *fSettings,
                                                                       *fPumpFinder);
-    fSetup = std::make_unique<UnitMain::TSetupController>(*fForm, fState);
     fSegments = std::make_unique<UnitMain::TSegmentController>(*fForm, fState, *fDesign);
+    fSetup = std::make_unique<UnitMain::TSetupController>(*fForm, fState, *fSegments, *fSettings, fMainThread,
+                                                          fClock);
     fForm->SetOnClose([] { Logging::Logger().CloseDispatcher(); });
     // The run control connects its tick here when it arrives:
     //     fForm->ConnectTick([this] { fRun->Timer1Timer(); });

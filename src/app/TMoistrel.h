@@ -73,8 +73,9 @@ private:
     // The controllers go before the window and the seams they use.
     std::unique_ptr<UnitMain::TDesignController> fDesign;
     std::unique_ptr<UnitMain::TFluidDesignController> fFluidDesign;
-    std::unique_ptr<UnitMain::TSetupController> fSetup;
     std::unique_ptr<UnitMain::TSegmentController> fSegments;
+    // Validation empties the segment program (through fSegments) and saves the settings.
+    std::unique_ptr<UnitMain::TSetupController> fSetup;
 };
 
 } // namespace App

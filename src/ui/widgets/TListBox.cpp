@@ -15,6 +15,16 @@ void TListBox::AddItem(const std::string& text) {
     item->setToolTip(item->text());
 }
 
+void TListBox::AddItem(const std::string& text, int number) {
+    AddItem(text);
+    item(count() - 1)->setData(Qt::UserRole, number);
+}
+
+int TListBox::ItemData(int index) const {
+    const QListWidgetItem* entry = item(index);
+    return entry == nullptr ? 0 : entry->data(Qt::UserRole).toInt();
+}
+
 void TListBox::SetItems(const std::vector<std::string>& items) {
     clear();
     for (const auto& item : items) {

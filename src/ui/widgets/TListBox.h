@@ -15,6 +15,10 @@ public:
 
     void Clear() { clear(); }
     void AddItem(const std::string& text);
+    // An item that carries a number of its own (the gas lists: the device's table number).
+    void AddItem(const std::string& text, int number);
+    // The number carried by item `index`; 0 for an item without one or an index outside the list.
+    int ItemData(int index) const;
     void SetItems(const std::vector<std::string>& items);
     std::vector<std::string> Items() const;
     int Count() const { return count(); }
