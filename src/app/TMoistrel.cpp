@@ -8,6 +8,8 @@
 #include "ui/controllers/TApplyAndSaveSteps.h"
 #include "ui/controllers/TDesignController.h"
 #include "ui/controllers/TFluidDesignController.h"
+#include "ui/controllers/TGasFlowsUpdate.h"
+#include "ui/controllers/TGasSelectionController.h"
 #include "ui/controllers/TSegmentController.h"
 #include "ui/controllers/TSettingsController.h"
 #include "ui/controllers/TSetupController.h"
@@ -41,6 +43,19 @@ private:
     UnitMain::TPumpFindInitOptions fOptions;
 };
 
+// The A and B flows brought into the ranges of newly selected gases.
+class TGasFlowsOnDesign : public UnitMain::TGasFlowsUpdate {
+public:
+    explicit TGasFlowsOnDesign(UnitMain::TDesignController& design) : fDesign(design) {}
+    void GasRangesChanged() override {
+        fDesign.FlowUpdateY1(true);
+        fDesign.FlowUpdateY2(true);
+    }
+
+private:
+    UnitMain::TDesignController& fDesign;
+};
+
 } // namespace
 
 TProgramPlaces ProgramPlaces() {
@@ -65,6 +80,11 @@ TMoistrel::TMoistrel(const Base::TClock& clock, TProgramPlaces places, Base::TDi
     fSegments = std::make_unique<UnitMain::TSegmentController>(*fForm, fState, *fDesign);
     fSetup = std::make_unique<UnitMain::TSetupController>(*fForm, fState, *fSegments, *fSettings, fMainThread,
                                                           fClock);
+    fGasFlows = std::make_unique<TGasFlowsOnDesign>(*fDesign);
+    SerialPortVogtlin::TMFCTiming gasTiming;
+    gasTiming.Clock = &fClock;
+    fGasSelection = std::make_unique<UnitMain::TGasSelectionController>(
+        *fForm, fState, *fDialogs, fPlaces.SettingsFile, *fSegments, *fGasFlows, gasTiming);
     fForm->SetOnClose([] { Logging::Logger().CloseDispatcher(); });
     // The run control connects its tick here when it arrives:
     //     fForm->ConnectTick([this] { fRun->Timer1Timer(); });

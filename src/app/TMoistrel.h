@@ -16,6 +16,8 @@ namespace UnitMain {
 class TDesignController;
 class TFluidDesignController;
 class TForm1;
+class TGasFlowsUpdate;
+class TGasSelectionController;
 class TPumpFinder;
 class TSettingsController;
 class TSetupController;
@@ -58,6 +60,7 @@ public:
     UnitMain::TSetupController& Setup() { return *fSetup; }
     const TProgramPlaces& Places() const { return fPlaces; }
     UnitMain::TSegmentController& Segments() { return *fSegments; }
+    UnitMain::TGasSelectionController& GasSelection() { return *fGasSelection; }
 
 private:
     const Base::TClock& fClock;
@@ -76,6 +79,9 @@ private:
     std::unique_ptr<UnitMain::TSegmentController> fSegments;
     // Validation empties the segment program (through fSegments) and saves the settings.
     std::unique_ptr<UnitMain::TSetupController> fSetup;
+    // The gas lists: the flows follow the new gases through this.
+    std::unique_ptr<UnitMain::TGasFlowsUpdate> fGasFlows;
+    std::unique_ptr<UnitMain::TGasSelectionController> fGasSelection;
 };
 
 } // namespace App
