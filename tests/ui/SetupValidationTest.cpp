@@ -13,6 +13,7 @@
 #include "state/MoistrelState.h"
 #include "support/LogCapture.h"
 #include "support/ProgramPlaces.h"
+#include "support/ScopedSerialPorts.h"
 #include "support/SimHarness.h"
 #include "support/TempFolder.h"
 #include "ui/TForm1.h"
@@ -89,11 +90,7 @@ class SetupValidationTest : public ::testing::Test {
 public:
     void TearDown() override {
         program.reset();
-        if (fSavedPorts) {
-            ::setenv("MOISTREL_SERIAL_PORTS", fSavedPorts->c_str(), 1);
-        } else {
-            ::unsetenv("MOISTREL_SERIAL_PORTS");
-        }
+        fPorts.reset();
     }
 
     // Starts the instruments (a short pump initialisation, the harness's manual clock, and
@@ -117,13 +114,10 @@ public:
                 fPumpLines.push_back(line.substr(8));
             }
         });
-        if (const char* old = std::getenv("MOISTREL_SERIAL_PORTS")) {
-            fSavedPorts = old;
-        }
         pumpPort = sim->Path(Sim::sdPump);
         mfcAPort = sim->Path(Sim::sdMfcA);
         mfcBPort = sim->Path(Sim::sdMfcB);
-        ::setenv("MOISTREL_SERIAL_PORTS", (pumpPort + ":" + mfcAPort + ":" + mfcBPort).c_str(), 1);
+        fPorts.emplace(std::vector<std::string>{pumpPort, mfcAPort, mfcBPort});
         program = std::make_unique<App::TMoistrel>(sim->Clock(), places, &dialogs);
         // The MFC's own wait for a reply is short; a loaded test machine needs longer.
         program->Setup().ValidationOptions().MFC.ReadoutTimeoutMS = 250;
@@ -184,7 +178,7 @@ public:
     std::string mfcBPort;
 
 private:
-    std::optional<std::string> fSavedPorts;
+    std::optional<TestSupport::TScopedSerialPorts> fPorts;
     std::mutex fTraceMutex;
     std::vector<std::string> fPumpLines;
 };

@@ -11,6 +11,7 @@
 #include "settings/StoredSettings.h"
 #include "state/MoistrelState.h"
 #include "support/ProgramPlaces.h"
+#include "support/ScopedSerialPorts.h"
 #include "support/TempFolder.h"
 #include "ui/TForm1.h"
 #include "ui/controllers/TSettingsController.h"
@@ -92,19 +93,12 @@ class StartupTest : public ::testing::Test {
 public:
     void SetUp() override {
         ASSERT_TRUE(folder.Made()) << folder.Error();
-        if (const char* old = std::getenv("MOISTREL_SERIAL_PORTS")) {
-            fSavedPorts = old;
-        }
-        ::setenv("MOISTREL_SERIAL_PORTS", (pumpPort + ":" + mfcAPort + ":" + mfcBPort).c_str(), 1);
+        fPorts.emplace(std::vector<std::string>{pumpPort, mfcAPort, mfcBPort});
     }
 
     void TearDown() override {
         program.reset();
-        if (fSavedPorts) {
-            ::setenv("MOISTREL_SERIAL_PORTS", fSavedPorts->c_str(), 1);
-        } else {
-            ::unsetenv("MOISTREL_SERIAL_PORTS");
-        }
+        fPorts.reset();
         // A test that turned file logging on leaves the logger as the next test expects it.
         Logging::Logger().SetEnabled(false);
         Logging::Logger().CloseDispatcher();
@@ -160,7 +154,7 @@ public:
     std::unique_ptr<App::TMoistrel> program;
 
 private:
-    std::optional<std::string> fSavedPorts;
+    std::optional<TestSupport::TScopedSerialPorts> fPorts;
 };
 
 TEST_F(StartupTest, FirstStartSetsWaterAndWritesTheFile) {

@@ -23,10 +23,6 @@ namespace UnitMain {
 
 namespace {
 
-QString Q(const std::string& text) {
-    return QString::fromStdString(text);
-}
-
 std::optional<std::string> SelectedPort(const Widgets::TListBox& list) {
     if (list.ItemIndex() < 0) {
         return std::nullopt;
@@ -91,7 +87,7 @@ void TSettingsController::INILoad(TFluidSteps& fluid) {
         page->ComboBoxMix[row]->setCurrentIndex(stored.MixItemIndex[static_cast<std::size_t>(row)]);
         page->RtDoubleEdit[row]->SetValue(stored.MixMass_g[static_cast<std::size_t>(row)]);
     }
-    page->EditDesignedMixtureName->setText(Q(stored.MixtureName));
+    page->EditDesignedMixtureName->setText(QString::fromStdString(stored.MixtureName));
     page->RtDoubleEditDesignedMixtureDensity->SetValue(stored.MixtureDensity);
     page->RtDoubleEditDesignMixtureMolarMass->SetValue(stored.MixtureMolarMass);
 
@@ -103,7 +99,7 @@ void TSettingsController::INILoad(TFluidSteps& fluid) {
     page->RtDoubleEditSyringeGramsperStroke->SetValue(pump.SYRINGE_SIZEmg);
     page->RtIntegerEditFluidPPMLimit->SetValue(pump.FLUID_MAX_PPM);
     page->RadioGroupSyringeVolume->SetItemIndex(pump.SYRINGE_VOLUME_INDEX);
-    fForm.Operation->GroupBoxX->setTitle(Q(Design::FluidCaption(pump)));
+    fForm.Operation->GroupBoxX->setTitle(QString::fromStdString(Design::FluidCaption(pump)));
     const int model = PumpModelIndexForSteps(pump.SYRINGE_STEPS);
     if (model >= 0) {
         page->RadioGroupPumpOptimization->SetItemIndex(model);
@@ -153,7 +149,7 @@ Settings::TStoredSettings TSettingsController::Gather() const {
 
 bool TSettingsController::INISaveAndApply() {
     Design::ApplyPumpSettings(fState.PumpDetails, fForm.PumpFluid->RadioGroupPumpOptimization->ItemIndex());
-    fForm.Operation->GroupBoxX->setTitle(Q(Design::FluidCaption(fState.PumpDetails)));
+    fForm.Operation->GroupBoxX->setTitle(QString::fromStdString(Design::FluidCaption(fState.PumpDetails)));
 
     // The whole new file is composed first and replaces the old one in one step, so a save that
     // fails half-way leaves the old file whole. Keys of other writers (the gas history) stay.
