@@ -8,6 +8,7 @@
 #include "pump/PumpSettings.h"
 #include "state/DesignInputs.h"
 #include "state/ProgramSettings.h"
+#include "state/RunState.h"
 
 #include <cstdint>
 #include <vector>
@@ -43,6 +44,9 @@ struct TMoistrelState {
 
     // What the settings file gives the program besides the pump and the design.
     TProgramSettings Settings;
+
+    // The running program: segment, tick guard, the worker's exchange record and figures.
+    TRunState Run;
 
     // True while the MFC's gas tables are the demonstration values rather than tables read from the
     // instrument. Identification of the MFC ends it; a validation that does not find the MFC gives
