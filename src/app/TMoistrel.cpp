@@ -10,6 +10,7 @@
 #include "ui/controllers/TFluidDesignController.h"
 #include "ui/controllers/TGasFlowsUpdate.h"
 #include "ui/controllers/TGasSelectionController.h"
+#include "ui/controllers/TRunController.h"
 #include "ui/controllers/TSegmentController.h"
 #include "ui/controllers/TSettingsController.h"
 #include "ui/controllers/TSetupController.h"
@@ -80,22 +81,25 @@ TMoistrel::TMoistrel(const Base::TClock& clock, TProgramPlaces places, Base::TDi
     fSegments = std::make_unique<UnitMain::TSegmentController>(*fForm, fState, *fDesign);
     fSetup = std::make_unique<UnitMain::TSetupController>(*fForm, fState, *fSegments, *fSettings, fMainThread,
                                                           fClock);
+    fRun = std::make_unique<UnitMain::TRunController>(*fForm, [this](UnitMain::TRunWindow& window) {
+        return std::make_unique<UnitMain::TRunControl>(
+            fState, window, *fForm->MemoLog, *fForm->Setup->MemoSetupFeedback, *fDialogs, fMainThread, fClock,
+            UnitMain::TRunPlaces{fPlaces.WorkingFolder});
+    });
     fGasFlows = std::make_unique<TGasFlowsOnDesign>(*fDesign);
     SerialPortVogtlin::TMFCTiming gasTiming;
     gasTiming.Clock = &fClock;
     fGasSelection = std::make_unique<UnitMain::TGasSelectionController>(
-        *fForm, fState, *fDialogs, fPlaces.SettingsFile, *fSegments, *fGasFlows, gasTiming);
+        *fForm, fState, *fDialogs, fPlaces.SettingsFile, *fSegments, *fGasFlows, fRun->Run(), gasTiming);
     fForm->SetOnClose([] { Logging::Logger().CloseDispatcher(); });
-    // The run control connects its tick here when it arrives:
-    //     fForm->ConnectTick([this] { fRun->Timer1Timer(); });
-    // Until then Timer1 stays stopped, so nothing ticks into nothing.
 }
 
 TMoistrel::~TMoistrel() = default;
 
 void TMoistrel::Startup() {
-    // The window's caption is set when it is made, and no tick runs before the run control is
-    // connected.
+    // The window's caption is set when it is made. Timer1 runs from the construction, but no tick
+    // comes before the event loop does, and the run state starts with no tick in progress.
+    fState.Run.TickDone = true;
     fState.SegmentProgram.clear();
     fSetup->ButtonSetupFindPortsClick();
     // Loading sets water and writes the file on a first start, and may turn logging off.

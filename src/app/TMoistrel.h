@@ -19,6 +19,7 @@ class TForm1;
 class TGasFlowsUpdate;
 class TGasSelectionController;
 class TPumpFinder;
+class TRunController;
 class TSettingsController;
 class TSetupController;
 class TSegmentController;
@@ -61,6 +62,7 @@ public:
     const TProgramPlaces& Places() const { return fPlaces; }
     UnitMain::TSegmentController& Segments() { return *fSegments; }
     UnitMain::TGasSelectionController& GasSelection() { return *fGasSelection; }
+    UnitMain::TRunController& Run() { return *fRun; }
 
 private:
     const Base::TClock& fClock;
@@ -79,6 +81,8 @@ private:
     std::unique_ptr<UnitMain::TSegmentController> fSegments;
     // Validation empties the segment program (through fSegments) and saves the settings.
     std::unique_ptr<UnitMain::TSetupController> fSetup;
+    // The run: the tick, Start and Stop, the worker and the safe stop.
+    std::unique_ptr<UnitMain::TRunController> fRun;
     // The gas lists: the flows follow the new gases through this.
     std::unique_ptr<UnitMain::TGasFlowsUpdate> fGasFlows;
     std::unique_ptr<UnitMain::TGasSelectionController> fGasSelection;

@@ -15,6 +15,7 @@
 #include "ui/tabs/TPumpFluidTab.h"
 #include "ui/widgets/TDoubleEdit.h"
 #include "ui/widgets/TIntegerEdit.h"
+#include "ui/widgets/TLedCaption.h"
 #include "ui/widgets/TMemoPane.h"
 #include "ui/widgets/TRadioGroup.h"
 #include "ui/widgets/TTrackBar.h"
@@ -528,14 +529,17 @@ TEST_F(ControllersTest, DesignInputsSetByTheProgramShowOnTheirPages) {
 
 // ---- The composition ----
 
-TEST_F(ControllersTest, Timer1RunsOnlyWithATickHandler) {
-    EXPECT_FALSE(form->Timer1->isActive()) << "nothing may tick into nothing";
+TEST_F(ControllersTest, Timer1RunsTheRunControlsTickAndStopsWithoutAHandler) {
+    // The program connects the run control's tick when it is built: in state 0 the tick shows
+    // "Simulation" on the LED caption.
+    EXPECT_TRUE(form->Timer1->isActive());
+    op()->RzLEDDisplay1->SetCaption("something else");
+    EXPECT_TRUE(QTest::qWaitFor([this] { return op()->RzLEDDisplay1->Caption() == "Simulation"; }, 5000));
     int ticks = 0;
     form->ConnectTick([&ticks] { ++ticks; });
-    EXPECT_TRUE(form->Timer1->isActive());
     EXPECT_TRUE(QTest::qWaitFor([&ticks] { return ticks >= 2; }, 5000));
     form->ConnectTick({});
-    EXPECT_FALSE(form->Timer1->isActive());
+    EXPECT_FALSE(form->Timer1->isActive()) << "nothing may tick into nothing";
 }
 
 TEST_F(ControllersTest, ApplyAndSaveUsesThePumpSettingsOfThePage) {

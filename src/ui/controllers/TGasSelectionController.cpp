@@ -17,10 +17,10 @@ namespace UnitMain {
 
 TGasSelectionController::TGasSelectionController(TForm1& form, TMoistrelState& state, Base::TDialogs& dialogs,
                                                  std::string settingsFile, TStepProgramClear& program,
-                                                 TGasFlowsUpdate& flows, SerialPortVogtlin::TMFCTiming timing,
-                                                 QObject* parent)
+                                                 TGasFlowsUpdate& flows, TWorkerStop& worker,
+                                                 SerialPortVogtlin::TMFCTiming timing, QObject* parent)
     : QObject(parent), fForm(form), fState(state), fDialogs(dialogs), fSettingsFile(std::move(settingsFile)),
-      fProgram(program), fFlows(flows), fTiming(timing) {
+      fProgram(program), fFlows(flows), fWorker(worker), fTiming(timing) {
     for (Widgets::TListBox* list : {fForm.Setup->ListBox1, fForm.Setup->ListBox2}) {
         connect(list, &Widgets::TListBox::Clicked, this, [this, list] { ListBox1Click(list); });
     }
@@ -36,8 +36,8 @@ void TGasSelectionController::ListBox1Click(const QObject* sender) {
     page->CheckBoxGas->setChecked(positionA >= 0 && positionB >= 0);
 
     if (sender == page->ListBox1 && positionA >= 0) {
-        // The run control's StopAndKillThread goes here: MFC A's gas is changed only with the
-        // worker, which drives MFC A, stopped. Until the run control exists there is no worker.
+        // MFC A's gas is changed only with the worker, which drives MFC A, stopped.
+        fWorker.StopAndKillThread();
         SelectGas(TMFCSide::msA, positionA);
     } else if (sender == page->ListBox2 && positionB >= 0) {
         SelectGas(TMFCSide::msB, positionB);

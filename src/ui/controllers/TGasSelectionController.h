@@ -6,6 +6,7 @@
 
 #include "base/Dialogs.h"
 #include "mfc/MFCIdentity.h"
+#include "run/RunControl.h"
 #include "state/MoistrelState.h"
 
 #include <QObject>
@@ -23,7 +24,8 @@ public:
     // clock the device pauses run on.
     TGasSelectionController(TForm1& form, TMoistrelState& state, Base::TDialogs& dialogs,
                             std::string settingsFile, TStepProgramClear& program, TGasFlowsUpdate& flows,
-                            SerialPortVogtlin::TMFCTiming timing = {}, QObject* parent = nullptr);
+                            TWorkerStop& worker, SerialPortVogtlin::TMFCTiming timing = {},
+                            QObject* parent = nullptr);
 
     // A click on ListBox1 (MFC A) or ListBox2 (MFC B); `sender` is the list clicked.
     void ListBox1Click(const QObject* sender);
@@ -40,6 +42,7 @@ private:
     std::string fSettingsFile;
     TStepProgramClear& fProgram;
     TGasFlowsUpdate& fFlows;
+    TWorkerStop& fWorker;
     SerialPortVogtlin::TMFCTiming fTiming;
 };
 

@@ -1,0 +1,430 @@
+#include "run/RunControl.h"
+
+#include "base/DateTime.h"
+#include "base/NumberFormat.h"
+#include "logging/DiagnosticLogger.h"
+#include "logging/LogOld.h"
+#include "mfc/VogtlinPort.h"
+#include "modbus/VogtlinRegisters.h"
+#include "model/GasCatalogue.h"
+#include "model/GasItemDictionary.h"
+#include "program/Recipe.h"
+#include "pump/PumpProtocol.h"
+#include "run/StatusPanels.h"
+#include "serial/SerialPort.h"
+
+#include <exception>
+#include <thread>
+#include <utility>
+
+namespace UnitMain {
+
+namespace {
+
+using GasMixtures::TGasItem;
+using SerialPortVogtlin::TMFCDetails;
+
+// The command that keeps the pump busy without dispensing: a segment without liquid.
+const std::string NoLiquidCommand = "/1TIV48000A192000R";
+const std::string PumpStopCommand = "/1TIR\r";
+const std::string CannotStopWarning =
+    "Could not stop flow! Manually power off the mixer to ensure flow is stopped!";
+const std::string NotInitialized = "Instruments not initialized. Cannot proceed.";
+constexpr auto StopPause = std::chrono::milliseconds(20);
+// How often the wait for the worker looks whether it has ended; the window's events are handled
+// in between, so the window stays responsive while the worker finishes its pass.
+constexpr auto WorkerLook = std::chrono::milliseconds(10);
+
+std::string TrueFalse(bool value) {
+    return value ? "True" : "False";
+}
+
+std::string Seconds(std::chrono::milliseconds duration) {
+    return Base::FormatGeneral(static_cast<double>(duration.count()) / 1000.0);
+}
+
+} // namespace
+
+TRunControl::TRunControl(TMoistrelState& state, TRunWindow& window, Base::TTextPane& memoLog,
+                         Base::TTextPane& setupFeedback, Base::TDialogs& dialogs,
+                         Base::TMainThread& mainThread, const Base::TClock& clock, TRunPlaces places,
+                         TRunOptions options)
+    : fState(state), fWindow(window), fMemoLog(memoLog), fSetupFeedback(setupFeedback), fDialogs(dialogs),
+      fMainThread(mainThread), fClock(clock), fPlaces(std::move(places)), fOptions(std::move(options)) {
+    if (!fOptions.MakeWorker) {
+        fOptions.MakeWorker = [this] {
+            return std::make_unique<TMFCThread>(fState, fMainThread, fClock, fMemoLog);
+        };
+    }
+}
+
+TRunControl::~TRunControl() {
+    // Closing is refused while a run is active, but a program that ends anyway still lets its
+    // worker set MFC A to zero on its way out.
+    try {
+        StopAndKillThread();
+        const auto deadline = std::chrono::steady_clock::now() + fOptions.WorkerStopLimit;
+        WaitForWorker(
+            [this] {
+                ReleaseFinishedWorkers();
+                return fLeftBehind.empty();
+            },
+            deadline);
+    } catch (...) {
+        // Nothing may escape a destructor; what could not be waited for is released below.
+    }
+    // A worker that still has not ended cannot be joined without hanging the program's end: it is
+    // let go (it holds nothing but its own object).
+    for (auto& worker : fLeftBehind) {
+        static_cast<void>(worker.release());
+    }
+}
+
+void TRunControl::Log(const std::string& text) {
+    Logging::LogOld(fMemoLog, text, fClock);
+}
+
+void TRunControl::Timer1Timer() {
+    if (fState.Run.TickDone) {
+        Tick(fState.Run.TickDone);
+    }
+}
+
+void TRunControl::Tick(bool& Done) {
+    Done = false;
+    // Whatever fails inside, the tick ends and the next one comes: control of a running mixer must
+    // not end silently.
+    try {
+        switch (fState.MixerState) {
+        case msSimulation:
+            fWindow.SetLEDCaption("Simulation");
+            break;
+        case msCannotStop:
+            fWindow.SetLEDCaption("Cannot stop flow. Manually power off the mixer.");
+            break;
+        case msStopping: {
+            const std::string caption = fWindow.LEDCaption();
+            fWindow.SetLEDCaption(caption.rfind("Stopping", 0) == 0 ? caption + "." : "Stopping");
+            StopMixer();
+            break;
+        }
+        case msValidated:
+            for (int panel = 0; panel <= 3; ++panel) {
+                fWindow.SetStatusPanel(panel, "");
+            }
+            fWindow.SetSetupPagesEnabled(true);
+            break;
+        case msRunning:
+            TickRunning();
+            break;
+        default:
+            break;
+        }
+    } catch (const std::exception& failure) {
+        Log(std::string("Tick failed: ") + failure.what());
+    } catch (...) {
+        Log("Tick failed: unknown error");
+    }
+    Done = true;
+}
+
+void TRunControl::TickRunning() {
+    TRunState& run = fState.Run;
+    TThreadData& data = run.ThreadData;
+    const auto segments = static_cast<std::int32_t>(fState.SegmentProgram.size());
+    if (run.CurrentSegment < 0 || run.CurrentSegment >= segments) {
+        // Nothing left to run (the program was emptied under the run): stop safely.
+        Log("Tick: no segment " + std::to_string(run.CurrentSegment + 1) + " to run");
+        fState.MixerState = msStopping;
+        run.CurrentSegment = 0;
+        return;
+    }
+    const TGasItem& segment = fState.SegmentProgram[static_cast<std::size_t>(run.CurrentSegment)];
+    GasMixtures::TGasItemDictionary flows;
+    GasMixtures::IndexComponentsByInstrument(segment, flows);
+    const TGasItem A = flows.Get("0");
+    const TGasItem B = flows.Get("1");
+    const TGasItem C = flows.Get("2");
+
+    if (data.SomethingToTell) {
+        ShowFigures(A, B);
+        data.SomethingToTell = false;
+    }
+    if (!data.StepMFCASet) {
+        Log("A Handled");
+        data.In_MixD = A;
+        data.In_NewSegment = true;
+        data.StepMFCASet = true;
+    }
+    if (!data.StepMFCBSet) {
+        Log("B Handled");
+        if (SetMFCFlow(fState.MFCBDetails, B.Mass)) {
+            data.StepMFCBSet = true;
+        }
+    }
+    if (!data.StepPumpSet) {
+        const std::string command = C.PumpCommand.empty() ? NoLiquidCommand : C.PumpCommand;
+        Log("C Trying to handle (Pump command:'" + command + "')");
+        if (SendPumpCommand(fState.PumpDetails, command)) {
+            data.StepPumpSet = true;
+            Log("C Handled (Pump command:'" + command + "')");
+        }
+    }
+    // A failed reading holds the segment clock's judgement, not the clock itself.
+    if (run.FlowAObserved == -1.0 || run.FlowBObserved == -1.0) {
+        fWindow.SetLEDCaption("Trying to communicate with MFC A or B");
+        return;
+    }
+    const Base::TDateTime now = fClock.Now();
+    const double elapsedDays = now - run.StepStartTime;
+    const double hoursLeft = (segment.StepTime / 24.0 - elapsedDays) * 24.0;
+    run.OperatingText = "Operating, step: " + std::to_string(run.CurrentSegment + 1) + "/" +
+                        std::to_string(segments) + ", time left:" + Base::FormatMask("0.00", hoursLeft) +
+                        " hours.";
+    if (elapsedDays * 24.0 > segment.StepTime) {
+        data.StepMFCASet = false;
+        data.StepMFCBSet = false;
+        data.StepPumpSet = false;
+        if (run.CurrentSegment + 1 < segments) {
+            ++run.CurrentSegment;
+            data.In_NewSegment = true;
+            run.StepStartTime = now;
+            Log("Tick:Next Step: " + std::to_string(run.CurrentSegment));
+        } else {
+            fState.MixerState = msStopping;
+            run.CurrentSegment = 0;
+            Log("Tick:Stop");
+        }
+    }
+    fWindow.SetLEDCaption(run.OperatingText);
+}
+
+void TRunControl::ShowFigures(const TGasItem& A, const TGasItem& B) {
+    const TRunState& run = fState.Run;
+    TStatusInput input;
+    input.AMass = A.Mass;
+    input.APulsed = A.Pulsed;
+    input.BMass = B.Mass;
+    input.FlowAObserved = run.FlowAObserved;
+    input.FlowASoFar = run.FlowASoFar;
+    input.FlowBObserved = run.FlowBObserved;
+    input.FlowAMovingAverage = run.FlowAMovingAverage;
+    input.MovingAverageMinutes = run.MovingAverageMinutes;
+    const TStatusTexts texts = StatusPanelTexts(input);
+    for (std::size_t panel = 0; panel < texts.size(); ++panel) {
+        fWindow.SetStatusPanel(static_cast<int>(panel), texts[panel]);
+    }
+    fWindow.AddChartPoints(
+        fClock.Now(), TChartValues{run.FlowAObserved, run.FlowASoFar, B.Mass, run.FlowBObserved, A.Mass});
+    const int points = fWindow.ChartPointCount();
+    if (points > fState.Settings.ChartPoints && points > 10) {
+        for (int i = 0; i < 10; ++i) {
+            fWindow.DeleteFirstChartPoints();
+        }
+    }
+}
+
+void TRunControl::ButtonApplyClick() {
+    const Base::TDateTime now = fClock.Now();
+    Program::TRecipeInput recipe = fWindow.RecipeInput();
+    recipe.Now = now;
+    recipe.Fluid = fState.PumpDetails.Fluid;
+    if (!Program::SaveRecipe(fPlaces.ProgramFolder, now, Program::Recipe(recipe), fDialogs)) {
+        return;
+    }
+    if (fState.MixerState == msSimulation) {
+        fDialogs.ShowMessage(NotInitialized);
+        return;
+    }
+    if (fState.MixerState != msValidated) {
+        fDialogs.ShowMessage("Mixer is not ready. Stop current instructions first.");
+        return;
+    }
+    if (fState.SegmentProgram.empty()) {
+        fDialogs.ShowMessage("No segment program to execute.");
+        return;
+    }
+    fWindow.SetSetupPagesEnabled(false);
+    TRunState& run = fState.Run;
+    run.ThreadData.StepMFCASet = false;
+    run.ThreadData.StepMFCBSet = false;
+    run.ThreadData.StepPumpSet = false;
+    run.ThreadData.In_ToStop = false;
+    run.CurrentSegment = 0;
+    run.StepStartTime = now;
+
+    StartThread();
+    TMFCThread& worker = *fMFCThread;
+    worker.MFCD = fState.MFCADetails;
+    worker.MixD.Mass = 0.0F;
+    worker.MixD.Pulsed = 1.0F;
+    const SerialPortVogtlin::TLUTData* table = ActiveLUTData(fState.MFCADetails);
+    worker.LowFlow = table != nullptr ? 3.0 * table->RangeMin : 0.0;
+    worker.Start();
+
+    fState.MixerState = msRunning;
+    fWindow.SetSegmentButtonsEnabled(false);
+}
+
+void TRunControl::ButtonStopClick() {
+    if (fState.MixerState == msSimulation) {
+        fDialogs.ShowMessage(NotInitialized);
+        return;
+    }
+    Logging::Logger().Send("Stop mixture button clicked");
+    fWindow.SetLEDCaption("Stopping");
+    fState.MixerState = msStopping;
+    fState.Run.FlowASoFar = 0.0;
+    fWindow.SetSegmentButtonsEnabled(true);
+}
+
+bool TRunControl::SetMFCFlow(TMFCDetails MFC, double Flow) {
+    SerialPortVogtlin::TVogtlinPort port;
+    SerialPortVogtlin::ConfigureForMFC(port, MFC.ComPortName);
+    SerialPort::TSerialResponse response;
+    port.WriteF32(MFC.ModBusAddress, SerialPortVogtlin::regSetPoint, static_cast<float>(Flow), response);
+    const std::string flow = Base::FormatGeneral(Flow);
+    if (response.Status.empty()) {
+        Log(MFC.MFCName + " flow set to :" + flow + " g/min");
+        return true;
+    }
+    Log("Failed to set " + MFC.MFCName + " flow to :" + flow + " g/min");
+    return false;
+}
+
+void TRunControl::StartThread() {
+    Logging::Logger().EnterMethod("StartThread");
+    if (fMFCThread) {
+        Logging::Logger().Send("But first instruct to kill old thread");
+        StopAndKillThread();
+        Logging::Logger().Send("Thread is nill");
+    }
+    fMFCThread = fOptions.MakeWorker();
+    fMFCThread->GasBPort = fState.MFCBDetails.ComPortName;
+    fMFCThread->MATickSize = fState.Settings.AverageSampleSize;
+    Logging::Logger().ExitMethod("StartThread");
+}
+
+bool TRunControl::WaitForWorker(const std::function<bool()>& done,
+                                std::chrono::steady_clock::time_point deadline) {
+    while (!done()) {
+        if (std::chrono::steady_clock::now() >= deadline) {
+            return false;
+        }
+        // The worker's exchange runs here, and with it the window's events; a timer event finds
+        // the tick in progress and starts none.
+        fMainThread.ProcessPending();
+        std::this_thread::sleep_for(WorkerLook);
+    }
+    return true;
+}
+
+void TRunControl::ReleaseFinishedWorkers() {
+    std::erase_if(fLeftBehind, [](const std::unique_ptr<TMFCThread>& worker) { return worker->Finished(); });
+}
+
+void TRunControl::StopAndKillThread() {
+    Logging::Logger().EnterMethod("StopAndKillThread");
+    ReleaseFinishedWorkers();
+    while (fMFCThread) {
+        Logging::Logger().Send("Waiting for thread to stop");
+        fState.Run.ThreadData.In_ToStop = true;
+        // The worker ends after its last exchange, which carries its final messages: wait for both.
+        const auto deadline = std::chrono::steady_clock::now() + fOptions.WorkerStopLimit;
+        TMFCThread& worker = *fMFCThread;
+        const bool ended = WaitForWorker([&worker] { return worker.Stopped(); }, deadline) &&
+                           WaitForWorker([&worker] { return worker.Finished(); }, deadline);
+        if (ended) {
+            Log("Thread Stopped");
+            fMFCThread.reset();
+        } else {
+            Log("Thread did not stop within " + Seconds(fOptions.WorkerStopLimit) +
+                " s; MFC A cannot count as stopped");
+            fMFCThread->Abandon();
+            fLeftBehind.push_back(std::move(fMFCThread));
+        }
+    }
+    Logging::Logger().ExitMethod("StopAndKillThread");
+}
+
+bool TRunControl::StopPump() {
+    // With no port chosen in the list the pump is still where it was found.
+    std::string port = fWindow.SelectedPumpPort();
+    if (port.empty()) {
+        port = fState.PumpDetails.Port;
+    }
+    SerialPort::TSerialPort serial;
+    serial.fPort = port;
+    serial.fBaudRate = 9600;
+    fSetupFeedback.AddLine(Base::FormatDateTime("hh:nn:ss.zzz", fClock.Now()) +
+                           " Command : " + PumpStopCommand);
+    SerialPort::TSerialResponse response;
+    serial.Send2(PumpStopCommand, true, response);
+    fSetupFeedback.AddLine(Base::FormatDateTime("hh:nn:ss.zzz", fClock.Now()) +
+                           " Response: " + response.Response);
+    Log("Fluid commanded to stop");
+    // Only a pump that answered has taken the command.
+    return !response.Response.empty();
+}
+
+bool TRunControl::StopMFC(const TMFCDetails& mfc, const std::string& name, bool observedToZero) {
+    SerialPortVogtlin::TVogtlinPort port;
+    SerialPortVogtlin::ConfigureForMFC(port, mfc.ComPortName);
+    SerialPort::TSerialResponse write;
+    port.WriteF32(mfc.ModBusAddress, SerialPortVogtlin::regSetPoint, 0.0F, write);
+    if (!write.Status.empty()) {
+        return false;
+    }
+    if (observedToZero) {
+        fState.Run.FlowAObserved = 0.0;
+    }
+    Log(name + " commanded to stop");
+    fClock.Sleep(StopPause);
+    // A written request proves nothing: an adapter whose MFC is off the bus takes it as well. The
+    // MFC has stopped only when it reads back a zero set-point.
+    SerialPort::TSerialResponse check;
+    port.ReadF32(mfc.ModBusAddress, SerialPortVogtlin::regSetPoint, check);
+    if (!check.Status.empty()) {
+        Logging::Logger().Send(name + ": no answer to the set-point check after the stop: " + check.Status);
+        return false;
+    }
+    if (check.AsFloat != 0.0) {
+        Logging::Logger().Send(name + ": set-point reads " + Base::FormatGeneral(check.AsFloat) +
+                               " after the stop");
+        return false;
+    }
+    return true;
+}
+
+void TRunControl::StopMixer() {
+    const bool fluidStopped = StopPump();
+    StopAndKillThread();
+    // A worker left behind may still write MFC A's set-point after our zero.
+    const bool workerLeftRunning = !fLeftBehind.empty();
+    const bool mfcAStopped = StopMFC(fState.MFCADetails, "MFC A", true) && !workerLeftRunning;
+    const bool mfcBStopped = StopMFC(fState.MFCBDetails, "MFC B", false);
+    if (fluidStopped && mfcAStopped && mfcBStopped) {
+        fState.MixerState = msValidated;
+        fWindow.SetLEDCaption("Stopped");
+        fWindow.RestoreWindowCaption();
+        fState.PumpDetails.Status = "@";
+        return;
+    }
+    Log("Could not stop flow!");
+    Log("  MFC A stopped: " + TrueFalse(mfcAStopped));
+    Log("  MFC B stopped: " + TrueFalse(mfcBStopped));
+    Log("  Fluid stopped: " + TrueFalse(fluidStopped));
+    fWindow.SetWindowCaption(CannotStopWarning);
+    fWindow.SetLEDCaption(CannotStopWarning);
+    fState.MixerState = msCannotStop;
+}
+
+bool TRunControl::FormCloseQuery() {
+    if (fState.MixerState == msSimulation || fState.MixerState == msValidated) {
+        return true;
+    }
+    fDialogs.ShowMessage("Stop the mixture first");
+    return false;
+}
+
+} // namespace UnitMain

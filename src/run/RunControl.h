@@ -1,0 +1,106 @@
+#pragma once
+// Running a segment program: the operating state machine, the 50 ms tick that hands each segment's
+// flows to the instruments and moves on when a segment has lasted its time, Start and Stop, the
+// MFC worker's start and stop, and the verified safe stop that ends every run in "Stopped" or in a
+// loud "Could not stop flow!". Everything here runs on the main thread.
+
+#include "base/Clock.h"
+#include "base/Dialogs.h"
+#include "base/MainThread.h"
+#include "base/TextPane.h"
+#include "mfc/MFCDetails.h"
+#include "run/MFCThread.h"
+#include "run/RunWindow.h"
+#include "state/MoistrelState.h"
+
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace UnitMain {
+
+// The worker stop seam: what changing MFC A's gas needs of the run.
+class TWorkerStop {
+public:
+    virtual ~TWorkerStop() = default;
+    virtual void StopAndKillThread() = 0;
+};
+
+struct TRunPlaces {
+    // The recipes go to "<ProgramFolder>/Userdata".
+    std::string ProgramFolder;
+};
+
+struct TRunOptions {
+    // How long the stop waits for the worker to end. A worker in its one-second pause after a failed
+    // reading needs that second, one exchange and one more pass of four reads and a write (each
+    // read at most 50 ms of waiting plus its bytes): about 1.5 s. Ten seconds leaves room for a
+    // loaded machine, and is short enough that a worker that died does not keep gas flowing unseen.
+    std::chrono::milliseconds WorkerStopLimit{10000};
+    // Makes the worker; tests give one of their own. None: the real TMFCThread.
+    std::function<std::unique_ptr<TMFCThread>()> MakeWorker;
+};
+
+class TRunControl : public TWorkerStop {
+public:
+    // Everything given must outlive the run control. `memoLog` is the operation log, `setupFeedback`
+    // the set-up page's feedback pane (the pump's stop command and reply go there).
+    TRunControl(TMoistrelState& state, TRunWindow& window, Base::TTextPane& memoLog,
+                Base::TTextPane& setupFeedback, Base::TDialogs& dialogs, Base::TMainThread& mainThread,
+                const Base::TClock& clock, TRunPlaces places, TRunOptions options = {});
+    ~TRunControl() override;
+    TRunControl(const TRunControl&) = delete;
+    TRunControl& operator=(const TRunControl&) = delete;
+
+    // Timer1's handler: one tick unless one is in progress.
+    void Timer1Timer();
+    // One tick; Done is false while it runs and true when it ends, whatever happened inside.
+    void Tick(bool& Done);
+    // "Start with current program".
+    void ButtonApplyClick();
+    // "Stop".
+    void ButtonStopClick();
+    // Writes one set-point to one MFC and logs the result.
+    bool SetMFCFlow(SerialPortVogtlin::TMFCDetails MFC, double Flow);
+
+    // Stops any worker, then makes a new one (not started yet).
+    void StartThread();
+    // Stops the worker, if one runs, and waits for it (bounded; the window keeps its events).
+    void StopAndKillThread() override;
+    // The safe stop; leaves MixerState at 1 or 6.
+    void StopMixer();
+    // Whether the window may close now; tells the operator why not.
+    bool FormCloseQuery();
+
+    // The worker of the run, if one exists.
+    TMFCThread* MFCThread() const { return fMFCThread.get(); }
+
+private:
+    void TickRunning();
+    void ShowFigures(const GasMixtures::TGasItem& A, const GasMixtures::TGasItem& B);
+    bool StopPump();
+    bool StopMFC(const SerialPortVogtlin::TMFCDetails& mfc, const std::string& name, bool observedToZero);
+    void Log(const std::string& text);
+    // Waits until `done` or the limit; true when done.
+    bool WaitForWorker(const std::function<bool()>& done, std::chrono::steady_clock::time_point deadline);
+    void ReleaseFinishedWorkers();
+
+    TMoistrelState& fState;
+    TRunWindow& fWindow;
+    Base::TTextPane& fMemoLog;
+    Base::TTextPane& fSetupFeedback;
+    Base::TDialogs& fDialogs;
+    Base::TMainThread& fMainThread;
+    const Base::TClock& fClock;
+    TRunPlaces fPlaces;
+    TRunOptions fOptions;
+    std::unique_ptr<TMFCThread> fMFCThread;
+    // Workers that did not stop within the limit; released once they end.
+    std::vector<std::unique_ptr<TMFCThread>> fLeftBehind;
+    // The last stop of the worker ran out of time: MFC A cannot count as stopped.
+    bool fWorkerLeftRunning = false;
+};
+
+} // namespace UnitMain
