@@ -191,7 +191,8 @@ TEST_F(RunControlTest, AProgramOfThreeSegmentsRunsToTheEndAndStops) {
     ASSERT_TRUE(TurnUntil([this] { return state.MixerState == msValidated; })) << memoLog.Text();
     EXPECT_EQ(window.Caption, "Stopped");
     EXPECT_EQ(run->MFCThread(), nullptr);
-    ExpectLoggedInOrder({"A Handled", "B Handled", "MFC B flow set to :0.05 g/min",
+    // The segment's flows are single precision; the log shows the set-point as written.
+    ExpectLoggedInOrder({"A Handled", "B Handled", "MFC B flow set to :0.0500000007450581 g/min",
                          "C Handled (Pump command:'" + WaterCommand + "')", "Tick:Next Step: 1",
                          "C Handled (Pump command:'" + SlowWaterCommand + "')", "Tick:Next Step: 2",
                          "C Handled (Pump command:'" + NoLiquid + "')", "Tick:Stop",
