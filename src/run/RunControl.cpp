@@ -278,7 +278,7 @@ void TRunControl::ButtonStopClick() {
     fWindow.SetSegmentButtonsEnabled(true);
 }
 
-bool TRunControl::SetMFCFlow(TMFCDetails MFC, double Flow) {
+bool TRunControl::SetMFCFlow(const TMFCDetails& MFC, double Flow) {
     SerialPortVogtlin::TVogtlinPort port;
     SerialPortVogtlin::ConfigureForMFC(port, MFC.ComPortName);
     SerialPort::TSerialResponse response;

@@ -62,8 +62,8 @@ public:
     void ButtonApplyClick();
     // "Stop".
     void ButtonStopClick();
-    // Writes one set-point to one MFC and logs the result.
-    bool SetMFCFlow(SerialPortVogtlin::TMFCDetails MFC, double Flow);
+    // Writes one set-point to one MFC and logs the result; the record is not changed.
+    bool SetMFCFlow(const SerialPortVogtlin::TMFCDetails& MFC, double Flow);
 
     // Stops any worker, then makes a new one (not started yet).
     void StartThread();
@@ -99,8 +99,6 @@ private:
     std::unique_ptr<TMFCThread> fMFCThread;
     // Workers that did not stop within the limit; released once they end.
     std::vector<std::unique_ptr<TMFCThread>> fLeftBehind;
-    // The last stop of the worker ran out of time: MFC A cannot count as stopped.
-    bool fWorkerLeftRunning = false;
 };
 
 } // namespace UnitMain
