@@ -21,6 +21,13 @@ void AppendWord(TFrame& frame, std::uint32_t word) {
 
 } // namespace
 
+std::size_t ReadReplyLength(std::uint16_t registerCount, std::span<const std::uint8_t> received) {
+    if (received.size() < 2) {
+        return 0;
+    }
+    return (received[1] & ExceptionFlag) != 0 ? ExceptionReplyLength : ExpectedReplyLength(registerCount);
+}
+
 float FailedReadFloat() {
     return std::bit_cast<float>(FailedFloatPattern);
 }

@@ -60,6 +60,15 @@ constexpr std::size_t ExpectedReplyLength(std::uint16_t registerCount) {
     return 5U + 2U * static_cast<std::size_t>(registerCount);
 }
 
+// A device that refuses a request answers with an exception reply: address, the function code with
+// its high bit set, an exception code and the CRC.
+inline constexpr std::uint8_t ExceptionFlag = 0x80;
+inline constexpr std::size_t ExceptionReplyLength = 5;
+
+// Length of the whole reply to a read of registerCount registers, judged from its first bytes: 0
+// until the function code is in, then 5 for an exception reply, else ExpectedReplyLength.
+std::size_t ReadReplyLength(std::uint16_t registerCount, std::span<const std::uint8_t> received);
+
 // Decoders over a whole reply (data starts at byte 3). A reply too short for the value gives 0 / "".
 std::uint16_t DecodeU16(std::span<const std::uint8_t> reply);
 std::uint32_t DecodeU32(std::span<const std::uint8_t> reply);

@@ -5,6 +5,7 @@
 #include "mfc/VogtlinReply.h"
 
 #include <chrono>
+#include <span>
 #include <thread>
 
 namespace SerialPortVogtlin {
@@ -29,8 +30,12 @@ namespace {
 void Read(TVogtlinPort& port, TVogtlinReadKind kind, std::uint32_t deviceAddress, std::uint32_t memoryAddress,
           SerialPort::TSerialResponse& response) {
     response.Status = std::string(StatusUnknownCondition);
-    const TFrame request = BuildReadRequest(deviceAddress, memoryAddress, RegisterCountOf(kind));
-    port.SendData(request.data(), static_cast<std::uint32_t>(request.size()), true, response);
+    const std::uint16_t registers = RegisterCountOf(kind);
+    const TFrame request = BuildReadRequest(deviceAddress, memoryAddress, registers);
+    // The reply's length follows from the request, so the read ends the moment it is complete.
+    port.SendData(
+        request.data(), static_cast<std::uint32_t>(request.size()), true, response,
+        [registers](std::span<const std::uint8_t> received) { return ReadReplyLength(registers, received); });
     DecodeReadReply(kind, response);
 }
 

@@ -3,8 +3,11 @@
 // this small class (ComDevicePosix.cpp on Linux), so another platform needs only another backend
 // file. The device is closed by the destructor on every path.
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -29,6 +32,9 @@ struct TTimeouts {
     std::uint32_t WriteTotalConstantMS = 1000;
 };
 
+// The length of a whole reply judged from the bytes received so far; 0 while they do not tell it.
+using TReplyLength = std::function<std::size_t(std::span<const std::uint8_t> received)>;
+
 class TComDevice {
 public:
     TComDevice() = default;
@@ -48,15 +54,27 @@ public:
     bool ApplyLineSettings(const TLineSettings& settings);
     bool ApplyTimeouts(const TTimeouts& timeouts);
     bool ApplyQueueSizes(std::uint32_t inputBytes, std::uint32_t outputBytes);
-    // Throws away every byte that arrived before now.
-    bool DiscardInput();
+    // Throws away every byte that arrived before now; `discarded` gets the bytes that were queued
+    // when it looked (for the log; a byte that comes in the same instant may go unseen).
+    bool DiscardInput(std::vector<std::uint8_t>& discarded);
     // Writes all bytes within the write time-out.
     bool Write(const void* data, std::size_t size);
     // Number of received bytes waiting to be read.
     bool QueuedInput(std::size_t& count);
+    // Waits up to limit for input and wakes as soon as some arrives; true when there is input to
+    // read. A device that can deliver nothing more (hung up, unplugged) waits out the limit and
+    // gives false, as a look at an empty queue and a pause would.
+    bool WaitForInput(std::chrono::milliseconds limit);
     // Reads up to maximum bytes under the read time-outs; received may be 0 when none came. A
     // device that goes away during the read fails it, also when part of the reply had come.
     bool Read(void* buffer, std::size_t maximum, std::size_t& received);
+    // The same with two changes. The time-outs count from timeoutsFrom (when that is later than
+    // now), while bytes that arrive before it are taken as they come. And when replyLength is set,
+    // the read stops as soon as it says the bytes in are a whole reply, and never takes a byte
+    // beyond that length: whatever follows stays queued. Until it can tell the length the read
+    // takes one byte at a time, so no byte of what follows is taken either.
+    bool Read(void* buffer, std::size_t maximum, std::size_t& received,
+              std::chrono::steady_clock::time_point timeoutsFrom, const TReplyLength& replyLength);
 
     const std::string& LastError() const { return fLastError; }
 

@@ -14,6 +14,7 @@
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <termios.h>
+#include <thread>
 #include <unistd.h>
 #include <utility>
 
@@ -207,7 +208,16 @@ bool TComDevice::ApplyQueueSizes(std::uint32_t /*inputBytes*/, std::uint32_t /*o
     return true;
 }
 
-bool TComDevice::DiscardInput() {
+bool TComDevice::DiscardInput(std::vector<std::uint8_t>& discarded) {
+    discarded.clear();
+    // Take what is queued first, so the caller can say what was thrown away. Nothing here decides
+    // the outcome: a device that fails these calls fails the flush below as well.
+    int queued = 0;
+    if (fFd >= 0 && ::ioctl(fFd, FIONREAD, &queued) == 0 && queued > 0) {
+        discarded.resize(static_cast<std::size_t>(queued));
+        const ssize_t n = ::read(fFd, discarded.data(), discarded.size());
+        discarded.resize(n > 0 ? static_cast<std::size_t>(n) : 0);
+    }
     if (fFd < 0 || ::tcflush(fFd, TCIFLUSH) != 0) {
         fLastError = fFd < 0 ? "discard input: no open device" : ErrnoText("tcflush", errno);
         return false;
@@ -264,29 +274,76 @@ bool TComDevice::QueuedInput(std::size_t& count) {
     return true;
 }
 
+bool TComDevice::WaitForInput(std::chrono::milliseconds limit) {
+    if (fFd < 0) {
+        fLastError = "wait for input: no open device";
+        return false;
+    }
+    const auto deadline = TSteadyClock::now() + limit;
+    for (;;) {
+        pollfd p{fFd, POLLIN, 0};
+        const int r = ::poll(&p, 1, PollTimeout(deadline - TSteadyClock::now()));
+        if (r < 0 && errno == EINTR) {
+            continue;
+        }
+        if (r < 0) {
+            fLastError = ErrnoText("poll for input", errno);
+            break;
+        }
+        if (r == 0) {
+            return false;
+        }
+        // A hung-up terminal reports itself readable for ever; answering at once would turn the
+        // caller's waiting loop into a busy one.
+        if ((p.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
+            fLastError = "wait for input: the device hung up";
+            break;
+        }
+        return (p.revents & POLLIN) != 0;
+    }
+    std::this_thread::sleep_until(deadline);
+    return false;
+}
+
 bool TComDevice::Read(void* buffer, std::size_t maximum, std::size_t& received) {
+    return Read(buffer, maximum, received, TSteadyClock::now(), TReplyLength{});
+}
+
+bool TComDevice::Read(void* buffer, std::size_t maximum, std::size_t& received,
+                      TSteadyClock::time_point timeoutsFrom, const TReplyLength& replyLength) {
     received = 0;
     if (fFd < 0) {
         fLastError = "read: no open device";
         return false;
     }
-    const auto start = TSteadyClock::now();
+    const auto start = std::max(TSteadyClock::now(), timeoutsFrom);
     const auto totalDeadline =
         start + std::chrono::milliseconds(static_cast<long long>(fTimeouts.ReadTotalMultiplierMS) *
                                               static_cast<long long>(maximum) +
                                           fTimeouts.ReadTotalConstantMS);
     const auto interval = std::chrono::milliseconds(fTimeouts.ReadIntervalMS);
     auto* bytes = static_cast<unsigned char*>(buffer);
+    // The silence that ends a read counts from the last byte, but never from before the start.
+    auto lastByte = start;
     while (received < maximum) {
-        auto left = totalDeadline - TSteadyClock::now();
-        if (left <= TSteadyClock::duration::zero()) {
-            break;
+        std::size_t wanted = maximum - received;
+        if (replyLength) {
+            const std::size_t whole = replyLength(std::span<const std::uint8_t>(bytes, received));
+            if (whole > 0 && received >= whole) {
+                break; // the reply is complete
+            }
+            wanted = whole > 0 ? std::min(wanted, whole - received) : 1;
         }
+        const auto now = TSteadyClock::now();
+        auto until = totalDeadline;
         if (received > 0 && fTimeouts.ReadIntervalMS > 0) {
-            left = std::min<TSteadyClock::duration>(left, interval);
+            until = std::min(until, lastByte + interval);
+        }
+        if (now >= until) {
+            break; // out of time, or the line went quiet after the reply
         }
         pollfd p{fFd, POLLIN, 0};
-        const int r = ::poll(&p, 1, PollTimeout(left));
+        const int r = ::poll(&p, 1, PollTimeout(until - now));
         if (r < 0) {
             if (errno == EINTR) {
                 continue;
@@ -295,14 +352,12 @@ bool TComDevice::Read(void* buffer, std::size_t maximum, std::size_t& received) 
             return false;
         }
         if (r == 0) {
-            if (received > 0) {
-                break; // the line went quiet after the reply
-            }
-            continue;
+            continue; // the limits are judged at the top
         }
-        const ssize_t n = ::read(fFd, bytes + received, maximum - received);
+        const ssize_t n = ::read(fFd, bytes + received, wanted);
         if (n > 0) {
             received += static_cast<std::size_t>(n);
+            lastByte = std::max(start, TSteadyClock::now());
             continue;
         }
         if (n < 0 && (errno == EAGAIN || errno == EINTR)) {

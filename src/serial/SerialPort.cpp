@@ -5,10 +5,12 @@
 #include "logging/DiagnosticLogger.h"
 #include "serial/SerialStatus.h"
 
+#include <algorithm>
 #include <array>
 #include <chrono>
 #include <string_view>
 #include <thread>
+#include <vector>
 
 namespace SerialPort {
 
@@ -98,10 +100,15 @@ TSerialPort::TOpenResult TSerialPort::OpenAndConfigure(TComDevice& device) {
         Log("cannot set the queue sizes", device);
         return orBuffersFailed;
     }
-    // Whatever arrived before this request (a late answer to an earlier one) is not its reply.
-    if (!device.DiscardInput()) {
+    // Whatever arrived before this request (a late answer to an earlier one, or the bytes of an
+    // overlong reply that its read left behind) is not its reply.
+    std::vector<std::uint8_t> stale;
+    if (!device.DiscardInput(stale)) {
         Log("cannot discard stale input", device);
         return orBuffersFailed;
+    }
+    if (!stale.empty()) {
+        LogStale(stale);
     }
     Trace(5);
     return orOK;
@@ -118,6 +125,42 @@ bool TSerialPort::WaitForReply(TComDevice& device) const {
         Pause(fWindowsReadLoopTimeoutMS);
     } while (!received && std::chrono::steady_clock::now() < deadline);
     return received;
+}
+
+bool TSerialPort::WaitForFirstByte(TComDevice& device) const {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(fReadoutTimeoutMS);
+    for (;;) {
+        std::size_t queued = 0;
+        if (device.QueuedInput(queued) && queued > 0) {
+            return true;
+        }
+        const auto left =
+            std::chrono::ceil<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0) {
+            return false;
+        }
+        const std::chrono::milliseconds pause(fWindowsReadLoopTimeoutMS);
+        device.WaitForInput(pause.count() > 0 ? std::min(pause, left) : left);
+    }
+}
+
+void TSerialPort::LogStale(const std::vector<std::uint8_t>& stale) const {
+    // A long run of stale bytes is shown by its start; the count says how much there was.
+    constexpr std::size_t Shown = 64;
+    static constexpr char Digits[] = "0123456789ABCDEF";
+    std::string hex;
+    for (std::size_t i = 0; i < stale.size() && i < Shown; ++i) {
+        hex += Digits[stale[i] >> 4U];
+        hex += Digits[stale[i] & 0x0FU];
+        hex += ' ';
+    }
+    if (stale.size() > Shown) {
+        hex += "...";
+    } else {
+        hex.pop_back();
+    }
+    Logging::Logger().Send("Serial port " + fPort + ": discarded " + std::to_string(stale.size()) +
+                           " stale bytes before the request: " + hex);
 }
 
 std::string_view TSerialPort::StatusOf(TOpenResult result) {
@@ -173,7 +216,7 @@ void TSerialPort::Send2(const std::string& aMessage, bool WaitForResponse, TSeri
 }
 
 void TSerialPort::SendData(const void* Data, std::uint32_t dataSize, bool WaitForResponse,
-                           TSerialResponse& response) {
+                           TSerialResponse& response, const TReplyLength& replyLength) {
     try {
         fDebugMSG.clear();
         Trace(1);
@@ -197,16 +240,24 @@ void TSerialPort::SendData(const void* Data, std::uint32_t dataSize, bool WaitFo
         }
         Pause(fWindowsReadLoopTimeoutMS);
         Trace(7);
-        const bool received = WaitForReply(device);
+        const bool received = WaitForFirstByte(device);
         Trace(8);
         if (!received) {
             response.Response.clear();
             response.Status = StatusTimeout;
             return;
         }
+        // Once the first byte is seen, one more pause lets the rest of the reply come in before the
+        // read. The pause and the read run as one: the read takes the bytes as they come, but its
+        // time-outs (the 20 ms of silence after the last byte among them) count from the end of
+        // the pause, as after a pause slept out. So it takes what a slept-out pause and a read
+        // would have taken, and with a known reply length it ends as soon as the reply is whole
+        // instead of sleeping out a pause the reply does not need.
+        const auto pauseOver =
+            std::chrono::steady_clock::now() + std::chrono::milliseconds(fWindowsReadLoopTimeoutMS);
         std::array<unsigned char, DataReadSize> buffer{};
         std::size_t count = 0;
-        if (!device.Read(buffer.data(), buffer.size(), count)) {
+        if (!device.Read(buffer.data(), buffer.size(), count, pauseOver, replyLength)) {
             Log("read failed", device);
             response.Status = StatusReadFailed;
             return;

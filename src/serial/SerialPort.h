@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace SerialPort {
 
@@ -46,7 +47,11 @@ public:
 
     // Binary transaction: writes dataSize bytes and takes up to 256 reply bytes into rArray and,
     // untrimmed, Response; sets Status (empty on success), ResponseLength and the two words.
-    void SendData(const void* Data, std::uint32_t dataSize, bool WaitForResponse, TSerialResponse& response);
+    // With a replyLength the read ends as soon as the reply is whole, and bytes beyond its length
+    // are left to the next transaction's discard of stale input (which logs them). A reply that
+    // stops short still ends 20 ms after its last byte, as every reply without a known length does.
+    void SendData(const void* Data, std::uint32_t dataSize, bool WaitForResponse, TSerialResponse& response,
+                  const TReplyLength& replyLength = {});
 
 private:
     enum TOpenResult { orOK, orSetupFailed, orTimeoutsFailed, orBuffersFailed };
@@ -56,7 +61,11 @@ private:
     // Looks at the input queue until a byte is there or the read-out time is over; sleeps one
     // pause after every look. True when something arrived.
     bool WaitForReply(TComDevice& device) const;
+    // The same looks, but between two of them it waits up to one pause for input and wakes as soon
+    // as a byte comes; the last wait ends at the read-out time. True when something arrived.
+    bool WaitForFirstByte(TComDevice& device) const;
     void Trace(int point);
+    void LogStale(const std::vector<std::uint8_t>& stale) const;
     void Log(const std::string& what, const TComDevice& device) const;
 };
 

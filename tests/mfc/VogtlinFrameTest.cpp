@@ -95,6 +95,31 @@ TEST(VogtlinFrame, ExpectedReplyLengths) {
     EXPECT_EQ(ExpectedReplyLength(RegistersS50), 55U);
 }
 
+// How much of a reply to wait for, judged from its first bytes.
+TEST(VogtlinFrame, ReadReplyLengthFromTheFirstBytes) {
+    struct TCase {
+        std::uint16_t Registers;
+        TFrame Received;
+        std::size_t Length;
+    };
+    const TCase cases[] = {
+        {RegistersF32, Bytes({}), 0},
+        {RegistersF32, Bytes({1}), 0},               // the function code is not in yet
+        {RegistersF32, Bytes({1, 3}), 9},            // a reply to the read
+        {RegistersS50, Bytes({1, 3, 50, 0x41}), 55}, // the length does not hang on the byte count
+        {RegistersU16, Bytes({2, 3}), 7},            // nor on the address
+        {RegistersF32, Bytes({1, 0x83}), 5},         // a refusal of the read
+        {RegistersS50, Bytes({1, 0x83, 2, 0xC0, 0xF1}), 5},
+        {RegistersF32, Bytes({1, 0x90}), 5}, // any function code with the high bit set
+        {RegistersF32, Bytes({1, 0x10}), 9},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(::testing::Message()
+                     << c.Registers << " registers, " << c.Received.size() << " bytes in");
+        EXPECT_EQ(ReadReplyLength(c.Registers, c.Received), c.Length);
+    }
+}
+
 TEST(VogtlinFrame, NumberDecodings) {
     EXPECT_EQ(DecodeF32(Reply(Bytes({0x3F, 0xC0, 0x00, 0x00}))), 1.5F);
     EXPECT_EQ(DecodeF32(Reply(Bytes({0xC1, 0x20, 0x00, 0x00}))), -10.0F);

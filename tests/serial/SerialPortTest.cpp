@@ -3,7 +3,9 @@
 #include "serial/SerialPort.h"
 
 #include "base/FormatSettings.h"
+#include "base/Text.h"
 #include "serial/SerialStatus.h"
+#include "support/LogCapture.h"
 #include "support/PtyPeer.h"
 #include "support/SyscallGate.h"
 #include "support/TempFolder.h"
@@ -17,6 +19,7 @@
 #include <optional>
 #include <ostream>
 #include <regex>
+#include <span>
 #include <string>
 #include <sys/ioctl.h>
 #include <sys/syscall.h>
@@ -292,9 +295,11 @@ const TVanishCase VanishCases[] = {
      false,
      "Failed to setup Com port buffer size"},
     {"BeforeTheRequestIsWritten", {{SYS_write, std::nullopt}}, 1, "", false, "Failed to write to Com port"},
+    // The first look at the input queue belongs to the discard of stale input; the second is the
+    // first look of the wait for the reply.
     {"WhileWaitingForTheReply",
      {{SYS_ioctl, FIONREAD}},
-     1,
+     2,
      "",
      std::nullopt,
      "Timeout while waiting for response"},
@@ -382,10 +387,15 @@ TEST(Transaction, ReplyInBurstsComesWholeAndALongerGapCutsIt) {
     const std::string reply = Bytes(55); // an S50 read reply is 55 bytes: four bursts at 9600 baud
     const std::string frame("\x01\x03\x60\x22\x00\x19", 6);
     constexpr int Tries = 5;
+    enum TTransaction { ttText, ttData, ttDataOfKnownLength };
     for (const TCase& c : {TCase{"bursts 16 ms apart", std::chrono::milliseconds(16), 55},
                            TCase{"a gap beyond the inter-byte limit", std::chrono::milliseconds(200), 14}}) {
-        for (const bool text : {true, false}) {
-            SCOPED_TRACE(::testing::Message() << c.Name << (text ? ", Send2" : ", SendData"));
+        for (const TTransaction transaction : {ttText, ttData, ttDataOfKnownLength}) {
+            const bool text = transaction == ttText;
+            SCOPED_TRACE(::testing::Message() << c.Name
+                                              << (text                    ? ", Send2"
+                                                  : transaction == ttData ? ", SendData"
+                                                                          : ", SendData of 55 bytes"));
             TSerialResponse r;
             for (int attempt = 0; attempt < Tries; ++attempt) {
                 TPtyPeer peer(std::nullopt);
@@ -397,8 +407,11 @@ TEST(Transaction, ReplyInBurstsComesWholeAndALongerGapCutsIt) {
                 r = TSerialResponse{};
                 if (text) {
                     port.Send2("/1Q\r", true, r);
-                } else {
+                } else if (transaction == ttData) {
                     port.SendData(frame.data(), static_cast<std::uint32_t>(frame.size()), true, r);
+                } else {
+                    port.SendData(frame.data(), static_cast<std::uint32_t>(frame.size()), true, r,
+                                  [](std::span<const std::uint8_t>) { return std::size_t{55}; });
                 }
                 if (r.Response == reply.substr(0, c.Taken)) {
                     break;
@@ -486,6 +499,72 @@ TEST(SendData, WordsAreBytesThreeFourAndFiveSixUnsigned) {
     EXPECT_EQ(r.ValueOfFirstWord, 0xFF00);
     EXPECT_EQ(r.ValueOfSecondWord, 0);
 }
+
+// ---- SendData of a known reply length ----
+
+// A length rule as a register read has one: a whole reply is 9 bytes, a refusal (second byte with
+// its high bit set) 5; the first two bytes tell which.
+std::size_t NineOrRefusal(std::span<const std::uint8_t> received) {
+    if (received.size() < 2) {
+        return 0;
+    }
+    return (received[1] & 0x80U) != 0 ? 5 : 9;
+}
+
+struct TLengthCase {
+    const char* Name;
+    std::string Sent;  // what the peer answers, in one write
+    std::size_t Taken; // bytes this transaction takes
+    std::string Stale; // what the next transaction finds and logs, as hex
+};
+
+void PrintTo(const TLengthCase& c, std::ostream* os) {
+    *os << c.Name;
+}
+
+class SendDataOfKnownLength : public ::testing::TestWithParam<TLengthCase> {};
+
+// The read takes the reply and nothing beyond it, even when more came in the same instant; the
+// rest is thrown away, and logged, by the next transaction, whose own reply is untouched by it.
+TEST_P(SendDataOfKnownLength, TakesTheReplyAndLeavesTheRestToTheNextDiscard) {
+    const TLengthCase& c = GetParam();
+    const std::string next = Raw("\x01\x03\x04\x00\x00\x00\x2A\xAA\xBB");
+    TPtyPeer peer(std::nullopt);
+    peer.Script({{c.Sent}, {next}});
+    TSerialPort port = QuickPort(peer.SlavePath());
+    TestSupport::TLogCapture log;
+
+    TSerialResponse r;
+    port.SendData("\x01\x03\x00\x00\x00\x02", 6, true, r, NineOrRefusal);
+    EXPECT_EQ(r.Status, "");
+    ASSERT_EQ(r.ResponseLength, c.Taken);
+    EXPECT_EQ(r.Response, Base::Latin1ToUtf8(c.Sent.substr(0, c.Taken)));
+    // The peer has written everything by now: the rest waits in the queue for the next request.
+    ASSERT_TRUE(peer.WaitUntilQueued(c.Sent.size() - c.Taken));
+
+    TSerialResponse second;
+    port.SendData("\x01\x03\x00\x10\x00\x02", 6, true, second, NineOrRefusal);
+    EXPECT_EQ(second.Status, "");
+    EXPECT_EQ(second.Response, Base::Latin1ToUtf8(next));
+    const std::string logged = "Serial port " + peer.SlavePath() + ": discarded " +
+                               std::to_string(c.Sent.size() - c.Taken) +
+                               " stale bytes before the request: " + c.Stale;
+    if (c.Stale.empty()) {
+        EXPECT_THAT(log.Messages(), ::testing::Not(::testing::Contains(::testing::HasSubstr("stale"))));
+    } else {
+        EXPECT_TRUE(log.Contains(logged)) << ::testing::PrintToString(log.Messages());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, SendDataOfKnownLength,
+    ::testing::Values(
+        TLengthCase{"Whole", Raw("\x01\x03\x04\x3F\xC0\x00\x00\xF6\x1B"), 9, ""},
+        TLengthCase{"OverlongReply", Raw("\x01\x03\x04\x3F\xC0\x00\x00\xF6\x1B\xEE\x00\x7F"), 9, "EE 00 7F"},
+        TLengthCase{"RefusalEndsAtItsOwnLength", Raw("\x01\x83\x02\xC0\xF1\x01\x03"), 5, "01 03"},
+        // Nothing tells a short reply from a slow one but the silence after it.
+        TLengthCase{"ShortReplyEndsOnTheSilence", Raw("\x01\x03\x04\x3F\xC0\x00\x00"), 7, ""}),
+    [](const auto& testInfo) { return std::string(testInfo.param.Name); });
 
 TEST(SendData, WithoutWaitingEmptiesStatusAndResponse) {
     TPtyPeer peer(std::nullopt);
