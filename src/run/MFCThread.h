@@ -25,8 +25,9 @@ public:
     // writes to. All four must outlive the worker.
     TMFCThread(TMoistrelState& state, Base::TMainThread& mainThread, const Base::TClock& clock,
                Base::TTextPane& memoLog);
-    // Waits for the thread to end. Destroy a worker only once Finished(), or after Abandon() when
-    // waiting is acceptable.
+    // Waits for the thread to end. Destroy a worker once Finished(), or after Abandon() when waiting
+    // is acceptable. Must run on the main thread: a worker still running is abandoned and its
+    // pending exchange served here, so that it can end.
     virtual ~TMFCThread();
     TMFCThread(const TMFCThread&) = delete;
     TMFCThread& operator=(const TMFCThread&) = delete;
@@ -36,9 +37,12 @@ public:
     GasMixtures::TGasItem MixD;          // the A flow being delivered
     double LowFlow = 0.0;                // pulse flow, g/min: three times the active table's RangeMin
     std::string GasBPort;                // MFC B's serial port
-    std::int32_t MATickSize = 0;         // passes over which the moving averages run
+    std::int32_t MATickSize = 0;         // passes over which the moving averages run; below 1 counts as 1
+    // How long a transaction waits for the first reply byte, ms: reads, and the set-point write.
+    std::uint32_t ReadoutTimeoutMS = 50;
+    std::uint32_t SetFlowReadoutTimeoutMS = 75;
 
-    // Starts the thread, which runs Execute once.
+    // Starts the thread, which runs Execute once. An MATickSize below 1 becomes 1 here.
     void Start();
     // The worker has left its loop and written zero to MFC A.
     bool Stopped() const { return fStopped.load(); }
@@ -61,6 +65,9 @@ protected:
     virtual void Execute();
     // The worker side of an exchange: DataExchange on the main thread, waited for.
     void Exchange();
+    // Waits until the thread has ended (serving its exchanges meanwhile) and joins it. A class that
+    // replaces Execute calls it in its own destructor, before its part of the object goes.
+    void WaitForEnd();
 
     TMoistrelState& fState;
     Base::TMainThread& fMainThread;
@@ -84,10 +91,19 @@ protected:
 
 private:
     void Run();
+    // The worker's part of a pass: MFC A by the mode of MixD, given the segment's average flow.
+    void ControlMFCA(double rateSoFar);
+    // A pass that could not read an MFC: the line to both logs, an exchange and the pause.
+    void PassFailed(const std::string& line);
+    // What the worker does when its body fails unexpectedly: MFC A to zero, Stopped, a last exchange.
+    void EndAfterFailure(const std::string& what) noexcept;
+    // Lines no exchange will show any more go to the diagnostic log instead.
+    void KeepMessageInDiagnosticLog();
 
     std::atomic<bool> fStopped{false};
     std::atomic<bool> fFinished{false};
-    bool fAbandoned = false; // main thread only
+    // Set by Abandon (or a destructor that found the worker running); read by both threads.
+    std::atomic<bool> fAbandoned{false};
     std::thread fThread;
 };
 
