@@ -199,8 +199,7 @@ TEST_F(RunControlTest, AProgramOfThreeSegmentsRunsToTheEndAndStops) {
                          "Fluid commanded to stop", " MFC A: permanent stop", "Thread Stopped",
                          "MFC A commanded to stop", "MFC B commanded to stop"});
     EXPECT_FALSE(Logged("Could not stop flow!"));
-    // The virtual MFC B starts at zero.
-    EXPECT_EQ(setPointsB, (std::vector<float>{0.0F, 0.05F, 0.03F, 0.02F, 0.0F}));
+    EXPECT_EQ(setPointsB, (std::vector<float>{0.05F, 0.03F, 0.02F, 0.0F}));
     EXPECT_EQ(pumpLines, (std::vector<std::string>{WaterCommand, SlowWaterCommand, NoLiquid, "/1TIR"}));
     EXPECT_EQ(sim.Sim().MfcState(Sim::sdMfcA).SetPoint, 0.0F);
     EXPECT_TRUE(std::any_of(window.Captions.begin(), window.Captions.end(), [](const std::string& c) {
