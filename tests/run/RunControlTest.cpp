@@ -293,7 +293,10 @@ TEST_F(RunControlTest, AStopOnAnIdleMixerWithNoPumpPortSelectedStopsThePumpWhere
 class TStubbornWorker : public TMFCThread {
 public:
     using TMFCThread::TMFCThread;
-    ~TStubbornWorker() override { Release(); }
+    ~TStubbornWorker() override {
+        Release();
+        WaitForEnd();
+    }
     void Release() { fRelease.store(true); }
 
 protected:
