@@ -221,17 +221,22 @@ void Memory(double seconds) {
     const double start = clock.Now();
     // The worker's 50 ms pauses alone would take an hour of passes; one second more per turn keeps
     // the run's own work the same while the hour passes.
+    long passes = 0;
     while ((clock.Now() - start) * Base::SecondsPerDay < seconds) {
+        // One worker pass per turn: wait for its exchange.
+        while (soak.mainThread.Pending() == 0) {
+            std::this_thread::sleep_for(std::chrono::microseconds(200));
+        }
         soak.mainThread.ProcessPending();
+        ++passes;
         soak.run->Timer1Timer();
         clock.AdvanceSeconds(1.0);
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     const long endKiB = ResidentKiB();
-    std::printf("memory: %ld KiB at the start, %ld KiB after %.0f s of instrument time (%.1f s wall), "
-                "operation log %zu lines\n",
-                startKiB, endKiB, seconds, std::chrono::duration<double>(Clock::now() - wallStart).count(),
-                soak.memoLog.Lines().size());
+    std::printf("memory: %ld KiB at the start, %ld KiB after %.0f s of instrument time and %ld worker passes "
+                "(%.1f s wall), operation log %zu lines\n",
+                startKiB, endKiB, seconds, passes,
+                std::chrono::duration<double>(Clock::now() - wallStart).count(), soak.memoLog.Lines().size());
     soak.run->ButtonStopClick();
     soak.run->Timer1Timer();
 }
