@@ -37,6 +37,39 @@ float MolarFlow(const TGasItem& entry) {
     return entry.Mass == 0.0F ? 0.0F : NaNf;
 }
 
+struct TTotals {
+    float Mass = 0.0F;  // Mt, g/min
+    float Moles = 0.0F; // Nt, mol/min
+};
+
+// Totals in single precision, entry by entry in table order.
+TTotals SumTotals(const TGasItemDictionary& totals) {
+    TTotals sum;
+    for (const auto& entry : totals) {
+        sum.Mass += entry.Item.Mass;
+        sum.Moles += MolarFlow(entry.Item);
+    }
+    return sum;
+}
+
+// Concentration of an entry of molar flow n in a total of Nt, ppm.
+double ConcentrationPPM(float n, double Nt) {
+    return static_cast<double>(n) / Nt * 1000000.0;
+}
+
+// Saturation share of water at the water entry's conditions; a pressure of 0 or below gives none.
+float SaturationShare(const TGasItem& water) {
+    const auto e = static_cast<float>(CalculateVapourPressure(water.CustTempC));
+    return water.CustPressmBar > 0.0F ? e / water.CustPressmBar : NaNf;
+}
+
+// Relative humidity of water of molar flow n, %; with no finite positive saturation share it has no
+// value.
+float RelativeHumidity(float s, float n, float totalMoles) {
+    const float x = n / totalMoles;
+    return (s > 0.0F && std::isfinite(s)) ? x / s * 100.0F : NaNf;
+}
+
 class TLines {
 public:
     void Add(const std::string& line) {
@@ -67,6 +100,29 @@ std::string AlignRight(std::string_view text, int width) {
     return Base::Utf8Right(std::string(n, ' ') + std::string(text), n);
 }
 
+TLiquidFigures LiquidFigures(const TGasItemDictionary& totals) {
+    TLiquidFigures figures{NaN, NaN};
+    const TTotals sum = SumTotals(totals);
+    const double Nt = sum.Moles;
+    bool anyLiquid = false;
+    double liquidPPM = 0.0;
+    for (const auto& entry : totals) {
+        const TGasItem& gas = entry.Item;
+        const float n = MolarFlow(gas);
+        if (gas.Fluid) {
+            anyLiquid = true;
+            liquidPPM += ConcentrationPPM(n, Nt);
+        }
+        if (gas.GasNameMFC == "H2O") {
+            figures.RelativeHumidity = RelativeHumidity(SaturationShare(gas), n, sum.Moles);
+        }
+    }
+    if (anyLiquid && std::isfinite(liquidPPM)) {
+        figures.LiquidPPM = liquidPPM;
+    }
+    return figures;
+}
+
 double CalculateVapourPressure(double temperatureC) {
     if (!(temperatureC >= -ZeroCelsius)) {
         return NaN;
@@ -84,13 +140,9 @@ std::string AnalyseMixture(const TGasItemDictionary& totals, TGasItem& mixture, 
         return {};
     }
 
-    // Totals in single precision, entry by entry in table order.
-    float totalMass = 0.0F;  // Mt, g/min
-    float totalMoles = 0.0F; // Nt, mol/min
-    for (const auto& entry : totals) {
-        totalMass += entry.Item.Mass;
-        totalMoles += MolarFlow(entry.Item);
-    }
+    const TTotals sum = SumTotals(totals);
+    const float totalMass = sum.Mass;
+    const float totalMoles = sum.Moles;
     const double Mt = totalMass;
     const double Nt = totalMoles;
 
@@ -143,7 +195,7 @@ std::string AnalyseMixture(const TGasItemDictionary& totals, TGasItem& mixture, 
     for (const auto& entry : totals) {
         const TGasItem& gas = entry.Item;
         const float n = MolarFlow(gas);
-        const double c = static_cast<double>(n) / Nt * 1000000.0;
+        const double c = ConcentrationPPM(n, Nt);
 
         // A total that is not known (an entry without a usable molar mass) still gets its line,
         // showing "?" for what cannot be computed.
@@ -153,12 +205,8 @@ std::string AnalyseMixture(const TGasItemDictionary& totals, TGasItem& mixture, 
         }
 
         if (gas.GasNameMFC == "H2O") {
-            const auto e = static_cast<float>(CalculateVapourPressure(gas.CustTempC));
-            // Saturation share; a pressure of 0 or below gives none.
-            const float s = gas.CustPressmBar > 0.0F ? e / gas.CustPressmBar : NaNf;
-            const float x = n / totalMoles;
-            // With no finite positive saturation share the humidity has no value.
-            const float h = (s > 0.0F && std::isfinite(s)) ? x / s * 100.0F : NaNf;
+            const float s = SaturationShare(gas);
+            const float h = RelativeHumidity(s, n, totalMoles);
             lines.Add(BoxEdge);
             lines.Add("             *   for " + Base::FormatGeneral(customTempC) + Degree + "C, " +
                       Base::FormatMask("0", gas.CustPressmBar) + " mbar");

@@ -19,6 +19,16 @@ namespace GasMixtures {
 std::string AnalyseMixture(const TGasItemDictionary& totals, TGasItem& mixture, double customTempC,
                            double customPressmBar);
 
+// The liquid's figures of a mixture's totals, by the same computation as the report above: the
+// concentration of the liquid (the sum of its components') in ppm, and the relative humidity of its
+// water in % at the water entry's conditions. NaN where the mixture has no liquid or no water, or a
+// figure cannot be computed.
+struct TLiquidFigures {
+    double LiquidPPM;
+    double RelativeHumidity;
+};
+TLiquidFigures LiquidFigures(const TGasItemDictionary& totals);
+
 // Saturation vapour pressure of water in mbar (Huang 2018: over liquid water above 0 ºC, over ice
 // at and below). NaN below absolute zero, where no pressure exists.
 double CalculateVapourPressure(double temperatureC);

@@ -11,6 +11,7 @@
 
 #include <chrono>
 #include <exception>
+#include <limits>
 #include <string_view>
 #include <system_error>
 
@@ -170,6 +171,7 @@ void TMFCThread::DataExchange() {
     run.FlowBObserved = GasBFlowObserved;
     run.FlowAMovingAverage = MovingAverageFlow;
     run.MovingAverageMinutes = TimeSoFarMovingAverage * MinutesPerDay * MATickSize;
+    run.FlowATotalizer = TotalizerValid ? TotalizerNow : std::numeric_limits<double>::quiet_NaN();
     data.SomethingToTell = true;
 }
 
@@ -203,7 +205,8 @@ void TMFCThread::Execute() {
         aMessage.clear();
         Diagnostic("Thread. Loop: " + std::to_string(i));
 
-        if (!ReadTotalizer(TotalizerNow)) {
+        TotalizerValid = ReadTotalizer(TotalizerNow);
+        if (!TotalizerValid) {
             PassFailed("Could not talk to MFC A, sleep 1 second.");
             continue;
         }

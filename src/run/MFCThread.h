@@ -79,6 +79,7 @@ protected:
     double TotalizerStart = 0.0;
     Base::TDateTime TotalizerStartTime = 0.0;
     double TotalizerNow = 0.0;
+    bool TotalizerValid = false; // the last totalizer reading succeeded
     Base::TDateTime TotalizerNowTime = 0.0;
     Base::TDateTime SegmentStartTime = 0.0;
     bool ToStop = false;

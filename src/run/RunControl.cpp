@@ -14,6 +14,7 @@
 #include "serial/SerialPort.h"
 
 #include <exception>
+#include <limits>
 #include <thread>
 #include <utility>
 
@@ -50,7 +51,8 @@ TRunControl::TRunControl(TMoistrelState& state, TRunWindow& window, Base::TTextP
                          Base::TMainThread& mainThread, const Base::TClock& clock, TRunPlaces places,
                          TRunOptions options)
     : fState(state), fWindow(window), fMemoLog(memoLog), fSetupFeedback(setupFeedback), fDialogs(dialogs),
-      fMainThread(mainThread), fClock(clock), fPlaces(std::move(places)), fOptions(std::move(options)) {
+      fMainThread(mainThread), fClock(clock), fPlaces(std::move(places)), fOptions(std::move(options)),
+      fRecorder(memoLog, clock) {
     if (!fOptions.MakeWorker) {
         fOptions.MakeWorker = [this] {
             return std::make_unique<TMFCThread>(fState, fMainThread, fClock, fMemoLog);
@@ -106,6 +108,7 @@ void TRunControl::Tick(bool& Done) {
             const std::string caption = fWindow.LEDCaption();
             fWindow.SetLEDCaption(caption.rfind("Stopping", 0) == 0 ? caption + "." : "Stopping");
             StopMixer();
+            fRecorder.End(fState);
             break;
         }
         case msValidated:
@@ -120,6 +123,7 @@ void TRunControl::Tick(bool& Done) {
         default:
             break;
         }
+        fRecorder.Sample(fState);
     } catch (const std::exception& failure) {
         Log(std::string("Tick failed: ") + failure.what());
     } catch (...) {
@@ -252,6 +256,7 @@ void TRunControl::ButtonApplyClick() {
     run.ThreadData.In_ToStop = false;
     run.CurrentSegment = 0;
     run.StepStartTime = now;
+    run.FlowATotalizer = std::numeric_limits<double>::quiet_NaN();
 
     StartThread();
     TMFCThread& worker = *fMFCThread;
@@ -264,6 +269,7 @@ void TRunControl::ButtonApplyClick() {
 
     fState.MixerState = msRunning;
     fWindow.SetSegmentButtonsEnabled(false);
+    fRecorder.Begin(fPlaces.ProgramFolder, now);
 }
 
 void TRunControl::ButtonStopClick() {
@@ -272,6 +278,9 @@ void TRunControl::ButtonStopClick() {
         return;
     }
     Logging::Logger().Send("Stop mixture button clicked");
+    if (fState.MixerState == msRunning) {
+        fRecorder.StopPressed();
+    }
     fWindow.SetLEDCaption("Stopping");
     fState.MixerState = msStopping;
     fState.Run.FlowASoFar = 0.0;

@@ -10,6 +10,7 @@
 #include "base/TextPane.h"
 #include "mfc/MFCDetails.h"
 #include "run/MFCThread.h"
+#include "run/RunRecorder.h"
 #include "run/RunWindow.h"
 #include "state/MoistrelState.h"
 
@@ -97,6 +98,8 @@ private:
     TRunPlaces fPlaces;
     TRunOptions fOptions;
     std::unique_ptr<TMFCThread> fMFCThread;
+    // The run data file and the end-of-run report.
+    TRunRecorder fRecorder;
     // Workers that did not stop within the limit; released once they end.
     std::vector<std::unique_ptr<TMFCThread>> fLeftBehind;
 };

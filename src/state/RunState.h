@@ -7,6 +7,7 @@
 #include "model/GasItem.h"
 
 #include <cstdint>
+#include <limits>
 #include <string>
 
 namespace UnitMain {
@@ -36,6 +37,8 @@ struct TRunState {
     double FlowBObserved = 0.0;
     double FlowAMovingAverage = 0.0;
     double MovingAverageMinutes = 0.0;
+    // MFC A's totalizer in grams at the last reading; NaN until one succeeded.
+    double FlowATotalizer = std::numeric_limits<double>::quiet_NaN();
 };
 
 } // namespace UnitMain

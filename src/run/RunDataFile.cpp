@@ -1,0 +1,118 @@
+#include "run/RunDataFile.h"
+
+#include "base/DateTime.h"
+
+#include <array>
+#include <cerrno>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <unistd.h>
+
+namespace UnitMain {
+
+namespace {
+
+// A number with `decimals` decimals and "." as the separator, whatever the locale; empty when it has
+// no value.
+std::string Number(double value, int decimals) {
+    if (!std::isfinite(value)) {
+        return {};
+    }
+    std::array<char, 64> buffer{};
+    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
+                                      std::chars_format::fixed, decimals);
+    if (result.ec != std::errc()) {
+        return {};
+    }
+    return {buffer.data(), result.ptr};
+}
+
+// A reading: -1 is the worker's mark of a failed one.
+std::string Reading(double value, int decimals) {
+    return value == -1.0 ? std::string() : Number(value, decimals);
+}
+
+// A text field, quoted when it holds a separator, a quote or a line break.
+std::string Text(const std::string& text) {
+    if (text.find_first_of(",\"\r\n") == std::string::npos) {
+        return text;
+    }
+    std::string quoted = "\"";
+    for (const char c : text) {
+        quoted += c;
+        if (c == '"') {
+            quoted += '"';
+        }
+    }
+    return quoted + "\"";
+}
+
+// ISO 8601 local time with milliseconds; the separators are fixed, not the locale's.
+std::string IsoTime(Base::TDateTime time) {
+    const Base::TDateTimeParts p = Base::DecodeDateTime(time);
+    std::array<char, 32> buffer{};
+    std::snprintf(buffer.data(), buffer.size(), "%04d-%02d-%02dT%02d:%02d:%02d.%03d", p.Year, p.Month, p.Day,
+                  p.Hour, p.Minute, p.Second, p.Millisecond);
+    return buffer.data();
+}
+
+} // namespace
+
+std::string RunDataHeader() {
+    return "Time,Elapsed s,Mixer state,Segment,Segment name,A set-point g/min,A observed g/min,"
+           "A moving average g/min,A totalizer g,B set-point g/min,B observed g/min,Pump command,"
+           "Liquid ppm,RH %";
+}
+
+std::string RunDataLine(const TRunDataRow& row) {
+    std::string line = IsoTime(row.Time);
+    for (const std::string& field :
+         {Number(row.ElapsedSeconds, 3), std::to_string(row.MixerState), std::to_string(row.Segment),
+          Text(row.SegmentName), Number(row.ASetPoint, 6), Reading(row.AObserved, 6),
+          Number(row.AMovingAverage, 6), Number(row.ATotalizer, 6), Number(row.BSetPoint, 6),
+          Reading(row.BObserved, 6), Text(row.PumpCommand), Number(row.LiquidPPM, 1),
+          Number(row.RelativeHumidity, 2)}) {
+        line += ",";
+        line += field;
+    }
+    return line;
+}
+
+std::string RunDataFileName(Base::TDateTime start) {
+    return "Run " + Base::FormatDateTime("yyyy-mm-dd hh.nn.ss", start) + ".csv";
+}
+
+std::string RunReportFileName(Base::TDateTime start) {
+    return "Run " + Base::FormatDateTime("yyyy-mm-dd hh.nn.ss", start) + " report.txt";
+}
+
+bool TRunDataFile::Open(const std::string& path, std::string& error) {
+    fFile.reset(std::fopen(path.c_str(), "wb"));
+    if (!fFile) {
+        error = std::strerror(errno);
+        return false;
+    }
+    return true;
+}
+
+bool TRunDataFile::WriteLine(const std::string& line, std::string& error) {
+    if (!fFile) {
+        error = "the file is not open";
+        return false;
+    }
+    const std::string whole = line + "\n";
+    if (std::fwrite(whole.data(), 1, whole.size(), fFile.get()) != whole.size() ||
+        std::fflush(fFile.get()) != 0 || ::fsync(::fileno(fFile.get())) != 0) {
+        error = std::strerror(errno);
+        return false;
+    }
+    return true;
+}
+
+void TRunDataFile::Close() {
+    fFile.reset();
+}
+
+} // namespace UnitMain

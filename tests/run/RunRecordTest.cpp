@@ -1,0 +1,217 @@
+// What a run leaves behind, against the virtual instruments on one manual clock: the run data file
+// (one line a second of instrument time, complete up to its last line even when the program is
+// killed) and the end-of-run report.
+
+#include "design/MixtureSnapshot.h"
+#include "run/RunRecorder.h"
+#include "support/DesignStates.h"
+#include "support/RunFixture.h"
+
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sstream>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+using namespace TestSupport;
+namespace fs = std::filesystem;
+
+std::vector<std::string> Split(const std::string& line) {
+    std::vector<std::string> fields;
+    std::stringstream stream(line);
+    std::string field;
+    while (std::getline(stream, field, ',')) {
+        fields.push_back(field);
+    }
+    if (!line.empty() && line.back() == ',') {
+        fields.emplace_back();
+    }
+    return fields;
+}
+
+std::vector<std::string> ReadLines(const fs::path& path) {
+    std::ifstream file(path);
+    std::vector<std::string> lines;
+    std::string line;
+    while (std::getline(file, line)) {
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+// The one file in Userdata whose name starts with "Run " and ends with `suffix`.
+fs::path RunFile(const std::string& folder, const std::string& suffix) {
+    for (const auto& entry : fs::directory_iterator(fs::path(folder) / "Userdata")) {
+        const std::string name = entry.path().filename().string();
+        if (name.rfind("Run ", 0) == 0 && name.size() > suffix.size() &&
+            name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0) {
+            return entry.path();
+        }
+    }
+    return {};
+}
+
+// The number the design panel shows after `label` ("Current ppm -> 44 123 ppm" gives 44123).
+double PanelFigure(const std::string& panel, const std::string& label) {
+    const std::size_t at = panel.find(label);
+    if (at == std::string::npos) {
+        return -1.0;
+    }
+    std::string digits;
+    for (std::size_t i = at + label.size(); i < panel.size() && panel[i] != '\r'; ++i) {
+        if (std::isdigit(static_cast<unsigned char>(panel[i])) != 0) {
+            digits += panel[i];
+        }
+    }
+    return digits.empty() ? -1.0 : std::stod(digits);
+}
+
+class RunRecordTest : public TRunFixture {
+protected:
+    // A designed segment: A and B in µg/min, the achievable water flow, 20 ºC and 1500 mbar.
+    GasMixtures::TGasItem Designed(const std::string& name, double hours, std::int64_t a, std::int64_t b,
+                                   double c) {
+        GasMixtures::TGasItem segment = Design::CreateMixture(state, DesignScreen(a, b, c));
+        segment.StepName = name;
+        segment.StepTime = hours;
+        return segment;
+    }
+};
+
+TEST_F(RunRecordTest, TheDataFileHasALineASecondAndTheReportOneLineASegment) {
+    // 0.0015 h: 5.4 s of instrument time each.
+    state.SegmentProgram = {Designed("wet", 0.0015, 20000, 50000, 2000),
+                            Designed("dry", 0.0015, 10000, 30000, 0)};
+    const std::string panel = Design::DesignPanelText(state.SegmentProgram[0], 20.0, 1500.0);
+    run->ButtonApplyClick();
+    ASSERT_EQ(state.MixerState, UnitMain::msRunning);
+    // MFC B silent for a while in the second segment.
+    ASSERT_TRUE(TurnUntil([this] { return state.Run.CurrentSegment == 1 && state.Run.FlowBObserved > 0.0; }));
+    Fault(Sim::sdMfcB, Sim::sfSilent, true);
+    const Base::TDateTime silentFrom = sim.Clock().Now();
+    ASSERT_TRUE(TurnUntil([&] { return (sim.Clock().Now() - silentFrom) * Base::SecondsPerDay > 3.0; }));
+    Fault(Sim::sdMfcB, Sim::sfSilent, false);
+    ASSERT_TRUE(TurnUntil([this] { return state.MixerState == UnitMain::msValidated; })) << memoLog.Text();
+
+    const std::vector<std::string> lines = ReadLines(RunFile(folder.Path(), ".csv"));
+    ASSERT_GT(lines.size(), 12U);
+    EXPECT_EQ(lines[0], UnitMain::RunDataHeader());
+    int changedAt = -1;
+    double lastTotalizer = -1.0;
+    bool sawSilentB = false;
+    const double designPPM = PanelFigure(panel, "Current ppm ->");
+    const double designRH = PanelFigure(panel, "RH ->");
+    ASSERT_GT(designPPM, 0.0) << panel;
+    for (std::size_t i = 1; i < lines.size(); ++i) {
+        const std::vector<std::string> f = Split(lines[i]);
+        ASSERT_EQ(f.size(), 14U) << lines[i];
+        if (i + 1 < lines.size()) {
+            // One line a second of run time: 0, 1, 2, ...
+            EXPECT_EQ(f[1], std::to_string(i - 1) + ".000") << lines[i];
+        }
+        const int segment = std::stoi(f[3]);
+        if (segment == 2 && changedAt < 0) {
+            changedAt = static_cast<int>(i - 1);
+        }
+        EXPECT_EQ(f[4], segment == 1 ? "wet" : "dry");
+        if (!f[8].empty()) {
+            const double totalizer = std::stod(f[8]);
+            EXPECT_GE(totalizer, lastTotalizer) << lines[i];
+            lastTotalizer = totalizer;
+        }
+        if (segment == 1) {
+            // The design's own figures, as its panel rounds them.
+            EXPECT_NEAR(std::stod(f[12]), designPPM, 0.5) << lines[i];
+            EXPECT_NEAR(std::stod(f[13]), designRH, 0.5) << lines[i];
+            EXPECT_EQ(f[11], "/1TgV48000IA192000V64OA0G0R");
+        } else {
+            EXPECT_EQ(f[11], "/1TIV48000A192000R");
+        }
+        if (f[2] == "2" && f[10].empty()) {
+            sawSilentB = true;
+        }
+    }
+    // The first segment lasts 5.4 s: its lines are those of seconds 0 to 5 (the change is judged on
+    // the tick after the time has passed, and a failed reading holds it).
+    EXPECT_GE(changedAt, 5);
+    EXPECT_LE(changedAt, 7);
+    EXPECT_TRUE(sawSilentB) << "MFC B silent: its observed flow is an empty field";
+    EXPECT_EQ(Split(lines.back())[2], "1") << "the last line is the stop's verdict";
+    EXPECT_GT(lastTotalizer, 0.0);
+
+    // The report, in the log and beside the data file: B short of its set-point in the second segment.
+    const std::vector<std::string> report = ReadLines(RunFile(folder.Path(), " report.txt"));
+    ASSERT_EQ(report.size(), 3U);
+    EXPECT_NE(report[0].find(": ran to its end, flows stopped"), std::string::npos) << report[0];
+    EXPECT_EQ(report[1].rfind("  Segment 1 \"wet\": planned 0:00:05, actual 0:00:0", 0), 0U) << report[1];
+    EXPECT_EQ(report[2].rfind("  Segment 2 \"dry\": planned 0:00:05, actual 0:00:", 0), 0U) << report[2];
+    const std::size_t bShare = report[2].find("g/min (");
+    ASSERT_NE(bShare, std::string::npos) << report[2];
+    EXPECT_LT(std::stod(report[2].substr(bShare + 7)), 90.0) << report[2];
+    EXPECT_TRUE(Logged("  Segment 2 \"dry\"" + report[2].substr(17)));
+}
+
+TEST_F(RunRecordTest, ARunStoppedEarlyReportsItsActualDuration) {
+    state.SegmentProgram = {Segment("long", 1.0, {Flow(0, 0.02F), Flow(1, 0.05F)})};
+    run->ButtonApplyClick();
+    const Base::TDateTime start = sim.Clock().Now();
+    ASSERT_TRUE(TurnUntil([&] { return (sim.Clock().Now() - start) * Base::SecondsPerDay > 3.0; }));
+    run->ButtonStopClick();
+    ASSERT_TRUE(TurnUntil([this] { return state.MixerState == UnitMain::msValidated; }));
+    EXPECT_TRUE(Logged(": stopped by the operator, flows stopped"));
+    const std::vector<std::string> report = ReadLines(RunFile(folder.Path(), " report.txt"));
+    ASSERT_EQ(report.size(), 2U);
+    EXPECT_EQ(report[1].rfind("  Segment 1 \"long\": planned 1:00:00, actual 0:00:0", 0), 0U) << report[1];
+}
+
+TEST_F(RunRecordTest, AFileThatCannotBeWrittenIsSaidOnceAndTheRunGoesOn) {
+    // A folder where the data file should go: the name is taken.
+    const Base::TDateTime start = sim.Clock().Now();
+    fs::create_directories(fs::path(folder.Path()) / "Userdata" / UnitMain::RunDataFileName(start));
+    state.SegmentProgram = {Segment("one", 0.0005, {Flow(0, 0.02F), Flow(1, 0.05F)})};
+    run->ButtonApplyClick();
+    ASSERT_EQ(state.MixerState, UnitMain::msRunning);
+    ASSERT_TRUE(TurnUntil([this] { return state.MixerState == UnitMain::msValidated; }));
+    EXPECT_EQ(CountLogged("; the run goes on without it"), 1) << memoLog.Text();
+    EXPECT_TRUE(Logged("Tick:Stop"));
+}
+
+TEST_F(RunRecordTest, TheDataFileIsCompleteUpToItsLastLineWhenTheProgramIsKilled) {
+    state.SegmentProgram = {Segment("long", 1.0, {Flow(0, 0.02F), Flow(1, 0.05F)})};
+    const fs::path data = fs::path(folder.Path()) / "Userdata" / UnitMain::RunDataFileName(sim.Clock().Now());
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        // The program: it runs until it is killed.
+        run->ButtonApplyClick();
+        while (true) {
+            Turn();
+        }
+    }
+    // Kill it once a few seconds are on file.
+    const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (ReadLines(data).size() < 6 && std::chrono::steady_clock::now() < limit) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    ::kill(child, SIGKILL);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFSIGNALED(status));
+    std::ifstream file(data, std::ios::binary);
+    const std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    ASSERT_FALSE(text.empty());
+    EXPECT_EQ(text.back(), '\n') << "no half line at the end";
+    const std::vector<std::string> lines = ReadLines(data);
+    ASSERT_GE(lines.size(), 6U);
+    for (std::size_t i = 1; i < lines.size(); ++i) {
+        EXPECT_EQ(Split(lines[i]).size(), 14U) << lines[i];
+    }
+}
+
+} // namespace

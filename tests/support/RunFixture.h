@@ -1,0 +1,178 @@
+#pragma once
+// The run control against the virtual instruments over real pseudo-terminals, on one manual clock
+// that the program and the instruments share: the worker's pauses move it, so a segment passes in
+// a fraction of a second. The test's loop is the main thread: it runs the worker's exchanges and
+// Timer1's ticks, and notes what the instruments were told.
+
+#include "base/Clock.h"
+#include "base/MainThread.h"
+#include "base/MemoryTextPane.h"
+#include "base/RecordingDialogs.h"
+#include "run/MFCThread.h"
+#include "run/RunControl.h"
+#include "sim/SimFault.h"
+#include "state/MoistrelState.h"
+#include "support/DesignStates.h"
+#include "support/RecordingRunWindow.h"
+#include "support/SimHarness.h"
+#include "support/TempFolder.h"
+
+#include <chrono>
+#include <functional>
+#include <gtest/gtest.h>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace TestSupport {
+
+using GasMixtures::TGasItem;
+
+inline const std::string WaterCommand = "/1TgV48000IA192000V64OA0G0R";
+inline const std::string SlowWaterCommand = "/1TgV48000IA192000V32OA0G0R";
+inline const std::string NoLiquid = "/1TIV48000A192000R";
+inline const std::string Warning =
+    "Could not stop flow! Manually power off the mixer to ensure flow is stopped!";
+
+inline TGasItem Flow(std::int32_t instrument, float mass, float pulsed = 1.0F,
+                     const std::string& command = "") {
+    TGasItem flow;
+    flow.InstrumentID = instrument;
+    flow.Mass = mass;
+    flow.Pulsed = pulsed;
+    flow.PumpCommand = command;
+    flow.GasNameLong = instrument == 0 ? "Oxygen" : instrument == 1 ? "Nitrogen" : "Water pure";
+    return flow;
+}
+
+inline TGasItem Segment(const std::string& name, double hours, std::vector<TGasItem> flows) {
+    TGasItem segment;
+    segment.StepName = name;
+    segment.StepTime = hours;
+    segment.Valid = true;
+    segment.Components = std::move(flows);
+    return segment;
+}
+
+class TRunFixture : public testing::Test {
+protected:
+    using TMoistrelState = UnitMain::TMoistrelState;
+    using TRunControl = UnitMain::TRunControl;
+    using TRunOptions = UnitMain::TRunOptions;
+    using TRunPlaces = UnitMain::TRunPlaces;
+
+    void SetUp() override {
+        ASSERT_TRUE(sim.Started()) << sim.Error();
+        state = TestSupport::ValidatedState();
+        state.MFCADetails.ComPortName = sim.Path(Sim::sdMfcA);
+        state.MFCADetails.ModBusAddress = 1;
+        state.MFCADetails.MFCName = "MFC A";
+        state.MFCBDetails.ComPortName = sim.Path(Sim::sdMfcB);
+        state.MFCBDetails.ModBusAddress = 2;
+        state.MFCBDetails.MFCName = "MFC B";
+        state.PumpDetails.Port = sim.Path(Sim::sdPump);
+        state.MixerState = UnitMain::msValidated;
+        window.PumpPort = state.PumpDetails.Port;
+        MakeRun();
+    }
+
+    void TearDown() override {
+        // A run left active by a failed check still ends with its worker stopped.
+        run.reset();
+    }
+
+    void MakeRun(TRunOptions options = {}) {
+        run.reset();
+        run = std::make_unique<TRunControl>(state, window, memoLog, feedback, dialogs, mainThread,
+                                            sim.Clock(), TRunPlaces{folder.Path()}, std::move(options));
+    }
+
+    void Fault(Sim::TSimDevice device, Sim::TSimFault fault, bool on) {
+        std::string error;
+        ASSERT_TRUE(sim.Sim().SetFault(device, fault, on, error)) << error;
+    }
+
+    // One turn of the main loop: the worker's pending exchange, then Timer1; what the instruments
+    // were told is noted as it changes.
+    void Turn() {
+        mainThread.ProcessPending();
+        run->Timer1Timer();
+        const float setPointB = sim.Sim().MfcState(Sim::sdMfcB).SetPoint;
+        if (setPointsB.empty() || setPointsB.back() != setPointB) {
+            setPointsB.push_back(setPointB);
+        }
+        const std::string line = sim.Sim().PumpState().LastLine;
+        if (!line.empty() && (pumpLines.empty() || pumpLines.back() != line)) {
+            pumpLines.push_back(line);
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+
+    // Turns until `done`; false after a minute of wall time.
+    bool TurnUntil(const std::function<bool()>& done) {
+        const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        while (!done()) {
+            if (std::chrono::steady_clock::now() > limit) {
+                return false;
+            }
+            Turn();
+        }
+        return true;
+    }
+
+    // Index of the first operation log line that ends with `text` at or after `from`; -1 if none.
+    int LogIndex(const std::string& text, int from = 0) const {
+        const std::vector<std::string> lines = memoLog.Lines();
+        for (int i = from; i < static_cast<int>(lines.size()); ++i) {
+            const std::string& line = lines[static_cast<std::size_t>(i)];
+            if (line.size() >= text.size() &&
+                line.compare(line.size() - text.size(), text.size(), text) == 0) {
+                return i;
+            }
+        }
+        return -1;
+    }
+    bool Logged(const std::string& text) const { return LogIndex(text) >= 0; }
+    int CountLogged(const std::string& text) const {
+        int count = 0;
+        for (int i = LogIndex(text); i >= 0; i = LogIndex(text, i + 1)) {
+            ++count;
+        }
+        return count;
+    }
+
+    // The operation log lines with `text`, in this order.
+    void ExpectLoggedInOrder(const std::vector<std::string>& texts) const {
+        int at = 0;
+        for (const std::string& text : texts) {
+            const int found = LogIndex(text, at);
+            ASSERT_GE(found, 0) << "not logged (in order): " << text << "\n" << memoLog.Text();
+            at = found + 1;
+        }
+    }
+
+    void ExpectCannotStop(bool a, bool b, bool fluid) const {
+        EXPECT_EQ(state.MixerState, UnitMain::msCannotStop);
+        ExpectLoggedInOrder({"Could not stop flow!",
+                             std::string("  MFC A stopped: ") + (a ? "True" : "False"),
+                             std::string("  MFC B stopped: ") + (b ? "True" : "False"),
+                             std::string("  Fluid stopped: ") + (fluid ? "True" : "False")});
+        EXPECT_EQ(window.WindowCaption, Warning);
+        EXPECT_EQ(window.Caption, Warning);
+    }
+
+    TestSupport::TSimHarness sim{TestSupport::ManualClock()};
+    TestSupport::TTempFolder folder;
+    UnitMain::TMoistrelState state;
+    TestSupport::TRecordingRunWindow window;
+    Base::TMemoryTextPane memoLog;
+    Base::TMemoryTextPane feedback;
+    Base::TRecordingDialogs dialogs;
+    Base::TQueuedMainThread mainThread;
+    std::unique_ptr<UnitMain::TRunControl> run;
+    std::vector<float> setPointsB;
+    std::vector<std::string> pumpLines;
+};
+
+} // namespace TestSupport
