@@ -79,6 +79,11 @@ void TMFCThread::WaitForEnd() {
 }
 
 void TMFCThread::Start() {
+    if (fThread.joinable() || fFinished.load()) {
+        // One worker runs its body once; a second start would lose the thread it has.
+        Diagnostic("Thread: already started");
+        return;
+    }
     if (MATickSize < 1) {
         // The moving averages divide by it.
         Diagnostic("Thread. Moving average count size " + std::to_string(MATickSize) +
