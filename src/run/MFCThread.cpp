@@ -9,6 +9,7 @@
 #include "run/TotalizerInGrams.h"
 #include "serial/SerialResponse.h"
 
+#include <algorithm>
 #include <chrono>
 #include <exception>
 #include <string_view>
@@ -194,7 +195,8 @@ void TMFCThread::Execute() {
     double d = 0.0; // grams since the previous reading
     double t = 0.0; // days since the previous reading
     double averageD = 0.0;
-    const double N = MATickSize;
+    // Start has made it at least 1; a body run without Start must not divide by zero either.
+    const double N = std::max(MATickSize, std::int32_t{1});
 
     MATickSizeInitial = 0;
     SegmentStartTime = fClock.Now();
