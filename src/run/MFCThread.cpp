@@ -9,6 +9,7 @@
 #include "run/TotalizerInGrams.h"
 #include "serial/SerialResponse.h"
 
+#include <algorithm>
 #include <chrono>
 #include <exception>
 #include <limits>
@@ -80,6 +81,11 @@ void TMFCThread::WaitForEnd() {
 }
 
 void TMFCThread::Start() {
+    if (fThread.joinable() || fFinished.load()) {
+        // One worker runs its body once; a second start would lose the thread it has.
+        Diagnostic("Thread: already started");
+        return;
+    }
     if (MATickSize < 1) {
         // The moving averages divide by it.
         Diagnostic("Thread. Moving average count size " + std::to_string(MATickSize) +
@@ -191,7 +197,8 @@ void TMFCThread::Execute() {
     double d = 0.0; // grams since the previous reading
     double t = 0.0; // days since the previous reading
     double averageD = 0.0;
-    const double N = MATickSize;
+    // Start has made it at least 1; a body run without Start must not divide by zero either.
+    const double N = std::max(MATickSize, std::int32_t{1});
 
     MATickSizeInitial = 0;
     SegmentStartTime = fClock.Now();
