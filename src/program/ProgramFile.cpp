@@ -18,6 +18,7 @@ namespace {
 
 using GasMixtures::TGasItem;
 using nlohmann::json;
+using nlohmann::ordered_json;
 
 constexpr std::array<const char*, 3> DeviceNames = {"MFC A", "MFC B", "pump"};
 
@@ -299,13 +300,14 @@ std::vector<TGasItem> SegmentsOfProgramFile(const TProgramFileContent& content) 
 }
 
 std::string ProgramFileJson(const TProgramFileContent& content) {
-    json parts = json::array();
+    // The keys in the order written here: the version first, as a reader looks for it.
+    ordered_json parts = ordered_json::array();
     for (const TProgramLiquidPart& part : content.ComposedFor.Liquid.Parts) {
         parts.push_back({{"name", part.Name}, {"massPart", part.MassPart}});
     }
-    json segments = json::array();
+    ordered_json segments = ordered_json::array();
     for (const TProgramSegment& segment : content.Segments) {
-        json flows = json::array();
+        ordered_json flows = ordered_json::array();
         for (const TProgramFlow& flow : segment.Flows) {
             flows.push_back({{"device", DeviceName(flow.Device)},
                              {"gasNameMFC", flow.GasNameMFC},
@@ -317,17 +319,17 @@ std::string ProgramFileJson(const TProgramFileContent& content) {
         segments.push_back({{"name", segment.Name}, {"duration_h", segment.Duration_h}, {"flows", flows}});
     }
     const TProgramComposition& composition = content.ComposedFor;
-    json document = {{"version", ProgramFileVersion},
-                     {"composedFor",
-                      {{"gasA", composition.GasA},
-                       {"gasB", composition.GasB},
-                       {"liquid",
-                        {{"name", composition.Liquid.Name},
-                         {"density_gpml", composition.Liquid.Density_gpml},
-                         {"parts", parts}}}}},
-                     {"segments", segments}};
+    ordered_json document = {{"version", ProgramFileVersion},
+                             {"composedFor",
+                              {{"gasA", composition.GasA},
+                               {"gasB", composition.GasB},
+                               {"liquid",
+                                {{"name", composition.Liquid.Name},
+                                 {"density_gpml", composition.Liquid.Density_gpml},
+                                 {"parts", parts}}}}},
+                             {"segments", segments}};
     // A name that is not UTF-8 gets the replacement character rather than ending the save.
-    return document.dump(2, ' ', false, json::error_handler_t::replace) + "\n";
+    return document.dump(2, ' ', false, ordered_json::error_handler_t::replace) + "\n";
 }
 
 TProgramFileRead ParseProgramFile(const std::string& text, const std::string& fileName) {

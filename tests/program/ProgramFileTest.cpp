@@ -105,6 +105,9 @@ TEST(ProgramFile, LoadedSegmentsRunAndListAsTheSavedOnes) {
 }
 
 TEST(ProgramFile, TheFileIsReadableJsonWithTheFiguresAsTyped) {
+    EXPECT_EQ(GoodText().rfind("{\n  \"version\": 1,\n  \"composedFor\": {\n    \"gasA\": \"O2\",", 0), 0U)
+        << "the version first, then what the program was composed for:\n"
+        << GoodText();
     const json document = json::parse(GoodText());
     EXPECT_EQ(document["version"], 1);
     EXPECT_EQ(document["composedFor"]["gasA"], "O2");

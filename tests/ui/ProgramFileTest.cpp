@@ -16,6 +16,7 @@
 #include "ui/controllers/TProgramFileController.h"
 #include "ui/controllers/TSegmentController.h"
 #include "ui/tabs/TMixtureOperationTab.h"
+#include "ui/widgets/TMemoPane.h"
 #include "ui/widgets/TTabbedListBox.h"
 
 #include <QApplication>
@@ -228,6 +229,8 @@ TEST_F(ProgramFileTest, LoadingIsRefusedWhileARunIsInProgress) {
 
     Press(op()->ButtonApply);
     ASSERT_EQ(state().MixerState, UnitMain::msRunning);
+    // The tick waits while the test looks, so that the run neither ends nor stops under it.
+    state().Run.TickDone = false;
     Load(path);
     EXPECT_EQ(dialogs.Messages, (std::vector<std::string>{UnitMain::LoadWhileRunningRefusal}));
     EXPECT_TRUE(dialogs.FileQuestions.empty()) << "refused before a file is asked for";
@@ -240,7 +243,10 @@ TEST_F(ProgramFileTest, LoadingIsRefusedWhileARunIsInProgress) {
     EXPECT_EQ(dialogs.Messages.back(), UnitMain::LoadWhileRunningRefusal);
     EXPECT_EQ(state().SegmentProgram, saved);
 
-    ASSERT_TRUE(QTest::qWaitFor([this] { return state().MixerState == UnitMain::msValidated; }, 60000));
+    state().Run.TickDone = true;
+    ASSERT_TRUE(QTest::qWaitFor([this] { return state().MixerState == UnitMain::msValidated; }, 60000))
+        << "state " << int(state().MixerState) << "\n"
+        << form().MemoLog->Text();
     dialogs.FileNames.clear();
     Load(path);
     EXPECT_EQ(dialogs.Messages.size(), 2U);
