@@ -10,6 +10,7 @@
 #include "ui/controllers/TFluidDesignController.h"
 #include "ui/controllers/TGasFlowsUpdate.h"
 #include "ui/controllers/TGasSelectionController.h"
+#include "ui/controllers/TProgramFileController.h"
 #include "ui/controllers/TRunController.h"
 #include "ui/controllers/TSegmentController.h"
 #include "ui/controllers/TSettingsController.h"
@@ -79,6 +80,9 @@ TMoistrel::TMoistrel(const Base::TClock& clock, TProgramPlaces places, Base::TDi
     fFluidDesign = std::make_unique<UnitMain::TFluidDesignController>(*fForm, fState, *fDesign, *fSettings,
                                                                       *fPumpFinder);
     fSegments = std::make_unique<UnitMain::TSegmentController>(*fForm, fState, *fDesign);
+    fProgramFiles = std::make_unique<UnitMain::TProgramFileController>(
+        *fForm, fState, *fDialogs, *fSegments,
+        (std::filesystem::path(fPlaces.WorkingFolder) / "Userdata").string());
     fSetup = std::make_unique<UnitMain::TSetupController>(*fForm, fState, *fSegments, *fSettings, fMainThread,
                                                           fClock);
     fRun = std::make_unique<UnitMain::TRunController>(*fForm, [this](UnitMain::TRunWindow& window) {

@@ -18,6 +18,7 @@ class TFluidDesignController;
 class TForm1;
 class TGasFlowsUpdate;
 class TGasSelectionController;
+class TProgramFileController;
 class TPumpFinder;
 class TRunController;
 class TSettingsController;
@@ -61,6 +62,7 @@ public:
     UnitMain::TSetupController& Setup() { return *fSetup; }
     const TProgramPlaces& Places() const { return fPlaces; }
     UnitMain::TSegmentController& Segments() { return *fSegments; }
+    UnitMain::TProgramFileController& ProgramFiles() { return *fProgramFiles; }
     UnitMain::TGasSelectionController& GasSelection() { return *fGasSelection; }
     UnitMain::TRunController& Run() { return *fRun; }
 
@@ -79,6 +81,8 @@ private:
     std::unique_ptr<UnitMain::TDesignController> fDesign;
     std::unique_ptr<UnitMain::TFluidDesignController> fFluidDesign;
     std::unique_ptr<UnitMain::TSegmentController> fSegments;
+    // "Save program..." and "Load program...": they fill the segment list through fSegments.
+    std::unique_ptr<UnitMain::TProgramFileController> fProgramFiles;
     // Validation empties the segment program (through fSegments) and saves the settings.
     std::unique_ptr<UnitMain::TSetupController> fSetup;
     // The run: the tick, Start and Stop, the worker and the safe stop.

@@ -1,15 +1,13 @@
 #include "settings/ProfileFile.h"
 
+#include "base/FileReplace.h"
 #include "base/FormatSettings.h"
 #include "base/NumberFormat.h"
 #include "base/Text.h"
 
-#include <cerrno>
 #include <charconv>
 #include <filesystem>
 #include <fstream>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <utility>
 
 namespace Settings {
@@ -81,61 +79,6 @@ std::string ValueAsRead(std::string_view raw) {
     }
     return Base::Utf8Left(value, MaxValueLength);
 }
-
-// Closes the descriptor and removes the temporary file unless the save got as far as the rename.
-class TTemporaryFile {
-public:
-    explicit TTemporaryFile(const std::string& target) : fPath(target + ".XXXXXX") {
-        fFd = ::mkstemp(fPath.data());
-    }
-    ~TTemporaryFile() {
-        Close();
-        if (!fKept) {
-            ::unlink(fPath.c_str());
-        }
-    }
-    TTemporaryFile(const TTemporaryFile&) = delete;
-    TTemporaryFile& operator=(const TTemporaryFile&) = delete;
-
-    [[nodiscard]] bool Made() const { return fFd >= 0; }
-    bool WriteAll(std::string_view text) {
-        while (!text.empty()) {
-            const ssize_t written = ::write(fFd, text.data(), text.size());
-            if (written < 0 && errno == EINTR) {
-                continue;
-            }
-            if (written <= 0) {
-                return false;
-            }
-            text.remove_prefix(static_cast<std::size_t>(written));
-        }
-        return true;
-    }
-    bool Finish(const std::string& target, mode_t mode) {
-        if (::fchmod(fFd, mode) != 0 || ::fsync(fFd) != 0) {
-            return false;
-        }
-        if (!Close() || ::rename(fPath.c_str(), target.c_str()) != 0) {
-            return false;
-        }
-        fKept = true;
-        return true;
-    }
-
-private:
-    bool Close() {
-        if (fFd < 0) {
-            return true;
-        }
-        const int result = ::close(fFd);
-        fFd = -1;
-        return result == 0;
-    }
-
-    std::string fPath;
-    int fFd = -1;
-    bool fKept = false;
-};
 
 } // namespace
 
@@ -225,14 +168,7 @@ std::string TProfileFile::Text() const {
 }
 
 bool TProfileFile::Save(std::string& error) const {
-    // A new file gets the usual permissions; a rewritten one keeps its own.
-    mode_t mode = S_IRUSR | S_IWUSR | S_IRGRP | S_IROTH;
-    struct stat old {};
-    if (::stat(fPath.c_str(), &old) == 0) {
-        mode = old.st_mode & 07777;
-    }
-    TTemporaryFile temporary(fPath);
-    if (!temporary.Made() || !temporary.WriteAll(Text()) || !temporary.Finish(fPath, mode)) {
+    if (!Base::ReplaceFileContents(fPath, Text())) {
         error = "Unable to write to " + fPath;
         return false;
     }

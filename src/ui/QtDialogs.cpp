@@ -1,6 +1,7 @@
 #include "ui/QtDialogs.h"
 
 #include <QApplication>
+#include <QFileDialog>
 #include <QMessageBox>
 #include <QString>
 
@@ -17,6 +18,33 @@ bool TQtDialogs::AskYesNo(const std::string& title, const std::string& text) {
                     QMessageBox::Yes | QMessageBox::No, fOwner);
     box.setDefaultButton(QMessageBox::No);
     return box.exec() == QMessageBox::Yes;
+}
+
+namespace {
+
+// A modal file dialog; the chosen file's path, or none when the operator cancelled.
+std::optional<std::string> AskFileName(QWidget* owner, QFileDialog::AcceptMode mode, const std::string& title,
+                                       const std::string& folder, const std::string& filter) {
+    QFileDialog dialog(owner, QString::fromStdString(title), QString::fromStdString(folder),
+                       QString::fromStdString(filter));
+    dialog.setAcceptMode(mode);
+    dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return std::nullopt;
+    }
+    return dialog.selectedFiles().constFirst().toStdString();
+}
+
+} // namespace
+
+std::optional<std::string> TQtDialogs::AskOpenFileName(const std::string& title, const std::string& folder,
+                                                       const std::string& filter) {
+    return AskFileName(fOwner, QFileDialog::AcceptOpen, title, folder, filter);
+}
+
+std::optional<std::string> TQtDialogs::AskSaveFileName(const std::string& title, const std::string& folder,
+                                                       const std::string& filter) {
+    return AskFileName(fOwner, QFileDialog::AcceptSave, title, folder, filter);
 }
 
 } // namespace UnitMain

@@ -1,5 +1,5 @@
 #pragma once
-// The message boxes of the window.
+// The message boxes and file dialogs of the window.
 
 #include "base/Dialogs.h"
 
@@ -13,6 +13,10 @@ public:
     explicit TQtDialogs(QWidget* owner) : fOwner(owner) {}
     void ShowMessage(const std::string& text) override;
     bool AskYesNo(const std::string& title, const std::string& text) override;
+    std::optional<std::string> AskOpenFileName(const std::string& title, const std::string& folder,
+                                               const std::string& filter) override;
+    std::optional<std::string> AskSaveFileName(const std::string& title, const std::string& folder,
+                                               const std::string& filter) override;
 
 private:
     QWidget* fOwner;

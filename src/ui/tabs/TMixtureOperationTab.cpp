@@ -162,7 +162,16 @@ TMixtureOperationTab::TMixtureOperationTab(QWidget* parent) : QWidget(parent) {
     Label24 = MakeLabel(QStringLiteral("All flow will automatically stop after the last segment duration"),
                         GroupBoxSegmentProgram, QStringLiteral("Label24"));
     Label24->setWordWrap(true);
+    // The saved programs, right under the list they fill or save.
+    ButtonSaveProgram = MakeButton(QStringLiteral("ButtonSaveProgram"), QStringLiteral("Save program..."),
+                                   GroupBoxSegmentProgram);
+    ButtonLoadProgram = MakeButton(QStringLiteral("ButtonLoadProgram"), QStringLiteral("Load program..."),
+                                   GroupBoxSegmentProgram);
+    auto* fileRow = new QHBoxLayout();
+    fileRow->addWidget(ButtonSaveProgram);
+    fileRow->addWidget(ButtonLoadProgram);
     programLayout->addWidget(RzTabbedListBoxSteps, 1);
+    programLayout->addLayout(fileRow);
     programLayout->addWidget(Label24);
     middleLayout->addWidget(GroupBoxSegmentProgram, 1);
 

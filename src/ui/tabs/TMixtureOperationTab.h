@@ -60,6 +60,8 @@ public:
 
     QGroupBox* GroupBoxSegmentProgram;
     Widgets::TTabbedListBox* RzTabbedListBoxSteps;
+    QPushButton* ButtonSaveProgram;
+    QPushButton* ButtonLoadProgram;
     QLabel* Label24;
 
     Widgets::TMemoPane* Memo1;

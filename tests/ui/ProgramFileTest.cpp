@@ -1,0 +1,321 @@
+// Saved programs in the real window, with the virtual instruments on their manual clock: "Save
+// program..." and "Load program..." pressed with the mouse, the file dialogs and questions answered
+// by the test's dialogs; a loaded program run with "Start with current program".
+
+#include "program/ProgramFile.h"
+
+#include "app/TMoistrel.h"
+#include "base/RecordingDialogs.h"
+#include "program/SegmentEditor.h"
+#include "state/MoistrelState.h"
+#include "support/DesignStates.h"
+#include "support/ProgramPlaces.h"
+#include "support/SimHarness.h"
+#include "support/TempFolder.h"
+#include "ui/TForm1.h"
+#include "ui/controllers/TProgramFileController.h"
+#include "ui/controllers/TSegmentController.h"
+#include "ui/tabs/TMixtureOperationTab.h"
+#include "ui/widgets/TMemoPane.h"
+#include "ui/widgets/TTabbedListBox.h"
+
+#include <QApplication>
+#include <QGroupBox>
+#include <QPushButton>
+#include <QTest>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+namespace {
+
+using GasMixtures::TGasItem;
+using UnitMain::TForm1;
+
+const std::string WaterCommand = "/1TgV48000IA192000V64OA0G0R";
+const std::string SlowWaterCommand = "/1TgV48000IA192000V32OA0G0R";
+
+TGasItem Flow(std::int32_t instrument, float mass, float pulsed = 1.0F, const std::string& command = "") {
+    TGasItem flow;
+    flow.Init();
+    flow.InstrumentID = instrument;
+    flow.Mass = mass;
+    flow.Pulsed = pulsed;
+    flow.PumpCommand = command;
+    flow.Fluid = instrument == 2;
+    flow.GasNameMFC = instrument == 0 ? "O2" : instrument == 1 ? "N2" : "MIX_Water pure";
+    flow.GasNameLong = instrument == 0 ? "Oxygen" : instrument == 1 ? "Nitrogen" : "Water pure";
+    return flow;
+}
+
+TGasItem Segment(const std::string& name, double hours, std::vector<TGasItem> flows) {
+    TGasItem segment;
+    segment.Init();
+    segment.StepName = name;
+    segment.StepTime = hours;
+    segment.Components = std::move(flows);
+    return segment;
+}
+
+class ProgramFileTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(sim.Started()) << sim.Error();
+        program.Startup();
+        form().show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&form()));
+        form().PageControl1->setCurrentIndex(TForm1::pgMixtureOperation);
+        // The mixer as validation and gas selection leave it: O2 on MFC A, N2 on MFC B, water in
+        // the pump (from the first start), the instruments on the virtual ports.
+        UnitMain::TMoistrelState& s = state();
+        const UnitMain::TMoistrelState validated = TestSupport::ValidatedState();
+        s.MFCADetails = validated.MFCADetails;
+        s.MFCBDetails = validated.MFCBDetails;
+        s.MFCADetails.ComPortName = sim.Path(Sim::sdMfcA);
+        s.MFCADetails.ModBusAddress = 1;
+        s.MFCADetails.MFCName = "MFC A";
+        s.MFCBDetails.ComPortName = sim.Path(Sim::sdMfcB);
+        s.MFCBDetails.ModBusAddress = 2;
+        s.MFCBDetails.MFCName = "MFC B";
+        s.PumpDetails.Port = sim.Path(Sim::sdPump);
+        s.MixerState = UnitMain::msValidated;
+        // 0.0002 h: 0.72 s of instrument time, which the worker's pauses pass in a few passes.
+        s.SegmentProgram = {
+            Segment("constant", 0.0002,
+                    {Flow(0, 0.02F), Flow(1, 0.05F), Flow(2, 0.00035F, 1.0F, WaterCommand)}),
+            Segment("pulsed", 0.0002,
+                    {Flow(0, 0.0002F, 0.2F), Flow(1, 0.03F), Flow(2, 0.0002F, 1.0F, SlowWaterCommand)})};
+        program.Segments().ShowStepProgram();
+        saved = s.SegmentProgram;
+    }
+
+    void Press(QPushButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
+    void Save(const std::string& path) {
+        dialogs.FileNames.emplace_back(path);
+        Press(op()->ButtonSaveProgram);
+    }
+    void Load(const std::string& path) {
+        dialogs.FileNames.emplace_back(path);
+        Press(op()->ButtonLoadProgram);
+    }
+
+    std::vector<std::string> ListLines() {
+        std::vector<std::string> lines;
+        for (int i = 0; i < op()->RzTabbedListBoxSteps->Count(); ++i) {
+            lines.push_back(op()->RzTabbedListBoxSteps->Item(i));
+        }
+        return lines;
+    }
+
+    static void WriteWhole(const std::string& path, const std::string& text) {
+        std::ofstream file(path, std::ios::binary | std::ios::trunc);
+        file << text;
+    }
+
+    TForm1& form() { return program.Form(); }
+    UnitMain::TMixtureOperationTab* op() { return form().Operation; }
+    UnitMain::TMoistrelState& state() { return program.State(); }
+    std::string Userdata() const { return folder.File("Userdata"); }
+
+    TestSupport::TSimHarness sim{TestSupport::ManualClock()};
+    TestSupport::TTempFolder folder{"moistrel-prog"};
+    Base::TRecordingDialogs dialogs;
+    App::TMoistrel program{sim.Clock(), TestSupport::PlacesIn(folder), &dialogs};
+    std::vector<TGasItem> saved;
+};
+
+TEST_F(ProgramFileTest, ASavedProgramLoadsIntoAClearedEditorAndRunsToTheSameSetPoints) {
+    const std::vector<std::string> lines = ListLines();
+    ASSERT_EQ(lines.size(), 2U);
+
+    // The operator types the name without its extension; the dialog opens in "Userdata".
+    Save(folder.File("Userdata/week 50"));
+    EXPECT_TRUE(dialogs.Messages.empty()) << dialogs.Messages.front();
+    ASSERT_EQ(dialogs.FileQuestions.size(), 1U);
+    EXPECT_TRUE(dialogs.FileQuestions[0].Save);
+    EXPECT_EQ(dialogs.FileQuestions[0].Title, "Save program");
+    EXPECT_EQ(dialogs.FileQuestions[0].Folder, Userdata());
+    EXPECT_EQ(dialogs.FileQuestions[0].Filter, "Segment programs (*.mixprog)");
+    const std::string path = folder.File("Userdata/week 50.mixprog");
+    ASSERT_TRUE(std::filesystem::exists(path));
+
+    program.Segments().ClearStepProgram();
+    ASSERT_EQ(op()->RzTabbedListBoxSteps->Count(), 0);
+
+    Load(path);
+    EXPECT_TRUE(dialogs.Messages.empty()) << dialogs.Messages.front();
+    EXPECT_TRUE(dialogs.Questions.empty()) << "the mixer holds what the program was made for";
+    ASSERT_EQ(dialogs.FileQuestions.size(), 2U);
+    EXPECT_FALSE(dialogs.FileQuestions[1].Save);
+    EXPECT_EQ(dialogs.FileQuestions[1].Title, "Load program");
+    EXPECT_EQ(dialogs.FileQuestions[1].Folder, Userdata());
+    EXPECT_EQ(ListLines(), lines);
+    EXPECT_EQ(op()->RzTabbedListBoxSteps->ItemIndex(), -1);
+
+    // The run of the loaded program: what MFC B and the pump are told, change by change.
+    std::vector<float> setPointsB;
+    std::vector<std::string> pumpLines;
+    bool sawA = false;
+    Press(op()->ButtonApply);
+    ASSERT_EQ(state().MixerState, UnitMain::msRunning)
+        << (dialogs.Messages.empty() ? "" : dialogs.Messages[0]);
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            const float setPointB = sim.Sim().MfcState(Sim::sdMfcB).SetPoint;
+            if (setPointB != 0.0F && (setPointsB.empty() || setPointsB.back() != setPointB)) {
+                setPointsB.push_back(setPointB);
+            }
+            const std::string line = sim.Sim().PumpState().LastLine;
+            if (!line.empty() && (pumpLines.empty() || pumpLines.back() != line)) {
+                pumpLines.push_back(line);
+            }
+            sawA = sawA || sim.Sim().MfcState(Sim::sdMfcA).SetPoint == saved[0].Components[0].Mass;
+            return state().MixerState == UnitMain::msValidated;
+        },
+        60000));
+    EXPECT_EQ(setPointsB, (std::vector<float>{saved[0].Components[1].Mass, saved[1].Components[1].Mass}));
+    ASSERT_GE(pumpLines.size(), 2U);
+    EXPECT_EQ(pumpLines[0], WaterCommand);
+    EXPECT_EQ(pumpLines[1], SlowWaterCommand);
+    EXPECT_TRUE(sawA) << "MFC A was set to the first segment's constant flow";
+    EXPECT_EQ(sim.Sim().MfcState(Sim::sdMfcB).SetPoint, 0.0F);
+}
+
+TEST_F(ProgramFileTest, FilesThatAreNotAProgramAreRefusedAndTheEditorKeepsItsProgram) {
+    const std::vector<std::string> lines = ListLines();
+    const struct {
+        const char* Name;
+        std::string Text;
+        const char* Message;
+    } cases[] = {
+        {"notes.mixprog", "Dry 1.5 h A:120",
+         "Cannot load program file \"notes.mixprog\": it is not JSON text (error at byte 1)"},
+        {"future.mixprog", R"({"version": 2, "segments": []})",
+         "Cannot load program file \"future.mixprog\": it is of version 2; this program reads version 1"},
+        {"short.mixprog", R"({"version": 1, "segments": []})",
+         "Cannot load program file \"short.mixprog\": \"composedFor\" is missing"},
+        {"negative.mixprog", R"({"version": 1, "composedFor": {"gasA": "O2", "gasB": "N2", "liquid":
+            {"name": "Water pure", "density_gpml": 0.997735, "parts": []}}, "segments": [{"name": "x",
+            "duration_h": 1, "flows": [{"device": "MFC B", "gasNameMFC": "N2", "gasNameLong": "Nitrogen",
+            "massFlow_gpm": -0.05, "pulsed": 1, "pumpCommand": ""}]}]})",
+         "Cannot load program file \"negative.mixprog\": segment 1, flow 1: \"massFlow_gpm\" is negative"},
+    };
+    for (const auto& c : cases) {
+        const std::string path = folder.File(c.Name);
+        WriteWhole(path, c.Text);
+        dialogs.Messages.clear();
+        Load(path);
+        ASSERT_EQ(dialogs.Messages.size(), 1U) << c.Name;
+        EXPECT_EQ(dialogs.Messages[0], c.Message);
+        EXPECT_TRUE(dialogs.Questions.empty());
+        EXPECT_EQ(state().SegmentProgram, saved) << c.Name;
+        EXPECT_EQ(ListLines(), lines) << c.Name;
+    }
+    dialogs.Messages.clear();
+    Load(folder.File("missing.mixprog"));
+    EXPECT_EQ(dialogs.Messages,
+              (std::vector<std::string>{"Cannot load program file \"missing.mixprog\": it cannot be read"}));
+    EXPECT_EQ(state().SegmentProgram, saved);
+}
+
+TEST_F(ProgramFileTest, LoadingIsRefusedWhileARunIsInProgress) {
+    const std::string path = folder.File("other.mixprog");
+    const Program::TProgramFileContent other = Program::ProgramFileContent(
+        {Segment("other", 1.0, {Flow(1, 0.07F)})}, UnitMain::MixerComposition(state()));
+    ASSERT_EQ(Program::WriteProgramFile(path, other), "");
+
+    Press(op()->ButtonApply);
+    ASSERT_EQ(state().MixerState, UnitMain::msRunning);
+    // The tick waits while the test looks, so that the run neither ends nor stops under it.
+    state().Run.TickDone = false;
+    Load(path);
+    EXPECT_EQ(dialogs.Messages, (std::vector<std::string>{UnitMain::LoadWhileRunningRefusal}));
+    EXPECT_TRUE(dialogs.FileQuestions.empty()) << "refused before a file is asked for";
+
+    // "Stop" leaves the program running until the safe stop has ended.
+    Press(op()->ButtonStop);
+    ASSERT_EQ(state().MixerState, UnitMain::msStopping);
+    Load(path);
+    EXPECT_EQ(dialogs.Messages.size(), 2U);
+    EXPECT_EQ(dialogs.Messages.back(), UnitMain::LoadWhileRunningRefusal);
+    EXPECT_EQ(state().SegmentProgram, saved);
+
+    state().Run.TickDone = true;
+    ASSERT_TRUE(QTest::qWaitFor([this] { return state().MixerState == UnitMain::msValidated; }, 60000))
+        << "state " << int(state().MixerState) << "\n"
+        << form().MemoLog->Text();
+    dialogs.FileNames.clear();
+    Load(path);
+    EXPECT_EQ(dialogs.Messages.size(), 2U);
+    ASSERT_EQ(state().SegmentProgram.size(), 1U);
+    EXPECT_EQ(state().SegmentProgram[0].StepName, "other");
+}
+
+TEST_F(ProgramFileTest, OtherGasesOrAnotherLiquidAreNamedAndTheOperatorDecides) {
+    const std::string path = folder.File("week 50.mixprog");
+    Save(path);
+    ASSERT_TRUE(dialogs.Messages.empty()) << dialogs.Messages.front();
+
+    // Since then MFC B got argon and the pump another liquid; the editor holds a program of its own.
+    UnitMain::TMoistrelState& s = state();
+    SerialPortVogtlin::TLUTData* tableB = UnitMain::ActiveLUTData(s.MFCBDetails);
+    ASSERT_NE(tableB, nullptr);
+    tableB->NameShort = "Ar";
+    s.PumpDetails.Fluid.GasNameLong = "Ethanol 40 %";
+    const std::vector<TGasItem> own = {Segment("own", 2.0, {Flow(1, 0.04F)})};
+    s.SegmentProgram = own;
+    program.Segments().ShowStepProgram();
+    const std::vector<std::string> ownLines = ListLines();
+
+    const std::string question = "The program in \"week 50.mixprog\" was composed for other gases or another "
+                                 "liquid than the mixer holds now:\n\n"
+                                 "MFC B gas: \"N2\" in the file, \"Ar\" on the mixer\n"
+                                 "liquid: \"Water pure\" in the file, \"Ethanol 40 %\" on the mixer\n\n"
+                                 "Load it anyway?";
+    dialogs.Answers = {false};
+    Load(path);
+    ASSERT_EQ(dialogs.Questions.size(), 1U);
+    EXPECT_EQ(dialogs.Questions[0].Title, "Load program");
+    EXPECT_EQ(dialogs.Questions[0].Text, question);
+    EXPECT_EQ(s.SegmentProgram, own) << "No keeps the program in the editor";
+    EXPECT_EQ(ListLines(), ownLines);
+
+    dialogs.Answers = {true};
+    Load(path);
+    ASSERT_EQ(dialogs.Questions.size(), 2U);
+    EXPECT_EQ(dialogs.Questions[1].Text, question);
+    ASSERT_EQ(s.SegmentProgram.size(), saved.size()) << "Yes loads it anyway";
+    EXPECT_EQ(s.SegmentProgram[1].StepName, "pulsed");
+    EXPECT_EQ(ListLines(), Program::StepListLines(saved));
+    EXPECT_TRUE(dialogs.Messages.empty());
+}
+
+TEST_F(ProgramFileTest, AnEmptyProgramIsNotSavedAndACancelledDialogChangesNothing) {
+    // Cancelled dialogs (the test's dialogs have no file name to give).
+    Press(op()->ButtonSaveProgram);
+    Press(op()->ButtonLoadProgram);
+    EXPECT_EQ(dialogs.FileQuestions.size(), 2U);
+    EXPECT_TRUE(dialogs.Messages.empty());
+    EXPECT_EQ(state().SegmentProgram, saved);
+    EXPECT_TRUE(std::filesystem::is_empty(Userdata()));
+
+    program.Segments().ClearStepProgram();
+    Save(folder.File("empty.mixprog"));
+    EXPECT_EQ(dialogs.Messages, (std::vector<std::string>{UnitMain::NothingToSaveRefusal}));
+    EXPECT_EQ(dialogs.FileQuestions.size(), 2U) << "no dialog for nothing to save";
+    EXPECT_FALSE(std::filesystem::exists(folder.File("empty.mixprog")));
+}
+
+TEST_F(ProgramFileTest, TheButtonsSitBesideTheSegmentList) {
+    EXPECT_EQ(op()->ButtonSaveProgram->text(), QStringLiteral("Save program..."));
+    EXPECT_EQ(op()->ButtonLoadProgram->text(), QStringLiteral("Load program..."));
+    EXPECT_EQ(op()->ButtonSaveProgram->parentWidget(), static_cast<QWidget*>(op()->GroupBoxSegmentProgram));
+    EXPECT_EQ(op()->ButtonLoadProgram->parentWidget(), static_cast<QWidget*>(op()->GroupBoxSegmentProgram));
+    EXPECT_TRUE(op()->ButtonSaveProgram->isVisible());
+    EXPECT_TRUE(op()->ButtonLoadProgram->isVisible());
+}
+
+} // namespace
