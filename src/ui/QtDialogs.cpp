@@ -28,6 +28,13 @@ std::optional<std::string> AskFileName(QWidget* owner, QFileDialog::AcceptMode m
     QFileDialog dialog(owner, QString::fromStdString(title), QString::fromStdString(folder),
                        QString::fromStdString(filter));
     dialog.setAcceptMode(mode);
+    // A name typed without its extension gets the filter's ("Programs (*.mixprog)" gives "mixprog"),
+    // so that the dialog asks before it replaces the file that will really be written.
+    const QString pattern =
+        QString::fromStdString(filter).section(QStringLiteral("*."), 1).section(QLatin1Char(')'), 0, 0);
+    if (mode == QFileDialog::AcceptSave && !pattern.isEmpty()) {
+        dialog.setDefaultSuffix(pattern.section(QLatin1Char(' '), 0, 0));
+    }
     dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return std::nullopt;
