@@ -403,6 +403,9 @@ TEST_F(SetupValidationTest, TouchingAPortListWithdrawsItsFinding) {
 TEST_F(SetupValidationTest, PrimingOutsideStateOneIsRefused) {
     Start();
     SelectPorts(pumpPort, "", "");
+    // The states are set by hand, without a run: no tick may act on them meanwhile (in state 3 it
+    // would run the safe stop).
+    State().Run.TickDone = false;
     for (const UnitMain::TMixerState state :
          {UnitMain::msSimulation, UnitMain::msRunning, UnitMain::msStopping, UnitMain::msCannotStop}) {
         for (QPushButton* button : {Debug()->ButtonPumpFluid, Debug()->ButtonPumpFluidFast}) {
