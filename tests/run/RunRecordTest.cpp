@@ -92,7 +92,8 @@ protected:
 TEST_F(RunRecordTest, TheDataFileHasALineASecondAndTheReportOneLineASegment) {
     // 0.0015 h: 5.4 s of instrument time each.
     state.SegmentProgram = {Designed("wet", 0.0015, 20000, 50000, 2000),
-                            Designed("dry", 0.0015, 10000, 30000, 0)};
+                            Designed("dry", 0.0015, 10000, 30000, 0),
+                            Designed("last", 0.0015, 15000, 20000, 1000)};
     const std::string panel = Design::DesignPanelText(state.SegmentProgram[0], 20.0, 1500.0);
     run->ButtonApplyClick();
     ASSERT_EQ(state.MixerState, UnitMain::msRunning);
@@ -108,6 +109,7 @@ TEST_F(RunRecordTest, TheDataFileHasALineASecondAndTheReportOneLineASegment) {
     ASSERT_GT(lines.size(), 12U);
     EXPECT_EQ(lines[0], UnitMain::RunDataHeader());
     int changedAt = -1;
+    int lastAt = -1;
     double lastTotalizer = -1.0;
     bool sawSilentB = false;
     const double designPPM = PanelFigure(panel, "Current ppm ->");
@@ -124,7 +126,10 @@ TEST_F(RunRecordTest, TheDataFileHasALineASecondAndTheReportOneLineASegment) {
         if (segment == 2 && changedAt < 0) {
             changedAt = static_cast<int>(i - 1);
         }
-        EXPECT_EQ(f[4], segment == 1 ? "wet" : "dry");
+        if (segment == 3 && lastAt < 0) {
+            lastAt = static_cast<int>(i - 1);
+        }
+        EXPECT_EQ(f[4], segment == 1 ? "wet" : segment == 2 ? "dry" : "last");
         if (!f[8].empty()) {
             const double totalizer = std::stod(f[8]);
             EXPECT_GE(totalizer, lastTotalizer) << lines[i];
@@ -135,7 +140,7 @@ TEST_F(RunRecordTest, TheDataFileHasALineASecondAndTheReportOneLineASegment) {
             EXPECT_NEAR(std::stod(f[12]), designPPM, 0.5) << lines[i];
             EXPECT_NEAR(std::stod(f[13]), designRH, 0.5) << lines[i];
             EXPECT_EQ(f[11], "/1TgV48000IA192000V64OA0G0R");
-        } else {
+        } else if (segment == 2) {
             EXPECT_EQ(f[11], "/1TIV48000A192000R");
         }
         if (f[2] == "2" && f[10].empty()) {
@@ -146,19 +151,23 @@ TEST_F(RunRecordTest, TheDataFileHasALineASecondAndTheReportOneLineASegment) {
     // the tick after the time has passed, and a failed reading holds it).
     EXPECT_GE(changedAt, 5);
     EXPECT_LE(changedAt, 7);
+    // The second lasts its 5.4 s too (MFC B's silence holds the judgement, not the segment's clock).
+    EXPECT_GE(lastAt, changedAt + 5);
+    EXPECT_LE(lastAt, changedAt + 7);
     EXPECT_TRUE(sawSilentB) << "MFC B silent: its observed flow is an empty field";
     EXPECT_EQ(Split(lines.back())[2], "1") << "the last line is the stop's verdict";
     EXPECT_GT(lastTotalizer, 0.0);
 
     // The report, in the log and beside the data file: B short of its set-point in the second segment.
     const std::vector<std::string> report = ReadLines(RunFile(folder.Path(), " report.txt"));
-    ASSERT_EQ(report.size(), 3U);
+    ASSERT_EQ(report.size(), 4U);
     EXPECT_NE(report[0].find(": ran to its end, flows stopped"), std::string::npos) << report[0];
     EXPECT_EQ(report[1].rfind("  Segment 1 \"wet\": planned 0:00:05, actual 0:00:0", 0), 0U) << report[1];
     EXPECT_EQ(report[2].rfind("  Segment 2 \"dry\": planned 0:00:05, actual 0:00:", 0), 0U) << report[2];
     const std::size_t bShare = report[2].find("g/min (");
     ASSERT_NE(bShare, std::string::npos) << report[2];
     EXPECT_LT(std::stod(report[2].substr(bShare + 7)), 90.0) << report[2];
+    EXPECT_EQ(report[3].rfind("  Segment 3 \"last\": planned 0:00:05, actual 0:00:0", 0), 0U) << report[3];
     EXPECT_TRUE(Logged(report[2]));
 }
 
