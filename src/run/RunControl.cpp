@@ -6,10 +6,9 @@
 #include "logging/LogOld.h"
 #include "mfc/VogtlinPort.h"
 #include "modbus/VogtlinRegisters.h"
-#include "model/GasCatalogue.h"
-#include "model/GasItemDictionary.h"
 #include "program/Recipe.h"
 #include "pump/PumpProtocol.h"
+#include "run/SegmentFlows.h"
 #include "run/StatusPanels.h"
 #include "serial/SerialPort.h"
 
@@ -25,8 +24,6 @@ namespace {
 using GasMixtures::TGasItem;
 using SerialPortVogtlin::TMFCDetails;
 
-// The command that keeps the pump busy without dispensing: a segment without liquid.
-const std::string NoLiquidCommand = "/1TIV48000A192000R";
 const std::string PumpStopCommand = "/1TIR\r";
 const std::string CannotStopWarning =
     "Could not stop flow! Manually power off the mixer to ensure flow is stopped!";
@@ -144,11 +141,9 @@ void TRunControl::TickRunning() {
         return;
     }
     const TGasItem& segment = fState.SegmentProgram[static_cast<std::size_t>(run.CurrentSegment)];
-    GasMixtures::TGasItemDictionary flows;
-    GasMixtures::IndexComponentsByInstrument(segment, flows);
-    const TGasItem A = flows.Get("0");
-    const TGasItem B = flows.Get("1");
-    const TGasItem C = flows.Get("2");
+    const TSegmentFlows flows = FlowsOf(segment);
+    const TGasItem& A = flows.A;
+    const TGasItem& B = flows.B;
 
     if (data.SomethingToTell) {
         ShowFigures(A, B);
@@ -167,7 +162,7 @@ void TRunControl::TickRunning() {
         }
     }
     if (!data.StepPumpSet) {
-        const std::string command = C.PumpCommand.empty() ? NoLiquidCommand : C.PumpCommand;
+        const std::string command = PumpCommandOf(flows);
         Log("C Trying to handle (Pump command:'" + command + "')");
         if (SendPumpCommand(fState.PumpDetails, command)) {
             data.StepPumpSet = true;

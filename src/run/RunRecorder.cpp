@@ -5,6 +5,7 @@
 #include "model/GasCatalogue.h"
 #include "model/GasItemDictionary.h"
 #include "model/MixtureReport.h"
+#include "run/SegmentFlows.h"
 
 #include <array>
 #include <cmath>
@@ -18,19 +19,6 @@ namespace UnitMain {
 namespace {
 
 constexpr double NaN = std::numeric_limits<double>::quiet_NaN();
-const std::string NoLiquidCommand = "/1TIV48000A192000R";
-
-// The A, B and C flows of a segment (an absent flow reads as all zero).
-struct TSegmentFlows {
-    GasMixtures::TGasItem A, B, C;
-};
-
-TSegmentFlows FlowsOf(const GasMixtures::TGasItem& segment) {
-    GasMixtures::TGasItemDictionary flows;
-    GasMixtures::IndexComponentsByInstrument(segment, flows);
-    return {flows.Get("0"), flows.Get("1"), flows.Get("2")};
-}
-
 std::string Duration(double days) {
     const auto seconds = static_cast<long long>(std::llround(std::max(0.0, days) * Base::SecondsPerDay));
     std::array<char, 32> buffer{};
@@ -142,7 +130,7 @@ TRunDataRow TRunRecorder::Row(const TMoistrelState& state, Base::TDateTime time,
             const TSegmentFlows flows = FlowsOf(segment);
             row.ASetPoint = flows.A.Mass;
             row.BSetPoint = flows.B.Mass;
-            row.PumpCommand = flows.C.PumpCommand.empty() ? NoLiquidCommand : flows.C.PumpCommand;
+            row.PumpCommand = PumpCommandOf(flows);
             // The same analysis as the design panel's.
             GasMixtures::TGasItemDictionary totals;
             GasMixtures::AddMixtureToGasTotals(segment, totals);

@@ -58,6 +58,46 @@ TMoistrelState ValidatedState() {
     return state;
 }
 
+void ValidatedOnPorts(TMoistrelState& state, const std::string& pumpPort, const std::string& mfcAPort,
+                      const std::string& mfcBPort) {
+    const TMoistrelState validated = ValidatedState();
+    state.MFCADetails = validated.MFCADetails;
+    state.MFCBDetails = validated.MFCBDetails;
+    state.MFCADetails.ComPortName = mfcAPort;
+    state.MFCADetails.ModBusAddress = 1;
+    state.MFCADetails.MFCName = "MFC A";
+    state.MFCBDetails.ComPortName = mfcBPort;
+    state.MFCBDetails.ModBusAddress = 2;
+    state.MFCBDetails.MFCName = "MFC B";
+    state.PumpDetails.Port = pumpPort;
+    state.MixerState = UnitMain::msValidated;
+}
+
+GasMixtures::TGasItem Flow(std::int32_t instrument, float mass, float pulsed,
+                           const std::string& pumpCommand) {
+    GasMixtures::TGasItem flow;
+    flow.Init();
+    flow.InstrumentID = instrument;
+    flow.Mass = mass;
+    flow.Pulsed = pulsed;
+    flow.PumpCommand = pumpCommand;
+    flow.Fluid = instrument == 2;
+    flow.GasNameMFC = instrument == 0 ? "O2" : instrument == 1 ? "N2" : "MIX_Water pure";
+    flow.GasNameLong = instrument == 0 ? "Oxygen" : instrument == 1 ? "Nitrogen" : "Water pure";
+    return flow;
+}
+
+GasMixtures::TGasItem Segment(const std::string& name, double hours,
+                              std::vector<GasMixtures::TGasItem> flows) {
+    GasMixtures::TGasItem segment;
+    segment.Init();
+    segment.StepName = name;
+    segment.StepTime = hours;
+    segment.Valid = true;
+    segment.Components = std::move(flows);
+    return segment;
+}
+
 TSnapshotInput DesignScreen(std::int64_t a, std::int64_t b, double c) {
     TSnapshotInput input;
     input.FlowA = a;

@@ -10,6 +10,7 @@
 #include <initializer_list>
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace TestSupport {
 
@@ -23,6 +24,18 @@ void AssignLiquid(UnitMain::TMoistrelState& state, const std::string& name,
 
 // Validated instruments: O2 on MFC A (lowest flow 300 µg/min), N2 on MFC B, water in the pump.
 UnitMain::TMoistrelState ValidatedState();
+
+// The validated instruments of ValidatedState (its MFC records and nothing else) put on the given
+// ports, MFC A at Modbus address 1 and MFC B at 2, and the mixer ready to run (state 1).
+void ValidatedOnPorts(UnitMain::TMoistrelState& state, const std::string& pumpPort,
+                      const std::string& mfcAPort, const std::string& mfcBPort);
+
+// One flow of a segment in g/min: O2 on MFC A (instrument 0), N2 on MFC B (1), the pump's water (2).
+GasMixtures::TGasItem Flow(std::int32_t instrument, float mass, float pulsed = 1.0F,
+                           const std::string& pumpCommand = "");
+// A runnable segment of `hours` with these flows.
+GasMixtures::TGasItem Segment(const std::string& name, double hours,
+                              std::vector<GasMixtures::TGasItem> flows);
 
 // The design screen with the given A and B flows (µg/min) and achievable C flow, 0.75 hours,
 // custom conditions 20 ºC and 1500 mbar.

@@ -35,26 +35,6 @@ inline const std::string NoLiquid = "/1TIV48000A192000R";
 inline const std::string Warning =
     "Could not stop flow! Manually power off the mixer to ensure flow is stopped!";
 
-inline TGasItem Flow(std::int32_t instrument, float mass, float pulsed = 1.0F,
-                     const std::string& command = "") {
-    TGasItem flow;
-    flow.InstrumentID = instrument;
-    flow.Mass = mass;
-    flow.Pulsed = pulsed;
-    flow.PumpCommand = command;
-    flow.GasNameLong = instrument == 0 ? "Oxygen" : instrument == 1 ? "Nitrogen" : "Water pure";
-    return flow;
-}
-
-inline TGasItem Segment(const std::string& name, double hours, std::vector<TGasItem> flows) {
-    TGasItem segment;
-    segment.StepName = name;
-    segment.StepTime = hours;
-    segment.Valid = true;
-    segment.Components = std::move(flows);
-    return segment;
-}
-
 class TRunFixture : public testing::Test {
 protected:
     using TMoistrelState = UnitMain::TMoistrelState;
@@ -65,14 +45,7 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(sim.Started()) << sim.Error();
         state = TestSupport::ValidatedState();
-        state.MFCADetails.ComPortName = sim.Path(Sim::sdMfcA);
-        state.MFCADetails.ModBusAddress = 1;
-        state.MFCADetails.MFCName = "MFC A";
-        state.MFCBDetails.ComPortName = sim.Path(Sim::sdMfcB);
-        state.MFCBDetails.ModBusAddress = 2;
-        state.MFCBDetails.MFCName = "MFC B";
-        state.PumpDetails.Port = sim.Path(Sim::sdPump);
-        state.MixerState = UnitMain::msValidated;
+        ValidatedOnPorts(state, sim.Path(Sim::sdPump), sim.Path(Sim::sdMfcA), sim.Path(Sim::sdMfcB));
         window.PumpPort = state.PumpDetails.Port;
         MakeRun();
     }

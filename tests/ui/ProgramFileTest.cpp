@@ -33,32 +33,12 @@
 namespace {
 
 using GasMixtures::TGasItem;
+using TestSupport::Flow;
+using TestSupport::Segment;
 using UnitMain::TForm1;
 
 const std::string WaterCommand = "/1TgV48000IA192000V64OA0G0R";
 const std::string SlowWaterCommand = "/1TgV48000IA192000V32OA0G0R";
-
-TGasItem Flow(std::int32_t instrument, float mass, float pulsed = 1.0F, const std::string& command = "") {
-    TGasItem flow;
-    flow.Init();
-    flow.InstrumentID = instrument;
-    flow.Mass = mass;
-    flow.Pulsed = pulsed;
-    flow.PumpCommand = command;
-    flow.Fluid = instrument == 2;
-    flow.GasNameMFC = instrument == 0 ? "O2" : instrument == 1 ? "N2" : "MIX_Water pure";
-    flow.GasNameLong = instrument == 0 ? "Oxygen" : instrument == 1 ? "Nitrogen" : "Water pure";
-    return flow;
-}
-
-TGasItem Segment(const std::string& name, double hours, std::vector<TGasItem> flows) {
-    TGasItem segment;
-    segment.Init();
-    segment.StepName = name;
-    segment.StepTime = hours;
-    segment.Components = std::move(flows);
-    return segment;
-}
 
 class ProgramFileTest : public ::testing::Test {
 protected:
@@ -71,17 +51,7 @@ protected:
         // The mixer as validation and gas selection leave it: O2 on MFC A, N2 on MFC B, water in
         // the pump (from the first start), the instruments on the virtual ports.
         UnitMain::TMoistrelState& s = state();
-        const UnitMain::TMoistrelState validated = TestSupport::ValidatedState();
-        s.MFCADetails = validated.MFCADetails;
-        s.MFCBDetails = validated.MFCBDetails;
-        s.MFCADetails.ComPortName = sim.Path(Sim::sdMfcA);
-        s.MFCADetails.ModBusAddress = 1;
-        s.MFCADetails.MFCName = "MFC A";
-        s.MFCBDetails.ComPortName = sim.Path(Sim::sdMfcB);
-        s.MFCBDetails.ModBusAddress = 2;
-        s.MFCBDetails.MFCName = "MFC B";
-        s.PumpDetails.Port = sim.Path(Sim::sdPump);
-        s.MixerState = UnitMain::msValidated;
+        TestSupport::ValidatedOnPorts(s, sim.Path(Sim::sdPump), sim.Path(Sim::sdMfcA), sim.Path(Sim::sdMfcB));
         // 0.0002 h: 0.72 s of instrument time, which the worker's pauses pass in a few passes.
         s.SegmentProgram = {
             Segment("constant", 0.0002,

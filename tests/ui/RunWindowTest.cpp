@@ -32,25 +32,9 @@
 namespace {
 
 using GasMixtures::TGasItem;
+using TestSupport::Flow;
+using TestSupport::Segment;
 using UnitMain::TForm1;
-
-TGasItem Flow(std::int32_t instrument, float mass, float pulsed = 1.0F) {
-    TGasItem flow;
-    flow.InstrumentID = instrument;
-    flow.Mass = mass;
-    flow.Pulsed = pulsed;
-    flow.GasNameLong = instrument == 0 ? "Oxygen" : "Nitrogen";
-    return flow;
-}
-
-TGasItem Segment(const std::string& name, double hours, std::vector<TGasItem> flows) {
-    TGasItem segment;
-    segment.StepName = name;
-    segment.StepTime = hours;
-    segment.Valid = true;
-    segment.Components = std::move(flows);
-    return segment;
-}
 
 class RunWindowTest : public ::testing::Test {
 protected:
@@ -61,17 +45,7 @@ protected:
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&form()));
         // The mixer as validation and gas selection leave it: instruments on the virtual ports.
         UnitMain::TMoistrelState& s = program.State();
-        const UnitMain::TMoistrelState validated = TestSupport::ValidatedState();
-        s.MFCADetails = validated.MFCADetails;
-        s.MFCBDetails = validated.MFCBDetails;
-        s.MFCADetails.ComPortName = sim.Path(Sim::sdMfcA);
-        s.MFCADetails.ModBusAddress = 1;
-        s.MFCADetails.MFCName = "MFC A";
-        s.MFCBDetails.ComPortName = sim.Path(Sim::sdMfcB);
-        s.MFCBDetails.ModBusAddress = 2;
-        s.MFCBDetails.MFCName = "MFC B";
-        s.PumpDetails.Port = sim.Path(Sim::sdPump);
-        s.MixerState = UnitMain::msValidated;
+        TestSupport::ValidatedOnPorts(s, sim.Path(Sim::sdPump), sim.Path(Sim::sdMfcA), sim.Path(Sim::sdMfcB));
         // 0.0002 h: 0.72 s of instrument time, which the worker's pauses pass in a few passes.
         s.SegmentProgram = {Segment("first", 0.0002, {Flow(0, 0.02F), Flow(1, 0.05F)}),
                             Segment("second", 0.0002, {Flow(0, 0.0002F, 0.2F), Flow(1, 0.03F)})};
