@@ -43,6 +43,12 @@ std::string Seconds(std::chrono::milliseconds duration) {
 
 } // namespace
 
+std::vector<std::string> StopVerdictLines(const TStopVerdict& verdict) {
+    return {"  MFC A stopped: " + TrueFalse(verdict.MFCAStopped),
+            "  MFC B stopped: " + TrueFalse(verdict.MFCBStopped),
+            "  Fluid stopped: " + TrueFalse(verdict.FluidStopped)};
+}
+
 TRunControl::TRunControl(TMoistrelState& state, TRunWindow& window, Base::TTextPane& memoLog,
                          Base::TTextPane& setupFeedback, Base::TDialogs& dialogs,
                          Base::TMainThread& mainThread, const Base::TClock& clock, TRunPlaces places,
@@ -351,12 +357,7 @@ void TRunControl::StopAndKillThread() {
     Logging::Logger().ExitMethod("StopAndKillThread");
 }
 
-bool TRunControl::StopPump() {
-    // With no port chosen in the list the pump is still where it was found.
-    std::string port = fWindow.SelectedPumpPort();
-    if (port.empty()) {
-        port = fState.PumpDetails.Port;
-    }
+bool TRunControl::StopPump(const std::string& port) {
     SerialPort::TSerialPort serial;
     serial.fPort = port;
     serial.fBaudRate = 9600;
@@ -371,23 +372,20 @@ bool TRunControl::StopPump() {
     return !response.Response.empty();
 }
 
-bool TRunControl::StopMFC(const TMFCDetails& mfc, const std::string& name, bool observedToZero) {
+bool TRunControl::StopMFC(const std::string& portName, std::uint32_t address, const std::string& name) {
     SerialPortVogtlin::TVogtlinPort port;
-    SerialPortVogtlin::ConfigureForMFC(port, mfc.ComPortName);
+    SerialPortVogtlin::ConfigureForMFC(port, portName);
     SerialPort::TSerialResponse write;
-    port.WriteF32(mfc.ModBusAddress, SerialPortVogtlin::regSetPoint, 0.0F, write);
+    port.WriteF32(address, SerialPortVogtlin::regSetPoint, 0.0F, write);
     if (!write.Status.empty()) {
         return false;
-    }
-    if (observedToZero) {
-        fState.Run.FlowAObserved = 0.0;
     }
     Log(name + " commanded to stop");
     fClock.Sleep(StopPause);
     // A written request proves nothing: an adapter whose MFC is off the bus takes it as well. The
     // MFC has stopped only when it reads back a zero set-point.
     SerialPort::TSerialResponse check;
-    port.ReadF32(mfc.ModBusAddress, SerialPortVogtlin::regSetPoint, check);
+    port.ReadF32(address, SerialPortVogtlin::regSetPoint, check);
     if (!check.Status.empty()) {
         Logging::Logger().Send(name + ": no answer to the set-point check after the stop: " + check.Status);
         return false;
@@ -400,14 +398,31 @@ bool TRunControl::StopMFC(const TMFCDetails& mfc, const std::string& name, bool 
     return true;
 }
 
+TStopVerdict TRunControl::StopInstruments(const TStopPorts& ports) {
+    TStopVerdict verdict;
+    verdict.FluidStopped = !ports.Pump.empty() && StopPump(ports.Pump);
+    verdict.MFCAStopped = !ports.MFCA.empty() && StopMFC(ports.MFCA, 1, "MFC A");
+    verdict.MFCBStopped = !ports.MFCB.empty() && StopMFC(ports.MFCB, 2, "MFC B");
+    return verdict;
+}
+
 void TRunControl::StopMixer() {
-    const bool fluidStopped = StopPump();
+    // The stop goes where the pump was validated, whatever the port list shows now.
+    const bool fluidStopped = !fState.PumpDetails.Port.empty() && StopPump(fState.PumpDetails.Port);
     StopAndKillThread();
     // A worker left behind may still write MFC A's set-point after our zero.
     const bool workerLeftRunning = !fLeftBehind.empty();
-    const bool mfcAStopped = StopMFC(fState.MFCADetails, "MFC A", true) && !workerLeftRunning;
-    const bool mfcBStopped = StopMFC(fState.MFCBDetails, "MFC B", false);
-    if (fluidStopped && mfcAStopped && mfcBStopped) {
+    const TMFCDetails& A = fState.MFCADetails;
+    const TMFCDetails& B = fState.MFCBDetails;
+    const bool mfcAWritten = StopMFC(A.ComPortName, A.ModBusAddress, "MFC A");
+    if (mfcAWritten) {
+        fState.Run.FlowAObserved = 0.0;
+    }
+    TStopVerdict verdict;
+    verdict.FluidStopped = fluidStopped;
+    verdict.MFCAStopped = mfcAWritten && !workerLeftRunning;
+    verdict.MFCBStopped = StopMFC(B.ComPortName, B.ModBusAddress, "MFC B");
+    if (verdict.AllStopped()) {
         fState.MixerState = msValidated;
         fWindow.SetLEDCaption("Stopped");
         fWindow.RestoreWindowCaption();
@@ -415,9 +430,9 @@ void TRunControl::StopMixer() {
         return;
     }
     Log("Could not stop flow!");
-    Log("  MFC A stopped: " + TrueFalse(mfcAStopped));
-    Log("  MFC B stopped: " + TrueFalse(mfcBStopped));
-    Log("  Fluid stopped: " + TrueFalse(fluidStopped));
+    for (const std::string& line : StopVerdictLines(verdict)) {
+        Log(line);
+    }
     fWindow.SetWindowCaption(CannotStopWarning);
     fWindow.SetLEDCaption(CannotStopWarning);
     fState.MixerState = msCannotStop;

@@ -9,6 +9,7 @@
 #include "base/MainThread.h"
 #include "base/TextPane.h"
 #include "mfc/MFCDetails.h"
+#include "run/InstrumentStop.h"
 #include "run/MFCThread.h"
 #include "run/RunRecorder.h"
 #include "run/RunWindow.h"
@@ -44,7 +45,7 @@ struct TRunOptions {
     std::function<std::unique_ptr<TMFCThread>()> MakeWorker;
 };
 
-class TRunControl : public TWorkerStop {
+class TRunControl : public TWorkerStop, public TInstrumentStop {
 public:
     // Everything given must outlive the run control. `memoLog` is the operation log, `setupFeedback`
     // the set-up page's feedback pane (the pump's stop command and reply go there).
@@ -72,6 +73,8 @@ public:
     void StopAndKillThread() override;
     // The safe stop; leaves MixerState at 1 or 6.
     void StopMixer();
+    // The pump, MFC A and MFC B on the given ports stopped and checked (see TInstrumentStop).
+    TStopVerdict StopInstruments(const TStopPorts& ports) override;
     // Whether the window may close now; tells the operator why not.
     bool FormCloseQuery();
 
@@ -81,8 +84,8 @@ public:
 private:
     void TickRunning();
     void ShowFigures(const GasMixtures::TGasItem& A, const GasMixtures::TGasItem& B);
-    bool StopPump();
-    bool StopMFC(const SerialPortVogtlin::TMFCDetails& mfc, const std::string& name, bool observedToZero);
+    bool StopPump(const std::string& port);
+    bool StopMFC(const std::string& port, std::uint32_t address, const std::string& name);
     void Log(const std::string& text);
     // Waits until `done` or the limit; true when done.
     bool WaitForWorker(const std::function<bool()>& done, std::chrono::steady_clock::time_point deadline);

@@ -1,11 +1,12 @@
 #pragma once
 // The run's view of the window: what the tick shows (the LED caption, the five status panels, the
 // flow chart, the window caption), what a run switches on and off (the set-up pages, the segment
-// buttons) and the two things it reads there (the pump port selected, the recipe's captions and
+// buttons) and the two things it reads there (the ports selected, the recipe's captions and
 // list lines). The window implements it; tests record it.
 
 #include "base/DateTime.h"
 #include "program/Recipe.h"
+#include "run/InstrumentStop.h"
 
 #include <array>
 #include <string>
@@ -39,8 +40,10 @@ public:
     // ButtonAddStep and ButtonSegmentDelete together.
     virtual void SetSegmentButtonsEnabled(bool enabled) = 0;
 
-    // The port selected in the pump port list; empty when none is.
-    virtual std::string SelectedPumpPort() const = 0;
+    // The ports the three port lists show selected (empty where none is). Only Stop before the
+    // mixer is set up uses them; a run and its safe stop use the ports the instruments were
+    // validated on.
+    virtual TStopPorts SelectedPorts() const = 0;
     // The recipe as the window shows it (captions of the flow boxes, the segment list), without
     // the time.
     virtual Program::TRecipeInput RecipeInput() const = 0;

@@ -143,7 +143,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const testing::TestParamInfo<TStopFault>& param) { return std::string(param.param.Name); });
 
 TEST_F(RunControlTest, AStopOnAnIdleMixerWithNoPumpPortSelectedStopsThePumpWhereItWasFound) {
-    window.PumpPort.clear();
+    window.Ports.Pump.clear();
     ASSERT_TRUE(sim.Sim().MfcState(Sim::sdMfcB).SetPoint == 0.0F);
     run->ButtonStopClick();
     EXPECT_EQ(window.Caption, "Stopping");

@@ -35,7 +35,7 @@ public:
     void DeleteFirstChartPoints() override { Points.erase(Points.begin()); }
     void SetSetupPagesEnabled(bool enabled) override { SetupPagesEnabled = enabled; }
     void SetSegmentButtonsEnabled(bool enabled) override { SegmentButtonsEnabled = enabled; }
-    std::string SelectedPumpPort() const override { return PumpPort; }
+    UnitMain::TStopPorts SelectedPorts() const override { return Ports; }
     Program::TRecipeInput RecipeInput() const override { return Recipe; }
 
     struct TPoint {
@@ -50,7 +50,7 @@ public:
     std::vector<TPoint> Points;
     bool SetupPagesEnabled = true;
     bool SegmentButtonsEnabled = true;
-    std::string PumpPort;
+    UnitMain::TStopPorts Ports;
     Program::TRecipeInput Recipe;
     bool FailNextCaption = false;
 };

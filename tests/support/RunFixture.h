@@ -46,7 +46,7 @@ protected:
         ASSERT_TRUE(sim.Started()) << sim.Error();
         state = TestSupport::ValidatedState();
         ValidatedOnPorts(state, sim.Path(Sim::sdPump), sim.Path(Sim::sdMfcA), sim.Path(Sim::sdMfcB));
-        window.PumpPort = state.PumpDetails.Port;
+        window.Ports = {state.PumpDetails.Port, state.MFCADetails.ComPortName, state.MFCBDetails.ComPortName};
         MakeRun();
     }
 

@@ -78,8 +78,10 @@ void TRunController::SetSegmentButtonsEnabled(bool enabled) {
     fForm.Operation->ButtonSegmentDelete->setEnabled(enabled);
 }
 
-std::string TRunController::SelectedPumpPort() const {
-    return fForm.Setup->ListBoxPortPump->SelectedText();
+TStopPorts TRunController::SelectedPorts() const {
+    const TSetupTab* page = fForm.Setup;
+    return {page->ListBoxPortPump->SelectedText(), page->ListBoxPortMFC1->SelectedText(),
+            page->ListBoxPortMFC2->SelectedText()};
 }
 
 Program::TRecipeInput TRunController::RecipeInput() const {

@@ -37,7 +37,7 @@ public:
     void DeleteFirstChartPoints() override;
     void SetSetupPagesEnabled(bool enabled) override;
     void SetSegmentButtonsEnabled(bool enabled) override;
-    std::string SelectedPumpPort() const override;
+    TStopPorts SelectedPorts() const override;
     Program::TRecipeInput RecipeInput() const override;
 
 private:
