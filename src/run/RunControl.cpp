@@ -24,7 +24,6 @@ namespace {
 using GasMixtures::TGasItem;
 using SerialPortVogtlin::TMFCDetails;
 
-const std::string PumpStopCommand = "/1TIR\r";
 const std::string CannotStopWarning =
     "Could not stop flow! Manually power off the mixer to ensure flow is stopped!";
 const std::string NotInitialized = "Instruments not initialized. Cannot proceed.";
@@ -358,18 +357,12 @@ void TRunControl::StopAndKillThread() {
 }
 
 bool TRunControl::StopPump(const std::string& port) {
-    SerialPort::TSerialPort serial;
-    serial.fPort = port;
-    serial.fBaudRate = 9600;
-    fSetupFeedback.AddLine(Base::FormatDateTime("hh:nn:ss.zzz", fClock.Now()) +
-                           " Command : " + PumpStopCommand);
-    SerialPort::TSerialResponse response;
-    serial.Send2(PumpStopCommand, true, response);
-    fSetupFeedback.AddLine(Base::FormatDateTime("hh:nn:ss.zzz", fClock.Now()) +
-                           " Response: " + response.Response);
+    TPumpStopOptions options = fOptions.PumpStop;
+    options.Clock = &fClock;
+    const TPumpStopResult result = StopPumpConfirmed(port, fSetupFeedback, options);
     Log("Fluid commanded to stop");
-    // Only a pump that answered has taken the command.
-    return !response.Response.empty();
+    // Only the pump's own valid answer that it is idle counts (the reason is in the diagnostic log).
+    return result.Stopped;
 }
 
 bool TRunControl::StopMFC(const std::string& portName, std::uint32_t address, const std::string& name) {

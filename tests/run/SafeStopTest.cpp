@@ -1,0 +1,172 @@
+// The safe stop judged by what the instruments answered, against the virtual instruments over real
+// pseudo-terminals on the manual clock: a pump that never says it is idle, or only in a reply cut
+// short; an MFC whose set-point register does not read the zero it was given; the pause before the
+// read-back and the figures the stop resets.
+
+#include "base/Clock.h"
+#include "run/RunControl.h"
+#include "sim/SimFault.h"
+#include "support/LogCapture.h"
+#include "support/RunFixture.h"
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <gtest/gtest.h>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace TestSupport;
+using namespace UnitMain;
+
+class SafeStopTest : public TRunFixture {
+protected:
+    void StopAndWait() {
+        run->ButtonStopClick();
+        ASSERT_TRUE(TurnUntil([this] { return state.MixerState != msStopping; })) << memoLog.Text();
+    }
+    static bool HasMessageStartingWith(const TLogCapture& log, const std::string& text) {
+        const std::vector<std::string> messages = log.Messages();
+        return std::any_of(messages.begin(), messages.end(),
+                           [&](const std::string& m) { return m.rfind(text, 0) == 0; });
+    }
+};
+
+struct TStopFault {
+    const char* Name;
+    Sim::TSimDevice Device;
+    Sim::TSimFault Fault;
+    bool AStopped, BStopped, FluidStopped;
+    const char* Reason; // the diagnostic line, after the device's name or port
+};
+
+class SafeStopJudges : public SafeStopTest, public testing::WithParamInterface<TStopFault> {};
+
+TEST_P(SafeStopJudges, EndsInStateSixWithTheReasonThenStopsOnceTheFaultClears) {
+    const TStopFault& c = GetParam();
+    TLogCapture log;
+    Fault(c.Device, c.Fault, true);
+    StopAndWait();
+    ExpectCannotStop(c.AStopped, c.BStopped, c.FluidStopped);
+    const std::string who = c.Device == Sim::sdPump ? "Pump on " + sim.Path(Sim::sdPump) + ": "
+                                                    : (c.Device == Sim::sdMfcA ? "MFC A: " : "MFC B: ");
+    EXPECT_TRUE(HasMessageStartingWith(log, who + c.Reason)) << who + c.Reason;
+    // The stop command and its answer on the set-up page all the same.
+    ASSERT_GE(feedback.Lines().size(), 2U);
+    EXPECT_NE(feedback.Lines()[0].find(" Command : /1TIR"), std::string::npos);
+    EXPECT_NE(feedback.Lines()[1].find(" Response: "), std::string::npos);
+
+    Fault(c.Device, c.Fault, false);
+    StopAndWait();
+    EXPECT_EQ(state.MixerState, msValidated) << memoLog.Text();
+    EXPECT_EQ(window.Caption, "Stopped");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, SafeStopJudges,
+    testing::Values(
+        // A reply of two characters carries no status: nothing says the pump has stopped.
+        TStopFault{"PumpWrongLength", Sim::sdPump, Sim::sfWrongLength, true, true, false,
+                   "no valid answer within 5 s after the stop"},
+        TStopFault{"PumpNeverIdle", Sim::sdPump, Sim::sfNeverIdle, true, true, false,
+                   "not idle within 5 s after the stop"},
+        // The zero was written and acknowledged, but the register does not read zero.
+        TStopFault{"MFCAStuckSetPoint", Sim::sdMfcA, Sim::sfStuckSetPoint, false, true, true,
+                   "set-point reads 1 after the stop"},
+        TStopFault{"MFCBStuckSetPoint", Sim::sdMfcB, Sim::sfStuckSetPoint, true, false, true,
+                   "set-point reads 1 after the stop"}),
+    [](const testing::TestParamInfo<TStopFault>& param) { return std::string(param.param.Name); });
+
+TEST_F(SafeStopTest, AStuckSetPointAtTheEndOfARunLeavesTheMixerInStateSix) {
+    TLogCapture log;
+    state.SegmentProgram = {Segment("one", 0.0002, {Flow(0, 0.02F), Flow(1, 0.05F)})};
+    run->ButtonApplyClick();
+    ASSERT_EQ(state.MixerState, msRunning);
+    ASSERT_TRUE(TurnUntil([this] { return Logged("MFC B flow set to :0.0500000007450581 g/min"); }));
+    Fault(Sim::sdMfcB, Sim::sfStuckSetPoint, true);
+    ASSERT_TRUE(TurnUntil([this] { return state.MixerState != msRunning && state.MixerState != msStopping; }))
+        << memoLog.Text();
+    ExpectCannotStop(true, false, true);
+    EXPECT_TRUE(HasMessageStartingWith(log, "MFC B: set-point reads 1 after the stop"));
+    // The zero went out all the same: the instrument itself is at zero.
+    EXPECT_EQ(sim.Sim().MfcState(Sim::sdMfcB).SetPoint, 0.0F);
+}
+
+// The run's clock, noting every pause with what the operation log and the instruments had seen.
+class TNotingClock final : public Base::TClock {
+public:
+    explicit TNotingClock(const Base::TClock& inner, std::function<std::string()> note)
+        : fInner(inner), fNote(std::move(note)) {}
+    Base::TDateTime Now() const override { return fInner.Now(); }
+    void Sleep(std::chrono::milliseconds duration) const override {
+        {
+            const std::lock_guard lock(fMutex);
+            fSleeps.push_back({duration, fNote()});
+        }
+        fInner.Sleep(duration);
+    }
+    struct TSleep {
+        std::chrono::milliseconds Duration;
+        std::string Note;
+    };
+    std::vector<TSleep> Sleeps() const {
+        const std::lock_guard lock(fMutex);
+        return fSleeps;
+    }
+
+private:
+    const Base::TClock& fInner;
+    std::function<std::string()> fNote;
+    mutable std::mutex fMutex;
+    mutable std::vector<TSleep> fSleeps;
+};
+
+TEST_F(SafeStopTest, EachMFCIsGivenTwentyMillisecondsBeforeItsSetPointIsReadBack) {
+    // The set-point reads the instruments received, counted as they arrive.
+    std::atomic<int> readsA{0};
+    std::atomic<int> readsB{0};
+    sim.Sim().SetTrace([&](const std::string& line) {
+        if (line.rfind("mfc-a <- 01 03 00 06 00 02", 0) == 0) {
+            ++readsA;
+        }
+        if (line.rfind("mfc-b <- 02 03 00 06 00 02", 0) == 0) {
+            ++readsB;
+        }
+    });
+    TNotingClock clock(sim.Clock(), [&] {
+        const std::vector<std::string> lines = memoLog.Lines();
+        return (lines.empty() ? std::string() : lines.back()) + "|" + std::to_string(readsA.load()) + "|" +
+               std::to_string(readsB.load());
+    });
+    run = std::make_unique<TRunControl>(state, window, memoLog, feedback, dialogs, mainThread, clock,
+                                        TRunPlaces{folder.Path()});
+    StopAndWait();
+    ASSERT_EQ(state.MixerState, msValidated) << memoLog.Text();
+    sim.Sim().SetTrace({});
+    EXPECT_EQ(readsA.load(), 1);
+    EXPECT_EQ(readsB.load(), 1);
+    const std::vector<TNotingClock::TSleep> sleeps = clock.Sleeps();
+    const auto pausedBefore = [&](const std::string& note) {
+        return std::any_of(sleeps.begin(), sleeps.end(), [&](const TNotingClock::TSleep& sleep) {
+            return sleep.Duration == std::chrono::milliseconds(20) && sleep.Note.size() >= note.size() &&
+                   sleep.Note.compare(sleep.Note.size() - note.size(), note.size(), note) == 0;
+        });
+    };
+    // After the zero was logged and before the instrument saw its read-back.
+    EXPECT_TRUE(pausedBefore("MFC A commanded to stop|0|0"));
+    EXPECT_TRUE(pausedBefore("MFC B commanded to stop|1|0"));
+}
+
+TEST_F(SafeStopTest, TheStopZeroesTheObservedFlowOfMFCAAndTheSegmentAverage) {
+    state.Run.FlowAObserved = 0.5;
+    state.Run.FlowASoFar = 0.25;
+    StopAndWait();
+    ASSERT_EQ(state.MixerState, msValidated) << memoLog.Text();
+    EXPECT_EQ(state.Run.FlowAObserved, 0.0);
+    EXPECT_EQ(state.Run.FlowASoFar, 0.0);
+}
+
+} // namespace
