@@ -273,11 +273,19 @@ void TRunControl::ButtonApplyClick() {
 }
 
 void TRunControl::ButtonStopClick() {
+    Logging::Logger().Send("Stop mixture button clicked");
     if (fState.MixerState == msSimulation) {
-        fDialogs.ShowMessage(NotInitialized);
+        // Nothing is set up, yet something may be dosing (a run whose program was killed, an
+        // instrument left on by hand): a stop can only make things safer, so it goes to whatever the
+        // port lists show, and the operator learns what it could confirm. The state stays 0.
+        Log("Stop before the instruments are set up: to the ports the lists show");
+        const TStopVerdict verdict = StopInstruments(fWindow.SelectedPorts());
+        for (const std::string& line : StopVerdictLines(verdict)) {
+            Log(line);
+        }
+        fDialogs.ShowMessage(StopBeforeSetUpMessage(verdict));
         return;
     }
-    Logging::Logger().Send("Stop mixture button clicked");
     if (fState.MixerState == msRunning) {
         fRecorder.StopPressed();
     }
@@ -394,7 +402,9 @@ bool TRunControl::StopMFC(const std::string& portName, std::uint32_t address, co
 TStopVerdict TRunControl::StopInstruments(const TStopPorts& ports) {
     TStopVerdict verdict;
     verdict.FluidStopped = !ports.Pump.empty() && StopPump(ports.Pump);
-    verdict.MFCAStopped = !ports.MFCA.empty() && StopMFC(ports.MFCA, 1, "MFC A");
+    ReleaseFinishedWorkers();
+    // A worker left behind by an earlier stop may still write MFC A's set-point after our zero.
+    verdict.MFCAStopped = !ports.MFCA.empty() && StopMFC(ports.MFCA, 1, "MFC A") && fLeftBehind.empty();
     verdict.MFCBStopped = !ports.MFCB.empty() && StopMFC(ports.MFCB, 2, "MFC B");
     return verdict;
 }

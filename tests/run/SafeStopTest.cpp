@@ -169,4 +169,120 @@ TEST_F(SafeStopTest, TheStopZeroesTheObservedFlowOfMFCAAndTheSegmentAverage) {
     EXPECT_EQ(state.Run.FlowASoFar, 0.0);
 }
 
+TEST(StopBeforeSetUpMessage, NamesWhatMayStillBeDosing) {
+    struct TCase {
+        bool Fluid, A, B;
+        std::string Tail;
+    };
+    const std::string head = "Instruments not initialized. The stop was sent to the selected ports: ";
+    const std::string power =
+        ", which may still be dosing. Manually power off the mixer to ensure flow is stopped!";
+    const TCase cases[] = {
+        {true, true, true, "the pump, MFC A and MFC B confirmed stopped."},
+        {false, true, true, "not confirmed for the pump" + power},
+        {true, false, true, "not confirmed for MFC A" + power},
+        {true, true, false, "not confirmed for MFC B" + power},
+        {false, true, false, "not confirmed for the pump and MFC B" + power},
+        {false, false, false, "not confirmed for the pump, MFC A and MFC B" + power},
+    };
+    for (const TCase& c : cases) {
+        TStopVerdict verdict;
+        verdict.FluidStopped = c.Fluid;
+        verdict.MFCAStopped = c.A;
+        verdict.MFCBStopped = c.B;
+        EXPECT_EQ(StopBeforeSetUpMessage(verdict), head + c.Tail);
+    }
+}
+
+TEST_F(SafeStopTest, StopBeforeTheSetUpGoesToTheListedPortsAndSaysWhatItCouldNotConfirm) {
+    // As at start-up: nothing validated, the devices' records name no port.
+    state.MixerState = msSimulation;
+    state.PumpDetails.Port = state.MFCADetails.ComPortName = state.MFCBDetails.ComPortName = "SIM";
+    window.Ports.Pump.clear();
+    Fault(Sim::sdMfcB, Sim::sfUnplugged, true);
+    run->ButtonStopClick();
+    EXPECT_EQ(state.MixerState, msSimulation);
+    ASSERT_EQ(dialogs.Messages.size(), 1U);
+    EXPECT_EQ(dialogs.Messages[0],
+              "Instruments not initialized. The stop was sent to the selected ports: not "
+              "confirmed for the pump and MFC B, which may still be dosing. Manually "
+              "power off the mixer to ensure flow is stopped!");
+    ExpectLoggedInOrder({"Stop before the instruments are set up: to the ports the lists show",
+                         "MFC A commanded to stop", "  MFC A stopped: True", "  MFC B stopped: False",
+                         "  Fluid stopped: False"});
+    EXPECT_TRUE(feedback.Lines().empty()) << "no pump port listed: nothing sent to a pump";
+    Turn();
+    EXPECT_EQ(window.Caption, "Simulation");
+}
+
+// The program killed without warning while it runs, the virtual instruments (in this process, on the
+// system clock, keeping their set-points across a table selection as a real MFC may) left dosing;
+// then the program again, as it starts: nothing validated.
+TEST(StopAfterAKill, StopBeforeTheSetUpZeroesWhatTheKilledRunLeftDosing) {
+    TSimHarness sim(TSimOptions{
+        .Timing = TSimTiming::Fast, .Clock = TSimClock::Steady, .Adjust = [](Sim::TSimConfig& config) {
+            config.MfcA.KeepSetPointOnTableChange = true;
+            config.MfcB.KeepSetPointOnTableChange = true;
+        }});
+    ASSERT_TRUE(sim.Started()) << sim.Error();
+    TTempFolder folder;
+    const std::string child = RUN_STOP_CHILD;
+    const std::string pump = sim.Path(Sim::sdPump);
+    const std::string mfcA = sim.Path(Sim::sdMfcA);
+    const std::string mfcB = sim.Path(Sim::sdMfcB);
+    const pid_t pid = ::fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        ::execl(child.c_str(), child.c_str(), folder.Path().c_str(), pump.c_str(), mfcA.c_str(), mfcB.c_str(),
+                static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    const auto dosing = [&sim] {
+        return sim.Sim().MfcState(Sim::sdMfcA).SetPoint == 0.02F &&
+               sim.Sim().MfcState(Sim::sdMfcB).SetPoint == 0.05F && sim.Sim().PumpState().Busy &&
+               sim.Sim().PumpState().Valve == 'o';
+    };
+    const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (!dosing() && std::chrono::steady_clock::now() < limit) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    ::kill(pid, SIGKILL);
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    ASSERT_TRUE(WIFSIGNALED(status)) << "the program ended by itself: " << status;
+    // Nobody is left to stop them.
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    ASSERT_EQ(sim.Sim().MfcState(Sim::sdMfcA).SetPoint, 0.02F);
+    ASSERT_EQ(sim.Sim().MfcState(Sim::sdMfcB).SetPoint, 0.05F);
+    ASSERT_TRUE(sim.Sim().PumpState().Busy);
+
+    TMoistrelState state = ValidatedState();
+    state.MixerState = msSimulation;
+    state.PumpDetails.Port = state.MFCADetails.ComPortName = state.MFCBDetails.ComPortName = "SIM";
+    TRecordingRunWindow window;
+    window.Ports = {pump, mfcA, mfcB};
+    Base::TMemoryTextPane memoLog;
+    Base::TMemoryTextPane feedback;
+    Base::TRecordingDialogs dialogs;
+    Base::TQueuedMainThread mainThread;
+    TRunControl run(state, window, memoLog, feedback, dialogs, mainThread, Base::SystemClock(),
+                    TRunPlaces{folder.Path()});
+    run.ButtonStopClick();
+    EXPECT_EQ(state.MixerState, msSimulation);
+    EXPECT_EQ(dialogs.Messages,
+              (std::vector<std::string>{"Instruments not initialized. The stop was sent to the "
+                                        "selected ports: the pump, MFC A and MFC B confirmed "
+                                        "stopped."}))
+        << memoLog.Text();
+    // Confirmed by the instruments themselves.
+    EXPECT_EQ(sim.Sim().MfcState(Sim::sdMfcA).SetPoint, 0.0F);
+    EXPECT_EQ(sim.Sim().MfcState(Sim::sdMfcB).SetPoint, 0.0F);
+    EXPECT_FALSE(sim.Sim().PumpState().Busy);
+    EXPECT_EQ(sim.Sim().PumpState().LastLine.rfind("/1", 0), 0U);
+    const std::string log = memoLog.Text();
+    for (const char* line : {"  MFC A stopped: True", "  MFC B stopped: True", "  Fluid stopped: True"}) {
+        EXPECT_NE(log.find(line), std::string::npos) << line << "\n" << log;
+    }
+}
+
 } // namespace
