@@ -28,8 +28,8 @@ const std::string CannotStopWarning =
     "Could not stop flow! Manually power off the mixer to ensure flow is stopped!";
 const std::string NotInitialized = "Instruments not initialized. Cannot proceed.";
 constexpr auto StopPause = std::chrono::milliseconds(20);
-// How often the wait for the worker looks whether it has ended; the window's events are handled
-// in between, so the window stays responsive while the worker finishes its pass.
+// How often the wait for the worker looks whether it has ended; the worker's exchanges are run in
+// between.
 constexpr auto WorkerLook = std::chrono::milliseconds(10);
 
 std::string TrueFalse(bool value) {
@@ -328,9 +328,9 @@ bool TRunControl::WaitForWorker(const std::function<bool()>& done,
         if (std::chrono::steady_clock::now() >= deadline) {
             return false;
         }
-        // The worker's exchange runs here, and with it the window's events; a timer event finds
-        // the tick in progress and starts none.
-        fMainThread.ProcessPending();
+        // Only the worker's exchange runs here: a window event could open a modal box (Start's
+        // refusal, a file dialog) and hold the stop, with gas flowing, until the operator closes it.
+        fMainThread.ProcessExchanges();
         std::this_thread::sleep_for(WorkerLook);
     }
     return true;
