@@ -28,6 +28,8 @@ const std::string CannotStopWarning =
     "Could not stop flow! Manually power off the mixer to ensure flow is stopped!";
 const std::string NotInitialized = "Instruments not initialized. Cannot proceed.";
 constexpr auto StopPause = std::chrono::milliseconds(20);
+// How often the stop asks an MFC for its set-point before it counts as not confirmed.
+constexpr int SetPointChecks = 3;
 // How often the wait for the worker looks whether it has ended; the worker's exchanges are run in
 // between.
 constexpr auto WorkerLook = std::chrono::milliseconds(10);
@@ -385,11 +387,22 @@ bool TRunControl::StopMFC(const std::string& portName, std::uint32_t address, co
     fClock.Sleep(StopPause);
     // A written request proves nothing: an adapter whose MFC is off the bus takes it as well. The
     // MFC has stopped only when it reads back a zero set-point.
+    // A check that got no valid answer is asked again, a few times: one reply missed on a busy machine
+    // must not leave the mixer in "Could not stop flow!". Only a valid answer decides.
     SerialPort::TSerialResponse check;
-    port.ReadF32(address, SerialPortVogtlin::regSetPoint, check);
-    if (!check.Status.empty()) {
-        Logging::Logger().Send(name + ": no answer to the set-point check after the stop: " + check.Status);
-        return false;
+    for (int attempt = 1; attempt <= SetPointChecks; ++attempt) {
+        check = SerialPort::TSerialResponse{};
+        port.ReadF32(address, SerialPortVogtlin::regSetPoint, check);
+        if (check.Status.empty()) {
+            break;
+        }
+        Logging::Logger().Send(name + ": no answer to the set-point check after the stop: " + check.Status +
+                               " (" + std::to_string(attempt) + " of " + std::to_string(SetPointChecks) +
+                               ")");
+        if (attempt == SetPointChecks) {
+            return false;
+        }
+        fClock.Sleep(StopPause);
     }
     if (check.AsFloat != 0.0) {
         Logging::Logger().Send(name + ": set-point reads " + Base::FormatGeneral(check.AsFloat) +
