@@ -42,7 +42,7 @@ public:
     void DeleteFirstChartPoints() override { --fPoints; }
     void SetSetupPagesEnabled(bool) override {}
     void SetSegmentButtonsEnabled(bool) override {}
-    std::string SelectedPumpPort() const override { return {}; }
+    TStopPorts SelectedPorts() const override { return {}; }
     Program::TRecipeInput RecipeInput() const override { return {}; }
 
 private:
