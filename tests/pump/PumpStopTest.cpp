@@ -79,7 +79,7 @@ TEST_P(PumpStopOnTheVirtualPump, ConfirmsOnlyAPumpThatSaysItIsIdle) {
     UnitMain::TPumpStopOptions options;
     options.Clock = &sim.Clock();
     options.ReadLoopTimeoutMS = 10;
-    options.ReadoutTimeoutMS = 300;
+    options.ReadoutTimeoutMS = 1000; // as the pump's line settings: generous on a busy machine
     const double start = sim.Clock().Now();
     const UnitMain::TPumpStopResult result =
         UnitMain::StopPumpConfirmed(sim.Path(Sim::sdPump), pane, options);
@@ -127,7 +127,7 @@ TEST(PumpStop, ABusyPumpIsPolledUntilItReportsIdle) {
     UnitMain::TPumpStopOptions options;
     options.Clock = &sim.Clock();
     options.ReadLoopTimeoutMS = 10;
-    options.ReadoutTimeoutMS = 300;
+    options.ReadoutTimeoutMS = 1000; // as the pump's line settings: generous on a busy machine
     const UnitMain::TPumpStopResult result = UnitMain::StopPumpConfirmed(pump.Port, pane, options);
     EXPECT_TRUE(result.Stopped);
     EXPECT_FALSE(UnitMain::PumpAnswerIsStandby(result.Response)) << result.Response;
