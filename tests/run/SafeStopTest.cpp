@@ -4,6 +4,7 @@
 // read-back and the figures the stop resets.
 
 #include "base/Clock.h"
+#include "mfc/MFCIdentity.h"
 #include "run/RunControl.h"
 #include "sim/SimFault.h"
 #include "support/LogCapture.h"
@@ -286,6 +287,15 @@ TEST(StopAfterAKill, StopBeforeTheSetUpZeroesWhatTheKilledRunLeftDosing) {
     ASSERT_EQ(sim.Sim().MfcState(Sim::sdMfcA).SetPoint, 0.02F);
     ASSERT_EQ(sim.Sim().MfcState(Sim::sdMfcB).SetPoint, 0.05F);
     ASSERT_TRUE(sim.Sim().PumpState().Busy);
+    // A gas table selected on each MFC, as the gas selection does after a restart: they go on dosing.
+    TMoistrelState tables = ValidatedState();
+    ValidatedOnPorts(tables, pump, mfcA, mfcB);
+    SerialPortVogtlin::SetActiveLUT(tables.MFCADetails, 3);
+    SerialPortVogtlin::SetActiveLUT(tables.MFCBDetails, 3);
+    ASSERT_EQ(sim.Sim().MfcState(Sim::sdMfcA).ActiveTable, 3);
+    ASSERT_EQ(sim.Sim().MfcState(Sim::sdMfcB).ActiveTable, 3);
+    ASSERT_EQ(sim.Sim().MfcState(Sim::sdMfcA).SetPoint, 0.02F);
+    ASSERT_EQ(sim.Sim().MfcState(Sim::sdMfcB).SetPoint, 0.05F);
 
     TMoistrelState state = ValidatedState();
     state.MixerState = msSimulation;
