@@ -1,5 +1,7 @@
 #include "base/MainThread.h"
 
+#include <utility>
+
 namespace Base {
 
 void TCallQueue::CallAndWait(const std::function<void()>& fn, const std::function<void()>& queued) {
@@ -38,8 +40,10 @@ void TCallQueue::RunQueued() {
             failure = std::current_exception();
         }
         {
+            // Moved, not copied: the caller owns the failure from now on and releases it on its own
+            // thread.
             const std::lock_guard lock(fMutex);
-            call->Failure = failure;
+            call->Failure = std::move(failure);
             call->Done = true;
         }
         fDone.notify_all();
