@@ -1,0 +1,293 @@
+// The tick as the run's supervisor, against the virtual instruments on one manual clock: it survives
+// a failure of its own failure report, stops a run whose worker has died or whose MFC stays silent
+// too long, retries what the instruments did not take, and shows what the instruments say.
+
+#include "base/Clock.h"
+#include "base/MemoryTextPane.h"
+#include "logging/DiagnosticLogger.h"
+#include "run/MFCThread.h"
+#include "run/RunControl.h"
+#include "sim/SimFault.h"
+#include "state/MoistrelState.h"
+#include "support/DesignStates.h"
+#include "support/LogCapture.h"
+#include "support/RunFixture.h"
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <functional>
+#include <gtest/gtest.h>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using namespace TestSupport;
+using namespace UnitMain;
+
+class TickSupervisionTest : public TRunFixture {
+protected:
+    double ClockSeconds() { return sim.Clock().Now() * Base::SecondsPerDay; }
+
+    // Turns until `done` or until `seconds` of instrument time have passed; false then.
+    bool TurnUntilWithin(double seconds, const std::function<bool()>& done) {
+        const double until = ClockSeconds() + seconds;
+        return TurnUntil([&] { return done() || ClockSeconds() > until; }) && done();
+    }
+
+    bool CaptionStartsWith(const std::string& text) const { return window.Caption.rfind(text, 0) == 0; }
+};
+
+// A text pane that fails once when told to, as a window's pane that is gone would.
+class TFailingPane final : public Base::TTextPane {
+public:
+    void AddLine(const std::string& line) override {
+        if (FailNext) {
+            FailNext = false;
+            throw std::runtime_error("the operation log is gone");
+        }
+        fLines.AddLine(line);
+    }
+    void ReplaceLastLine(const std::string& line) override { fLines.ReplaceLastLine(line); }
+    void Clear() override { fLines.Clear(); }
+    void SetText(const std::string& text) override { fLines.SetText(text); }
+    std::vector<std::string> Lines() const override { return fLines.Lines(); }
+    std::string Text() const override { return fLines.Text(); }
+
+    bool FailNext = false;
+
+private:
+    Base::TMemoryTextPane fLines;
+};
+
+TEST_F(TickSupervisionTest, ATickWhoseFailureReportFailsTooStillEndsAndTheNextTickComes) {
+    const TLogCapture log;
+    TFailingPane pane;
+    TRunControl control(state, window, pane, feedback, dialogs, mainThread, sim.Clock(),
+                        TRunPlaces{folder.Path()});
+    state.MixerState = msSimulation;
+    window.FailNextCaption = true;
+    pane.FailNext = true;
+    EXPECT_NO_THROW(control.Timer1Timer());
+    EXPECT_TRUE(state.Run.TickDone);
+    control.Timer1Timer();
+    EXPECT_EQ(window.Caption, "Simulation");
+    Logging::Logger().CloseDispatcher();
+    const std::vector<std::string> messages = log.Messages();
+    EXPECT_EQ(std::count(messages.begin(), messages.end(),
+                         "Tick failed: the LED caption is gone; the operation log failed too"),
+              1);
+}
+
+// A worker that exchanges like the real one and sets MFC A's flow, then ends as the case says,
+// without being asked to stop.
+class TDyingWorker : public TMFCThread {
+public:
+    enum class TEnd { teThrows, teReturns };
+    TDyingWorker(TMoistrelState& state, Base::TMainThread& mainThread, const Base::TClock& clock,
+                 Base::TTextPane& memoLog, TEnd end)
+        : TMFCThread(state, mainThread, clock, memoLog), fEnd(end) {}
+    ~TDyingWorker() override { WaitForEnd(); }
+
+protected:
+    void Execute() override {
+        for (int pass = 0; pass < 20 && !ToStop; ++pass) {
+            Exchange();
+            if (pass == 2) {
+                SetFlow(0.02);
+            }
+            fClock.Sleep(std::chrono::milliseconds(50));
+        }
+        if (fEnd == TEnd::teThrows) {
+            throw std::runtime_error("the worker broke");
+        }
+    }
+
+private:
+    TEnd fEnd;
+};
+
+struct TDeadWorkerCase {
+    const char* Name;
+    // Makes the run's worker; null: the worker cannot be made at all.
+    std::function<std::unique_ptr<TMFCThread>(TMoistrelState&, Base::TMainThread&, const Base::TClock&,
+                                              Base::TTextPane&)>
+        Make;
+    std::vector<std::string> Why;
+    std::string Reason; // as the report gives it
+};
+
+class DeadWorker : public TickSupervisionTest, public testing::WithParamInterface<TDeadWorkerCase> {};
+
+TEST_P(DeadWorker, EndsTheRunWithTheSafeStopAndTheLogSaysWhy) {
+    const TDeadWorkerCase& c = GetParam();
+    TRunOptions options;
+    options.MakeWorker = [this, &c] { return c.Make(state, mainThread, sim.Clock(), memoLog); };
+    MakeRun(std::move(options));
+    // An hour of liquid and both gases: only the supervision can end it.
+    state.SegmentProgram = {
+        Segment("long", 1.0, {Flow(0, 0.02F), Flow(1, 0.05F), Flow(2, 0.0F, 1.0F, WaterCommand)})};
+    run->ButtonApplyClick();
+    ASSERT_TRUE(TurnUntil([this] { return state.MixerState == msValidated; })) << memoLog.Text();
+    ExpectLoggedInOrder(c.Why);
+    ExpectLoggedInOrder({"Fluid commanded to stop", "MFC A commanded to stop", "MFC B commanded to stop"});
+    EXPECT_EQ(window.Caption, "Stopped");
+    EXPECT_EQ(run->MFCThread(), nullptr);
+    EXPECT_EQ(sim.Sim().MfcState(Sim::sdMfcA).SetPoint, 0.0F);
+    EXPECT_EQ(sim.Sim().MfcState(Sim::sdMfcB).SetPoint, 0.0F);
+    EXPECT_EQ(sim.Sim().PumpState().LastLine, "/1TIR");
+    EXPECT_TRUE(Logged(": stopped by the program (" + c.Reason + "), flows stopped"))
+        << "the report says why the run ended";
+}
+
+std::unique_ptr<TMFCThread> Dying(TDyingWorker::TEnd end, TMoistrelState& state,
+                                  Base::TMainThread& mainThread, const Base::TClock& clock,
+                                  Base::TTextPane& memoLog) {
+    return std::make_unique<TDyingWorker>(state, mainThread, clock, memoLog, end);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, DeadWorker,
+    testing::Values(
+        TDeadWorkerCase{"FailsMidRun",
+                        [](auto& s, auto& m, const auto& c, auto& l) {
+                            return Dying(TDyingWorker::TEnd::teThrows, s, m, c, l);
+                        },
+                        {" Thread: MFC A flow set to :0.02 g/min",
+                         " Thread: unexpected failure, the worker ends: the worker broke",
+                         "The MFC worker has ended during the run: the run stops safely"},
+                        "The MFC worker has ended during the run"},
+        TDeadWorkerCase{"EndsUnasked",
+                        [](auto& s, auto& m, const auto& c, auto& l) {
+                            return Dying(TDyingWorker::TEnd::teReturns, s, m, c, l);
+                        },
+                        {" Thread: MFC A flow set to :0.02 g/min",
+                         "The MFC worker has ended during the run: the run stops safely"},
+                        "The MFC worker has ended during the run"},
+        TDeadWorkerCase{"CannotBeMade",
+                        [](auto&, auto&, const auto&, auto&) -> std::unique_ptr<TMFCThread> {
+                            throw std::runtime_error("no thread left");
+                        },
+                        {"The MFC worker could not be started (no thread left): the run stops safely"},
+                        "The MFC worker could not be started (no thread left)"},
+        TDeadWorkerCase{"NoneMade",
+                        [](auto&, auto&, const auto&, auto&) { return std::unique_ptr<TMFCThread>(); },
+                        {"The MFC worker could not be started (none was made): the run stops safely"},
+                        "The MFC worker could not be started (none was made)"}),
+    [](const testing::TestParamInfo<TDeadWorkerCase>& param) { return std::string(param.param.Name); });
+
+struct TLossCase {
+    const char* Name;
+    std::int32_t LimitSeconds; // 0: the default
+};
+
+class ReadingLoss : public TickSupervisionTest, public testing::WithParamInterface<TLossCase> {};
+
+TEST_P(ReadingLoss, PastTheLimitEndsTheRunInStateSixAndStopConfirmsOnceTheDeviceIsBack) {
+    const TLossCase& c = GetParam();
+    if (c.LimitSeconds > 0) {
+        state.Settings.ReadingLossLimitSeconds = c.LimitSeconds;
+    }
+    const double limit = state.Settings.ReadingLossLimitSeconds;
+    ASSERT_EQ(TProgramSettings().ReadingLossLimitSeconds, 60);
+    state.SegmentProgram = {Segment("long", 1.0, {Flow(0, 0.02F), Flow(1, 0.05F)})};
+    run->ButtonApplyClick();
+    ASSERT_TRUE(TurnUntil([this] { return CaptionStartsWith("Operating, step: 1/1"); })) << memoLog.Text();
+    Fault(Sim::sdMfcB, Sim::sfSilent, true);
+    ASSERT_TRUE(TurnUntil([this] { return window.Caption == "Trying to communicate with MFC A or B"; }));
+    const double lostFrom = ClockSeconds();
+    // Held through the loss up to the limit, then stopped; the silent MFC B cannot confirm its zero.
+    ASSERT_TRUE(TurnUntil([this] { return state.MixerState != msRunning; })) << memoLog.Text();
+    const double stoppedAfter = ClockSeconds() - lostFrom;
+    EXPECT_GE(stoppedAfter, limit - 1e-6); // times in days: a rounding either way
+    EXPECT_LE(stoppedAfter, limit + 2.5);
+    ASSERT_TRUE(TurnUntil([this] { return state.MixerState != msStopping; }));
+    EXPECT_EQ(CountLogged("No reading from MFC B for more than " + std::to_string(static_cast<int>(limit)) +
+                          " s: the run stops safely"),
+              1);
+    ExpectCannotStop(true, false, true);
+    EXPECT_TRUE(Logged(": stopped by the program (No reading from MFC B for more than " +
+                       std::to_string(static_cast<int>(limit)) +
+                       " s), flows NOT confirmed stopped (Could not stop flow!)"));
+    EXPECT_EQ(sim.Sim().MfcState(Sim::sdMfcA).SetPoint, 0.0F);
+    EXPECT_EQ(sim.Sim().PumpState().LastLine, "/1TIR");
+
+    Fault(Sim::sdMfcB, Sim::sfSilent, false);
+    run->ButtonStopClick();
+    ASSERT_TRUE(TurnUntil([this] { return state.MixerState != msStopping; }));
+    EXPECT_EQ(state.MixerState, msValidated) << memoLog.Text();
+    EXPECT_EQ(window.Caption, "Stopped");
+    EXPECT_EQ(sim.Sim().MfcState(Sim::sdMfcB).SetPoint, 0.0F);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, ReadingLoss,
+                         testing::Values(TLossCase{"DefaultMinute", 0}, TLossCase{"FiveSeconds", 5}),
+                         [](const testing::TestParamInfo<TLossCase>& param) {
+                             return std::string(param.param.Name);
+                         });
+
+// A hand-over the instrument did not take is tried again until it takes it: MFC B's set-point and
+// the pump's command, each missed at the start of the run.
+struct THandOverCase {
+    const char* Name;
+    Sim::TSimDevice Device;
+    Sim::TSimFault Fault;
+    std::string Tried;   // logged at each try
+    std::string Failed;  // logged when a try fails ("" for none)
+    std::string Handled; // logged once it took
+};
+
+const std::string BFailed = "Failed to set MFC B flow to :0.0500000007450581 g/min";
+const std::string BSet = "MFC B flow set to :0.0500000007450581 g/min";
+
+class HandOverRetry : public TickSupervisionTest, public testing::WithParamInterface<THandOverCase> {};
+
+TEST_P(HandOverRetry, IsTriedAgainAboutOnceASecondUntilTheInstrumentTakesIt) {
+    const THandOverCase& c = GetParam();
+    state.SegmentProgram = {
+        Segment("long", 1.0, {Flow(0, 0.02F), Flow(1, 0.05F), Flow(2, 0.0F, 1.0F, WaterCommand)})};
+    Fault(c.Device, c.Fault, true);
+    run->ButtonApplyClick();
+    const double from = ClockSeconds();
+    ASSERT_TRUE(TurnUntil([&] { return ClockSeconds() - from > 4.0; })) << memoLog.Text();
+    // A missing instrument holds one tick a second for its reply wait, not every tick.
+    const int tries = CountLogged(c.Tried);
+    EXPECT_GE(tries, 2) << memoLog.Text();
+    EXPECT_LE(tries, 7) << memoLog.Text();
+    if (!c.Failed.empty()) {
+        EXPECT_EQ(CountLogged(c.Failed), tries);
+    }
+    EXPECT_FALSE(Logged(c.Handled));
+    Fault(c.Device, c.Fault, false);
+    const double back = ClockSeconds();
+    ASSERT_TRUE(TurnUntil([&] { return Logged(c.Handled); })) << memoLog.Text();
+    EXPECT_LE(ClockSeconds() - back, 1.5);
+    EXPECT_EQ(CountLogged(c.Handled), 1);
+    if (c.Device == Sim::sdMfcB) {
+        EXPECT_EQ(sim.Sim().MfcState(Sim::sdMfcB).SetPoint, 0.05F);
+    } else {
+        EXPECT_EQ(sim.Sim().PumpState().LastLine, WaterCommand);
+    }
+    // Taken once, it is not sent again in this segment.
+    const int afterwards = CountLogged(c.Tried);
+    const double taken = ClockSeconds();
+    ASSERT_TRUE(TurnUntil([&] { return ClockSeconds() - taken > 2.0; }));
+    EXPECT_EQ(CountLogged(c.Tried), afterwards);
+    run->ButtonStopClick();
+    ASSERT_TRUE(TurnUntil([this] { return state.MixerState == msValidated; })) << memoLog.Text();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, HandOverRetry,
+    testing::Values(THandOverCase{"MFCBSilent", Sim::sdMfcB, Sim::sfSilent, "B Handled", BFailed, BSet},
+                    THandOverCase{"MFCBUnplugged", Sim::sdMfcB, Sim::sfUnplugged, "B Handled", BFailed, BSet},
+                    THandOverCase{"Pump", Sim::sdPump, Sim::sfSilent,
+                                  "C Trying to handle (Pump command:'" + WaterCommand + "')", "",
+                                  "C Handled (Pump command:'" + WaterCommand + "')"}),
+    [](const testing::TestParamInfo<THandOverCase>& param) { return std::string(param.param.Name); });
+
+} // namespace
