@@ -168,8 +168,16 @@ void TRunRecorder::FollowSegment(const TMoistrelState& state, Base::TDateTime no
     const bool running = state.MixerState == msRunning;
     const int number = state.Run.CurrentSegment + 1;
     if (fSegmentOpen && (!running || fSegments.back().Number != number)) {
-        // The segment ended: where the next one started, or now.
-        fSegments.back().End = running ? state.Run.StepStartTime : now;
+        // The segment ended: where the next one started, or now. The reading at hand was taken
+        // before this tick ended it, so it is the segment's last one too.
+        TSegmentRecord& ended = fSegments.back();
+        ended.End = running ? state.Run.StepStartTime : now;
+        if (std::isfinite(state.Run.FlowATotalizer)) {
+            ended.TotalizerLast = state.Run.FlowATotalizer;
+            if (!std::isfinite(ended.TotalizerFirst)) {
+                ended.TotalizerFirst = state.Run.FlowATotalizer;
+            }
+        }
         fSegmentOpen = false;
     }
     if (running && !fSegmentOpen && number >= 1 && number <= static_cast<int>(state.SegmentProgram.size())) {

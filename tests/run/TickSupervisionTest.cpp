@@ -7,6 +7,7 @@
 #include "logging/DiagnosticLogger.h"
 #include "run/MFCThread.h"
 #include "run/RunControl.h"
+#include "run/RunDataFile.h"
 #include "sim/SimFault.h"
 #include "state/MoistrelState.h"
 #include "support/DesignStates.h"
@@ -16,6 +17,8 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <filesystem>
+#include <fstream>
 #include <functional>
 #include <gtest/gtest.h>
 #include <memory>
@@ -289,5 +292,93 @@ INSTANTIATE_TEST_SUITE_P(
                                   "C Trying to handle (Pump command:'" + WaterCommand + "')", "",
                                   "C Handled (Pump command:'" + WaterCommand + "')"}),
     [](const testing::TestParamInfo<THandOverCase>& param) { return std::string(param.param.Name); });
+
+TEST_F(TickSupervisionTest, TheFiguresOfAnExchangeGoToTheirPanelsAndChartSeries) {
+    // Running, the hand-overs done, one exchange's figures all different from one another.
+    state.SegmentProgram = {Segment("one", 1.0, {Flow(0, 0.5F), Flow(1, 0.25F)})};
+    state.Run.ThreadData.StepMFCASet = state.Run.ThreadData.StepMFCBSet = state.Run.ThreadData.StepPumpSet =
+        true;
+    state.Run.StepStartTime = sim.Clock().Now();
+    state.MixerState = msRunning;
+    state.Run.FlowAObserved = 0.49;
+    state.Run.FlowASoFar = 0.46;
+    state.Run.FlowAMovingAverage = 0.44;
+    state.Run.MovingAverageMinutes = 2.5;
+    state.Run.FlowBObserved = 0.235;
+    state.Run.ThreadData.SomethingToTell = true;
+    Turn();
+    EXPECT_EQ(window.Panels, (std::array<std::string, 5>{"Gas A flow: 98 % of 0.500 000 g/min",
+                                                         "Gas A 2.500 min average: 88 % of 0.500 000 g/min",
+                                                         "Gas A segment average flow: 0.460 000 g/min",
+                                                         "Gas B flow: 94.000 000 %", " Flow B Warning"}));
+    ASSERT_EQ(window.Points.size(), 1U);
+    // "Gas A", "Gas A moving average" (the segment's average so far), "Gas B setpoint", "Gas B",
+    // "Gas A setpoint".
+    EXPECT_EQ(window.Points[0].Values, (TChartValues{0.49, 0.46, 0.25, 0.235, 0.5}));
+}
+
+TEST_F(TickSupervisionTest, EveryRunBeginsWithItsFirstSegmentAndEndsBackAtIt) {
+    // A run stopped in its second segment leaves CurrentSegment there.
+    state.Run.CurrentSegment = 1;
+    state.SegmentProgram = {Segment("one", 0.0003, {Flow(0, 0.02F), Flow(1, 0.05F)}),
+                            Segment("two", 0.0003, {Flow(0, 0.02F), Flow(1, 0.03F)})};
+    run->ButtonApplyClick();
+    ASSERT_TRUE(TurnUntil([this] { return CaptionStartsWith("Operating, step: "); })) << memoLog.Text();
+    EXPECT_TRUE(CaptionStartsWith("Operating, step: 1/2, time left:")) << window.Caption;
+    ASSERT_TRUE(TurnUntil([this] { return Logged("Tick:Stop"); })) << memoLog.Text();
+    EXPECT_EQ(state.Run.CurrentSegment, 0);
+    ASSERT_TRUE(TurnUntil([this] { return state.MixerState == msValidated; })) << memoLog.Text();
+    EXPECT_EQ(state.Run.CurrentSegment, 0);
+}
+
+TEST_F(TickSupervisionTest, ARunShowsNoReadingBeforeItsFirstReading) {
+    // What an earlier run left must not stand for a reading of this one.
+    state.Run.FlowAObserved = 0.3;
+    state.Run.FlowBObserved = 0.4;
+    state.SegmentProgram = {Segment("one", 1.0, {Flow(0, 0.02F), Flow(1, 0.05F)})};
+    const Base::TDateTime start = sim.Clock().Now();
+    run->ButtonApplyClick();
+    ASSERT_EQ(state.MixerState, msRunning);
+    // The first tick, before the worker has told anything.
+    run->Timer1Timer();
+    EXPECT_EQ(window.Caption, "Trying to communicate with MFC A or B");
+    const std::filesystem::path data =
+        std::filesystem::path(folder.Path()) / "Userdata" / RunDataFileName(start);
+    std::ifstream file(data);
+    std::string header;
+    std::string first;
+    ASSERT_TRUE(std::getline(file, header) && std::getline(file, first)) << data;
+    EXPECT_EQ(first.find("0.300000"), std::string::npos) << first;
+    EXPECT_EQ(first.find("0.400000"), std::string::npos) << first;
+    run->ButtonStopClick();
+    ASSERT_TRUE(TurnUntil([this] { return state.MixerState == msValidated; })) << memoLog.Text();
+}
+
+class StartRefused : public TickSupervisionTest, public testing::WithParamInterface<TMixerState> {};
+
+TEST_P(StartRefused, WhileTheMixerIsBusy) {
+    state.SegmentProgram = {Segment("one", 1.0, {Flow(0, 0.02F)})};
+    state.MixerState = GetParam();
+    run->ButtonApplyClick();
+    EXPECT_EQ(dialogs.Messages,
+              std::vector<std::string>{"Mixer is not ready. Stop current instructions first."});
+    EXPECT_EQ(state.MixerState, GetParam());
+    EXPECT_EQ(run->MFCThread(), nullptr);
+    state.MixerState = msValidated;
+}
+
+INSTANTIATE_TEST_SUITE_P(States, StartRefused, testing::Values(msRunning, msStopping, msCannotStop),
+                         [](const testing::TestParamInfo<TMixerState>& param) {
+                             return "State" + std::to_string(param.param);
+                         });
+
+TEST_F(TickSupervisionTest, StopSaysSoInTheDiagnosticLog) {
+    const TLogCapture log;
+    run->ButtonStopClick();
+    ASSERT_TRUE(TurnUntil([this] { return state.MixerState == msValidated; })) << memoLog.Text();
+    Logging::Logger().CloseDispatcher();
+    const std::vector<std::string> messages = log.Messages();
+    EXPECT_EQ(std::count(messages.begin(), messages.end(), "Stop mixture button clicked"), 1);
+}
 
 } // namespace
