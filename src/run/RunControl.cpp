@@ -217,17 +217,59 @@ void TRunControl::TickRunning() {
         return;
     }
     const TGasItem& segment = fState.SegmentProgram[static_cast<std::size_t>(run.CurrentSegment)];
-    const TSegmentFlows flows = FlowsOf(segment);
-    const TGasItem& A = flows.A;
-    const TGasItem& B = flows.B;
-
-    if (data.SomethingToTell) {
-        ShowFigures(A, B);
-        data.SomethingToTell = false;
+    {
+        const TSegmentFlows flows = FlowsOf(segment);
+        if (data.SomethingToTell) {
+            ShowFigures(flows.A, flows.B);
+            data.SomethingToTell = false;
+        }
     }
+    // What the operator sees is settled before the hand-overs: a device that does not answer holds
+    // the tick for its whole reply wait, and the LED must not wait behind it.
+    const Base::TDateTime now = fClock.Now();
+    if (ReadingLostTooLong(now)) {
+        return;
+    }
+    if (fReadingLost) {
+        // A failed reading holds the segment clock's judgement, not the clock itself; for so long only.
+        fWindow.SetLEDCaption("Trying to communicate with MFC A or B");
+    } else {
+        const double elapsedDays = now - run.StepStartTime;
+        const double hoursLeft = (segment.StepTime / 24.0 - elapsedDays) * 24.0;
+        run.OperatingText = "Operating, step: " + std::to_string(run.CurrentSegment + 1) + "/" +
+                            std::to_string(segments) + ", time left:" + Base::FormatMask("0.00", hoursLeft) +
+                            " hours.";
+        if (elapsedDays * 24.0 > segment.StepTime) {
+            data.StepMFCASet = false;
+            data.StepMFCBSet = false;
+            data.StepPumpSet = false;
+            // The new segment's flows go out at once, whatever the old ones' retries were.
+            fRetryBAt = 0.0;
+            fRetryPumpAt = 0.0;
+            if (run.CurrentSegment + 1 < segments) {
+                ++run.CurrentSegment;
+                data.In_NewSegment = true;
+                run.StepStartTime = now;
+                Log("Tick:Next Step: " + std::to_string(run.CurrentSegment));
+            } else {
+                fState.MixerState = msStopping;
+                run.CurrentSegment = 0;
+                Log("Tick:Stop");
+            }
+        }
+        fWindow.SetLEDCaption(run.OperatingText);
+    }
+    if (fState.MixerState == msRunning) {
+        HandOver(fState.SegmentProgram[static_cast<std::size_t>(run.CurrentSegment)]);
+    }
+}
+
+void TRunControl::HandOver(const TGasItem& segment) {
+    TThreadData& data = fState.Run.ThreadData;
+    const TSegmentFlows flows = FlowsOf(segment);
     if (!data.StepMFCASet) {
         Log("A Handled");
-        data.In_MixD = A;
+        data.In_MixD = flows.A;
         data.In_NewSegment = true;
         data.StepMFCASet = true;
     }
@@ -235,7 +277,7 @@ void TRunControl::TickRunning() {
     // answer holds the tick (and the window) for its whole reply wait.
     if (!data.StepMFCBSet && fClock.Now() >= fRetryBAt) {
         Log("B Handled");
-        if (SetMFCFlow(fState.MFCBDetails, B.Mass)) {
+        if (SetMFCFlow(fState.MFCBDetails, flows.B.Mass)) {
             data.StepMFCBSet = true;
         } else {
             fRetryBAt = fClock.Now() + HandOverRetry;
@@ -251,39 +293,6 @@ void TRunControl::TickRunning() {
             fRetryPumpAt = fClock.Now() + HandOverRetry;
         }
     }
-    const Base::TDateTime now = fClock.Now();
-    // A failed reading holds the segment clock's judgement, not the clock itself; for so long only.
-    if (ReadingLostTooLong(now)) {
-        return;
-    }
-    if (fReadingLost) {
-        fWindow.SetLEDCaption("Trying to communicate with MFC A or B");
-        return;
-    }
-    const double elapsedDays = now - run.StepStartTime;
-    const double hoursLeft = (segment.StepTime / 24.0 - elapsedDays) * 24.0;
-    run.OperatingText = "Operating, step: " + std::to_string(run.CurrentSegment + 1) + "/" +
-                        std::to_string(segments) + ", time left:" + Base::FormatMask("0.00", hoursLeft) +
-                        " hours.";
-    if (elapsedDays * 24.0 > segment.StepTime) {
-        data.StepMFCASet = false;
-        data.StepMFCBSet = false;
-        data.StepPumpSet = false;
-        // The new segment's flows go out at the next tick, whatever the old ones' retries were.
-        fRetryBAt = 0.0;
-        fRetryPumpAt = 0.0;
-        if (run.CurrentSegment + 1 < segments) {
-            ++run.CurrentSegment;
-            data.In_NewSegment = true;
-            run.StepStartTime = now;
-            Log("Tick:Next Step: " + std::to_string(run.CurrentSegment));
-        } else {
-            fState.MixerState = msStopping;
-            run.CurrentSegment = 0;
-            Log("Tick:Stop");
-        }
-    }
-    fWindow.SetLEDCaption(run.OperatingText);
 }
 
 void TRunControl::ShowFigures(const TGasItem& A, const TGasItem& B) {

@@ -83,6 +83,8 @@ public:
 
 private:
     void TickRunning();
+    // The running segment's flows to the instruments: each hand-over until it has taken.
+    void HandOver(const GasMixtures::TGasItem& segment);
     // The tick's answer to a failure inside it; never fails itself.
     void TickFailed(const std::string& what) noexcept;
     // The run stops safely, saying why: the segment program ends here.
