@@ -12,6 +12,7 @@
 #include "run/StatusPanels.h"
 #include "serial/SerialPort.h"
 
+#include <algorithm>
 #include <exception>
 #include <limits>
 #include <thread>
@@ -33,6 +34,10 @@ constexpr int SetPointChecks = 3;
 // How often the wait for the worker looks whether it has ended; the worker's exchanges are run in
 // between.
 constexpr auto WorkerLook = std::chrono::milliseconds(10);
+// The wait between a set-point write and its read-back, for the write's acknowledgement to pass.
+constexpr auto ReadBackPause = std::chrono::milliseconds(20);
+// How long a failed hand-over of MFC B's set-point or the pump's command waits for its next try.
+constexpr double HandOverRetry = 1.0 / Base::SecondsPerDay;
 
 std::string TrueFalse(bool value) {
     return value ? "True" : "False";
@@ -98,8 +103,12 @@ void TRunControl::Timer1Timer() {
 
 void TRunControl::Tick(bool& Done) {
     Done = false;
-    // Whatever fails inside, the tick ends and the next one comes: control of a running mixer must
-    // not end silently.
+    // Whatever fails inside, even the report of a failure, the tick ends and the next one comes:
+    // control of a running mixer must not end silently.
+    struct TTickEnd {
+        bool& Done;
+        ~TTickEnd() { Done = true; }
+    } const tickEnd{Done};
     try {
         switch (fState.MixerState) {
         case msSimulation:
@@ -129,11 +138,71 @@ void TRunControl::Tick(bool& Done) {
         }
         fRecorder.Sample(fState);
     } catch (const std::exception& failure) {
-        Log(std::string("Tick failed: ") + failure.what());
+        TickFailed(failure.what());
     } catch (...) {
-        Log("Tick failed: unknown error");
+        TickFailed("unknown error");
     }
-    Done = true;
+}
+
+void TRunControl::TickFailed(const std::string& what) noexcept {
+    try {
+        Log("Tick failed: " + what);
+        return;
+    } catch (...) {
+        // The operation log itself fails: the diagnostic log keeps the failure.
+    }
+    try {
+        Logging::Logger().Send("Tick failed: " + what + "; the operation log failed too");
+    } catch (...) {
+        // Nowhere left to say it; the next tick comes all the same.
+    }
+}
+
+void TRunControl::StopRun(const std::string& why) {
+    Log(why + ": the run stops safely");
+    if (fRecorder.Active()) {
+        fRecorder.StoppedByProgram(why);
+    }
+    fState.MixerState = msStopping;
+    fState.Run.CurrentSegment = 0;
+}
+
+bool TRunControl::WorkerEndedOutsideAStop() {
+    if (!fMFCThread || fState.Run.ThreadData.In_ToStop ||
+        !(fMFCThread->Stopped() || fMFCThread->Finished())) {
+        return false;
+    }
+    // Nobody holds MFC A to its flow any more, and the figures are frozen: the pump and MFC B must
+    // not dose on unsupervised. The worker's own lines say what ended it.
+    if (fMFCThread->Finished()) {
+        // Its thread has ended: nothing to wait for at the stop.
+        fMFCThread.reset();
+    }
+    StopRun("The MFC worker has ended during the run");
+    return true;
+}
+
+bool TRunControl::ReadingLostTooLong(Base::TDateTime now) {
+    const TRunState& run = fState.Run;
+    const bool aLost = run.FlowAObserved == -1.0;
+    const bool bLost = run.FlowBObserved == -1.0;
+    if (!aLost && !bLost) {
+        fReadingLost = false;
+        return false;
+    }
+    if (!fReadingLost) {
+        fReadingLost = true;
+        fReadingLostSince = now;
+        return false;
+    }
+    const std::int32_t limit = std::max(fState.Settings.ReadingLossLimitSeconds, std::int32_t{1});
+    if ((now - fReadingLostSince) * Base::SecondsPerDay <= limit) {
+        return false;
+    }
+    fReadingLost = false;
+    const std::string which = aLost && bLost ? "MFC A and MFC B" : aLost ? "MFC A" : "MFC B";
+    StopRun("No reading from " + which + " for more than " + std::to_string(limit) + " s");
+    return true;
 }
 
 void TRunControl::TickRunning() {
@@ -142,67 +211,89 @@ void TRunControl::TickRunning() {
     const auto segments = static_cast<std::int32_t>(fState.SegmentProgram.size());
     if (run.CurrentSegment < 0 || run.CurrentSegment >= segments) {
         // Nothing left to run (the program was emptied under the run): stop safely.
-        Log("Tick: no segment " + std::to_string(run.CurrentSegment + 1) + " to run");
-        fState.MixerState = msStopping;
-        run.CurrentSegment = 0;
+        StopRun("Tick: no segment " + std::to_string(run.CurrentSegment + 1) + " to run");
+        return;
+    }
+    if (WorkerEndedOutsideAStop()) {
         return;
     }
     const TGasItem& segment = fState.SegmentProgram[static_cast<std::size_t>(run.CurrentSegment)];
-    const TSegmentFlows flows = FlowsOf(segment);
-    const TGasItem& A = flows.A;
-    const TGasItem& B = flows.B;
-
-    if (data.SomethingToTell) {
-        ShowFigures(A, B);
-        data.SomethingToTell = false;
+    {
+        const TSegmentFlows flows = FlowsOf(segment);
+        if (data.SomethingToTell) {
+            ShowFigures(flows.A, flows.B);
+            data.SomethingToTell = false;
+        }
     }
+    // What the operator sees is settled before the hand-overs: a device that does not answer holds
+    // the tick for its whole reply wait, and the LED must not wait behind it.
+    const Base::TDateTime now = fClock.Now();
+    if (ReadingLostTooLong(now)) {
+        return;
+    }
+    if (fReadingLost) {
+        // A failed reading holds the segment clock's judgement, not the clock itself; for so long only.
+        fWindow.SetLEDCaption("Trying to communicate with MFC A or B");
+    } else {
+        const double elapsedDays = now - run.StepStartTime;
+        const double hoursLeft = (segment.StepTime / 24.0 - elapsedDays) * 24.0;
+        run.OperatingText = "Operating, step: " + std::to_string(run.CurrentSegment + 1) + "/" +
+                            std::to_string(segments) + ", time left:" + Base::FormatMask("0.00", hoursLeft) +
+                            " hours.";
+        if (elapsedDays * 24.0 > segment.StepTime) {
+            data.StepMFCASet = false;
+            data.StepMFCBSet = false;
+            data.StepPumpSet = false;
+            // The new segment's flows go out at once, whatever the old ones' retries were.
+            fRetryBAt = 0.0;
+            fRetryPumpAt = 0.0;
+            if (run.CurrentSegment + 1 < segments) {
+                ++run.CurrentSegment;
+                data.In_NewSegment = true;
+                run.StepStartTime = now;
+                Log("Tick:Next Step: " + std::to_string(run.CurrentSegment));
+            } else {
+                fState.MixerState = msStopping;
+                run.CurrentSegment = 0;
+                Log("Tick:Stop");
+            }
+        }
+        fWindow.SetLEDCaption(run.OperatingText);
+    }
+    if (fState.MixerState == msRunning) {
+        HandOver(fState.SegmentProgram[static_cast<std::size_t>(run.CurrentSegment)]);
+    }
+}
+
+void TRunControl::HandOver(const TGasItem& segment) {
+    TThreadData& data = fState.Run.ThreadData;
+    const TSegmentFlows flows = FlowsOf(segment);
     if (!data.StepMFCASet) {
         Log("A Handled");
-        data.In_MixD = A;
+        data.In_MixD = flows.A;
         data.In_NewSegment = true;
         data.StepMFCASet = true;
     }
-    if (!data.StepMFCBSet) {
+    // A hand-over that failed is tried again a second later: each try of a device that does not
+    // answer holds the tick (and the window) for its whole reply wait.
+    if (!data.StepMFCBSet && fClock.Now() >= fRetryBAt) {
         Log("B Handled");
-        if (SetMFCFlow(fState.MFCBDetails, B.Mass)) {
+        if (SetMFCFlow(fState.MFCBDetails, flows.B.Mass)) {
             data.StepMFCBSet = true;
+        } else {
+            fRetryBAt = fClock.Now() + HandOverRetry;
         }
     }
-    if (!data.StepPumpSet) {
+    if (!data.StepPumpSet && fClock.Now() >= fRetryPumpAt) {
         const std::string command = PumpCommandOf(flows);
         Log("C Trying to handle (Pump command:'" + command + "')");
         if (SendPumpCommand(fState.PumpDetails, command)) {
             data.StepPumpSet = true;
             Log("C Handled (Pump command:'" + command + "')");
-        }
-    }
-    // A failed reading holds the segment clock's judgement, not the clock itself.
-    if (run.FlowAObserved == -1.0 || run.FlowBObserved == -1.0) {
-        fWindow.SetLEDCaption("Trying to communicate with MFC A or B");
-        return;
-    }
-    const Base::TDateTime now = fClock.Now();
-    const double elapsedDays = now - run.StepStartTime;
-    const double hoursLeft = (segment.StepTime / 24.0 - elapsedDays) * 24.0;
-    run.OperatingText = "Operating, step: " + std::to_string(run.CurrentSegment + 1) + "/" +
-                        std::to_string(segments) + ", time left:" + Base::FormatMask("0.00", hoursLeft) +
-                        " hours.";
-    if (elapsedDays * 24.0 > segment.StepTime) {
-        data.StepMFCASet = false;
-        data.StepMFCBSet = false;
-        data.StepPumpSet = false;
-        if (run.CurrentSegment + 1 < segments) {
-            ++run.CurrentSegment;
-            data.In_NewSegment = true;
-            run.StepStartTime = now;
-            Log("Tick:Next Step: " + std::to_string(run.CurrentSegment));
         } else {
-            fState.MixerState = msStopping;
-            run.CurrentSegment = 0;
-            Log("Tick:Stop");
+            fRetryPumpAt = fClock.Now() + HandOverRetry;
         }
     }
-    fWindow.SetLEDCaption(run.OperatingText);
 }
 
 void TRunControl::ShowFigures(const TGasItem& A, const TGasItem& B) {
@@ -256,22 +347,54 @@ void TRunControl::ButtonApplyClick() {
     run.ThreadData.StepMFCBSet = false;
     run.ThreadData.StepPumpSet = false;
     run.ThreadData.In_ToStop = false;
+    run.ThreadData.SomethingToTell = false;
     run.CurrentSegment = 0;
     run.StepStartTime = now;
+    // Nothing has been read in this run yet: no figure of an earlier run may stand for a reading
+    // (in the window, the data file, or the segment clock's judgement).
+    run.FlowAObserved = -1.0;
+    run.FlowBObserved = -1.0;
+    run.FlowASoFar = 0.0;
+    run.FlowAMovingAverage = 0.0;
+    run.MovingAverageMinutes = 0.0;
     run.FlowATotalizer = std::numeric_limits<double>::quiet_NaN();
+    fReadingLost = false;
+    fRetryBAt = 0.0;
+    fRetryPumpAt = 0.0;
 
-    StartThread();
-    TMFCThread& worker = *fMFCThread;
-    worker.MFCD = fState.MFCADetails;
-    worker.MixD.Mass = 0.0F;
-    worker.MixD.Pulsed = 1.0F;
-    const SerialPortVogtlin::TLUTData* table = ActiveLUTData(fState.MFCADetails);
-    worker.LowFlow = table != nullptr ? 3.0 * table->RangeMin : 0.0;
-    worker.Start();
+    std::string notStarted;
+    try {
+        StartThread();
+        // Stopping an earlier worker asks for a stop that is not this run's.
+        run.ThreadData.In_ToStop = false;
+        if (!fMFCThread) {
+            notStarted = "none was made";
+        } else {
+            TMFCThread& worker = *fMFCThread;
+            worker.MFCD = fState.MFCADetails;
+            worker.MixD.Mass = 0.0F;
+            worker.MixD.Pulsed = 1.0F;
+            const SerialPortVogtlin::TLUTData* table = ActiveLUTData(fState.MFCADetails);
+            worker.LowFlow = table != nullptr ? 3.0 * table->RangeMin : 0.0;
+            worker.Start();
+            if (worker.Finished()) {
+                notStarted = "its thread could not be made";
+            }
+        }
+    } catch (const std::exception& failure) {
+        notStarted = failure.what();
+    }
 
     fState.MixerState = msRunning;
     fWindow.SetSegmentButtonsEnabled(false);
     fRecorder.Begin(fPlaces.ProgramFolder, now);
+    if (!notStarted.empty()) {
+        // Nothing has been handed to the instruments yet; the safe stop makes sure of it.
+        if (fMFCThread && fMFCThread->Finished()) {
+            fMFCThread.reset();
+        }
+        StopRun("The MFC worker could not be started (" + notStarted + ")");
+    }
 }
 
 void TRunControl::ButtonStopClick() {
@@ -301,11 +424,21 @@ bool TRunControl::SetMFCFlow(const TMFCDetails& MFC, double Flow) {
     SerialPortVogtlin::TVogtlinPort port;
     SerialPortVogtlin::ConfigureForMFC(port, MFC.ComPortName);
     SerialPort::TSerialResponse response;
-    port.WriteF32(MFC.ModBusAddress, SerialPortVogtlin::regSetPoint, static_cast<float>(Flow), response);
+    const auto setPoint = static_cast<float>(Flow);
+    port.WriteF32(MFC.ModBusAddress, SerialPortVogtlin::regSetPoint, setPoint, response);
     const std::string flow = Base::FormatGeneral(Flow);
     if (response.Status.empty()) {
-        Log(MFC.MFCName + " flow set to :" + flow + " g/min");
-        return true;
+        // A written request proves nothing (an MFC off the bus takes it as well): the set-point
+        // counts as handed over when the MFC reads it back, after its acknowledgement has passed.
+        fClock.Sleep(ReadBackPause);
+        SerialPort::TSerialResponse check;
+        port.ReadF32(MFC.ModBusAddress, SerialPortVogtlin::regSetPoint, check);
+        if (check.Status.empty() && check.AsFloat == setPoint) {
+            Log(MFC.MFCName + " flow set to :" + flow + " g/min");
+            return true;
+        }
+        Logging::Logger().Send(MFC.MFCName + ": the set-point does not read back as written: " +
+                               (check.Status.empty() ? Base::FormatGeneral(check.AsFloat) : check.Status));
     }
     Log("Failed to set " + MFC.MFCName + " flow to :" + flow + " g/min");
     return false;
@@ -318,7 +451,16 @@ void TRunControl::StartThread() {
         StopAndKillThread();
         Logging::Logger().Send("Thread is nill");
     }
-    fMFCThread = fOptions.MakeWorker();
+    try {
+        fMFCThread = fOptions.MakeWorker();
+    } catch (...) {
+        Logging::Logger().ExitMethod("StartThread");
+        throw;
+    }
+    if (!fMFCThread) {
+        Logging::Logger().ExitMethod("StartThread");
+        return;
+    }
     fMFCThread->GasBPort = fState.MFCBDetails.ComPortName;
     fMFCThread->MATickSize = fState.Settings.AverageSampleSize;
     Logging::Logger().ExitMethod("StartThread");

@@ -86,6 +86,17 @@ public:
 
 private:
     void TickRunning();
+    // The running segment's flows to the instruments: each hand-over until it has taken.
+    void HandOver(const GasMixtures::TGasItem& segment);
+    // The tick's answer to a failure inside it; never fails itself.
+    void TickFailed(const std::string& what) noexcept;
+    // The run stops safely, saying why: the segment program ends here.
+    void StopRun(const std::string& why);
+    // True when the worker of a running program has ended without being asked to (a failure in
+    // its body, or a thread that never ran); the run is then stopped.
+    bool WorkerEndedOutsideAStop();
+    // True when a failed reading has lasted longer than the settings allow; the run is then stopped.
+    bool ReadingLostTooLong(Base::TDateTime now);
     void ShowFigures(const GasMixtures::TGasItem& A, const GasMixtures::TGasItem& B);
     bool StopPump(const std::string& port);
     bool StopMFC(const std::string& port, std::uint32_t address, const std::string& name);
@@ -108,6 +119,13 @@ private:
     TRunRecorder fRecorder;
     // Workers that did not stop within the limit; released once they end.
     std::vector<std::unique_ptr<TMFCThread>> fLeftBehind;
+    // A failed reading of MFC A or B holds the run's judgement since this time (clock time).
+    bool fReadingLost = false;
+    Base::TDateTime fReadingLostSince = 0.0;
+    // A hand-over that failed is tried again from these times on, not on every tick: a missing
+    // pump or MFC B would otherwise hold every tick for its whole reply wait.
+    Base::TDateTime fRetryBAt = 0.0;
+    Base::TDateTime fRetryPumpAt = 0.0;
 };
 
 } // namespace UnitMain

@@ -19,6 +19,12 @@ namespace UnitMain {
 namespace {
 
 constexpr double NaN = std::numeric_limits<double>::quiet_NaN();
+
+// The worker marks a failed reading -1; a value that is no number is no reading either.
+bool IsReading(double flow) {
+    return flow != -1.0 && std::isfinite(flow);
+}
+
 std::string Duration(double days) {
     const auto seconds = static_cast<long long>(std::llround(std::max(0.0, days) * Base::SecondsPerDay));
     std::array<char, 32> buffer{};
@@ -37,9 +43,11 @@ std::string Percent(double part, double whole) {
 } // namespace
 
 std::vector<std::string> RunReport(Base::TDateTime start, const std::vector<TSegmentRecord>& segments,
-                                   TRunEnd how, bool flowsStopped) {
+                                   TRunEnd how, bool flowsStopped, const std::string& why) {
     std::vector<std::string> lines;
-    std::string ending = how == TRunEnd::reCompleted ? "ran to its end" : "stopped by the operator";
+    std::string ending = how == TRunEnd::reCompleted           ? "ran to its end"
+                         : how == TRunEnd::reStoppedByOperator ? "stopped by the operator"
+                                                               : "stopped by the program (" + why + ")";
     ending += flowsStopped ? ", flows stopped" : ", flows NOT confirmed stopped (Could not stop flow!)";
     lines.push_back("Run report of the run started " + Base::FormatDateTime("yyyy-mm-dd hh:nn:ss", start) +
                     ": " + ending);
@@ -93,6 +101,7 @@ void TRunRecorder::Begin(const std::string& programFolder, Base::TDateTime start
     fNextSecond = 0;
     fFileFailed = false;
     fHow = TRunEnd::reCompleted;
+    fWhy.clear();
     fSegments.clear();
     fSegmentOpen = false;
     fFolder = (std::filesystem::path(programFolder) / "Userdata").string();
@@ -114,10 +123,13 @@ TRunDataRow TRunRecorder::Row(const TMoistrelState& state, Base::TDateTime time,
     row.ElapsedSeconds = elapsedSeconds;
     row.MixerState = state.MixerState;
     const TRunState& run = state.Run;
-    row.AObserved = run.FlowAObserved;
-    row.AMovingAverage = run.FlowAMovingAverage;
+    // A failed reading is an empty field; A's moving average stands still while A gives none, so it
+    // is no figure of that moment either.
+    const bool aRead = IsReading(run.FlowAObserved);
+    row.AObserved = aRead ? run.FlowAObserved : NaN;
+    row.AMovingAverage = aRead ? run.FlowAMovingAverage : NaN;
     row.ATotalizer = run.FlowATotalizer;
-    row.BObserved = run.FlowBObserved;
+    row.BObserved = IsReading(run.FlowBObserved) ? run.FlowBObserved : NaN;
     row.LiquidPPM = NaN;
     row.RelativeHumidity = NaN;
     if (!fSegments.empty()) {
@@ -156,8 +168,16 @@ void TRunRecorder::FollowSegment(const TMoistrelState& state, Base::TDateTime no
     const bool running = state.MixerState == msRunning;
     const int number = state.Run.CurrentSegment + 1;
     if (fSegmentOpen && (!running || fSegments.back().Number != number)) {
-        // The segment ended: where the next one started, or now.
-        fSegments.back().End = running ? state.Run.StepStartTime : now;
+        // The segment ended: where the next one started, or now. The reading at hand was taken
+        // before this tick ended it, so it is the segment's last one too.
+        TSegmentRecord& ended = fSegments.back();
+        ended.End = running ? state.Run.StepStartTime : now;
+        if (std::isfinite(state.Run.FlowATotalizer)) {
+            ended.TotalizerLast = state.Run.FlowATotalizer;
+            if (!std::isfinite(ended.TotalizerFirst)) {
+                ended.TotalizerFirst = state.Run.FlowATotalizer;
+            }
+        }
         fSegmentOpen = false;
     }
     if (running && !fSegmentOpen && number >= 1 && number <= static_cast<int>(state.SegmentProgram.size())) {
@@ -200,7 +220,8 @@ void TRunRecorder::Sample(const TMoistrelState& state) {
         Write(Row(state, time, static_cast<double>(fNextSecond)));
         if (fSegmentOpen) {
             TSegmentRecord& record = fSegments.back();
-            record.BSum += state.Run.FlowBObserved == -1.0 ? 0.0 : state.Run.FlowBObserved;
+            // A failed reading counts as no flow: a B that was silent half the time delivered half.
+            record.BSum += IsReading(state.Run.FlowBObserved) ? state.Run.FlowBObserved : 0.0;
             ++record.BCount;
         }
     }
@@ -221,7 +242,7 @@ void TRunRecorder::End(const TMoistrelState& state) {
     fActive = false;
 
     const std::vector<std::string> report =
-        RunReport(fStart, fSegments, fHow, state.MixerState == msValidated);
+        RunReport(fStart, fSegments, fHow, state.MixerState == msValidated, fWhy);
     std::string text;
     for (const std::string& line : report) {
         Log(line);

@@ -33,11 +33,12 @@ struct TSegmentRecord {
     long BCount = 0;
 };
 
-enum class TRunEnd { reCompleted, reStoppedByOperator };
+enum class TRunEnd { reCompleted, reStoppedByOperator, reStoppedByProgram };
 
-// The report's lines, without line ends: the first says when the run started and how it ended.
+// The report's lines, without line ends: the first says when the run started and how it ended
+// (`why` says what made the program stop it).
 std::vector<std::string> RunReport(Base::TDateTime start, const std::vector<TSegmentRecord>& segments,
-                                   TRunEnd how, bool flowsStopped);
+                                   TRunEnd how, bool flowsStopped, const std::string& why = "");
 
 class TRunRecorder {
 public:
@@ -51,6 +52,11 @@ public:
     void Sample(const TMoistrelState& state);
     // The operator pressed Stop during the run.
     void StopPressed() { fHow = TRunEnd::reStoppedByOperator; }
+    // The program stopped the run itself (a dead worker, a silent instrument), for this reason.
+    void StoppedByProgram(const std::string& why) {
+        fHow = TRunEnd::reStoppedByProgram;
+        fWhy = why;
+    }
     // The safe stop has ended (state 1 or 6): the last line and the report.
     void End(const TMoistrelState& state);
 
@@ -70,6 +76,7 @@ private:
     TRunDataFile fFile;
     bool fFileFailed = false;
     TRunEnd fHow = TRunEnd::reCompleted;
+    std::string fWhy;
     // The segments that ran; the last one is running while the mixer is in state 2.
     std::vector<TSegmentRecord> fSegments;
     bool fSegmentOpen = false;

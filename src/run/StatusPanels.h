@@ -1,7 +1,8 @@
 #pragma once
 // The five status panels of a running mixer, composed from the segment's set flows and the
 // worker's latest figures: A's flow and its moving average against the set flow, A's segment
-// average, B's flow, and the warnings when a flow strays more than 5 % from its set flow.
+// average, B's flow, and the warnings when a flow strays more than 5 % from its set flow or an MFC
+// gives no reading (-1).
 
 #include <array>
 #include <string>

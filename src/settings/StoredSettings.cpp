@@ -14,7 +14,9 @@ constexpr const char* SectionLogging = "Logging";
 constexpr const char* SectionGraph = "Graph";
 constexpr const char* SectionCustom = "Custom flow conditions";
 constexpr const char* SectionFluid = "Fluid";
+constexpr const char* SectionRun = "Run";
 constexpr const char* SectionHistory = "History";
+constexpr const char* KeyReadingLossLimit = "ReadingLossLimitSeconds";
 constexpr const char* KeyLoggingType = "Type[Off|File|Live]";
 constexpr const char* KeyCull = "DynamicRangeCull";
 // What a row without a substance is written as: no gas identifier, so it reads back as none.
@@ -100,6 +102,8 @@ TStoredSettings ReadStoredSettings(const TProfileFile& file) {
     s.MixtureName = file.ReadString(SectionFluid, "Mixture name", defaults.MixtureName);
     s.MixtureDensity = file.ReadFloat(SectionFluid, "Mixture custom density", defaults.MixtureDensity);
     s.MixtureMolarMass = file.ReadFloat(SectionFluid, "Mixture molar mass", defaults.MixtureMolarMass);
+    s.ReadingLossLimitSeconds =
+        file.ReadInteger(SectionRun, KeyReadingLossLimit, defaults.ReadingLossLimitSeconds);
     s.OldGasA = file.ReadString(SectionHistory, "OldGasA", defaults.OldGasA);
     s.OldGasB = file.ReadString(SectionHistory, "OldGasB", defaults.OldGasB);
     return s;
@@ -134,6 +138,8 @@ void WriteStoredSettings(TProfileFile& file, const TStoredSettings& s) {
         file.WriteString(SectionFluid, MixKey(row, "ID"), IdentifierOfItemIndex(s.MixItemIndex[r]));
         file.WriteFloat(SectionFluid, MixKey(row, "Mass"), s.MixMass_g[r]);
     }
+    // After the keys older files have, so that their order stays as it was.
+    file.WriteInteger(SectionRun, KeyReadingLossLimit, s.ReadingLossLimitSeconds);
 }
 
 void WriteGasHistory(TProfileFile& file, char mfc, const std::string& gasName) {

@@ -49,6 +49,8 @@ struct TStoredSettings {
     std::int32_t MaxPPM = 1000000;
     std::array<int, MixRowCount> MixItemIndex{9, 0, 0, 0}; // water, then the empty entry
     std::array<double, MixRowCount> MixMass_g{1.0, 0.0, 0.0, 0.0};
+    // "Run": seconds a run goes on without a reading of MFC A or B before it stops safely
+    std::int32_t ReadingLossLimitSeconds = 60;
     // "History": the gases confirmed at the last gas selection
     std::string OldGasA = "Unknown";
     std::string OldGasB = "Unknown";

@@ -1,4 +1,5 @@
-// The status panels of a running mixer: the texts and the 5 % warnings, over a table of cases.
+// The status panels of a running mixer: the texts, the 5 % warnings and a failed reading, over a
+// table of cases.
 
 #include "run/StatusPanels.h"
 
@@ -76,7 +77,19 @@ INSTANTIATE_TEST_SUITE_P(
         TPanelCase{"SegmentAverage", WithFigures(), 2, "Gas A segment average flow: 0.498 000 g/min"},
         TPanelCase{"BPercent", Constant(0.5, 0.5, 0.1, 0.09), 3, "Gas B flow: 90.000 000 %"},
         TPanelCase{"BWarns", Constant(0.5, 0.5, 0.1, 0.09), 4, " Flow B Warning"},
-        TPanelCase{"BothWarn", Constant(0.5, 0.4, 0.1, 0.2), 4, "Flow A Warning -  Flow B Warning"}),
+        TPanelCase{"BothWarn", Constant(0.5, 0.4, 0.1, 0.2), 4, "Flow A Warning -  Flow B Warning"},
+        // B's limits are 5 % too, both ways.
+        TPanelCase{"B94Warns", Constant(0.5, 0.5, 0.25, 0.235), 4, " Flow B Warning"},
+        TPanelCase{"B96Quiet", Constant(0.5, 0.5, 0.25, 0.24), 4, ""},
+        TPanelCase{"B104Quiet", Constant(0.5, 0.5, 0.25, 0.26), 4, ""},
+        TPanelCase{"B106Warns", Constant(0.5, 0.5, 0.25, 0.265), 4, " Flow B Warning"},
+        // A failed reading (-1) is no reading, and warns whatever A's mode.
+        TPanelCase{"ASilent", Constant(0.5, -1.0), 0, "Gas A flow: no reading"},
+        TPanelCase{"ASilentWarns", Constant(0.5, -1.0), 4, "Flow A Warning"},
+        TPanelCase{"PulsedASilentWarns", Pulsed(0.002, -1.0, 0.002), 4, "Flow A Warning"},
+        TPanelCase{"BSilent", Constant(0.5, 0.5, 0.1, -1.0), 3, "Gas B flow: no reading"},
+        TPanelCase{"BSilentWarns", Constant(0.5, 0.5, 0.1, -1.0), 4, " Flow B Warning"},
+        TPanelCase{"BSilentWithoutBFlow", Constant(0.5, 0.5, 0.0, -1.0), 3, "Gas B flow: no reading"}),
     [](const testing::TestParamInfo<TPanelCase>& param) { return std::string(param.param.Name); });
 
 } // namespace

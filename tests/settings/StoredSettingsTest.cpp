@@ -66,7 +66,9 @@ TEST(StoredSettings, AnEmptyFileGivesEveryDefaultAndTheFirstSaveWritesThemAll) {
                            "Mix3ID=gUndefined\n"
                            "Mix3Mass=0\n"
                            "Mix4ID=gUndefined\n"
-                           "Mix4Mass=0\n");
+                           "Mix4Mass=0\n"
+                           "[Run]\n"
+                           "ReadingLossLimitSeconds=60\n");
 }
 
 TEST(StoredSettings, LoggingModeTable) {
@@ -111,6 +113,7 @@ TEST(StoredSettings, WhatWasSavedIsReadBackUnchanged) {
     saved.MaxPPM = 500;
     saved.MixItemIndex = {5, Settings::NoSubstance, 9, 0}; // C2H6O, none, H2O, the empty entry
     saved.MixMass_g = {400.0, 0.0, 600.0, 0.125};
+    saved.ReadingLossLimitSeconds = 15;
     {
         TProfileFile file(folder.File("moistrel.ini"));
         Settings::WriteStoredSettings(file, saved);
@@ -139,6 +142,7 @@ TEST(StoredSettings, WhatWasSavedIsReadBackUnchanged) {
     EXPECT_EQ(read.MaxPPM, 500);
     EXPECT_EQ(read.MixItemIndex, saved.MixItemIndex) << "a row without substance stays without";
     EXPECT_EQ(read.MixMass_g, saved.MixMass_g);
+    EXPECT_EQ(read.ReadingLossLimitSeconds, 15);
     EXPECT_EQ(file.ReadString("Custom flow conditions", "PressuremBar", ""), "1013,25");
 }
 

@@ -80,6 +80,7 @@ void TSettingsController::INILoad(TFluidSteps& fluid) {
     settings.AverageSampleSize = stored.AverageSampleSize;
     settings.MFCADynamicRangeCull = stored.MFCADynamicRangeCull;
     settings.MFCBDynamicRangeCull = stored.MFCBDynamicRangeCull;
+    settings.ReadingLossLimitSeconds = stored.ReadingLossLimitSeconds;
 
     page->RtDoubleEditCustomTemp->SetValue(stored.CustomTemperatureC);
     page->RtDoubleEditCustomPressure->SetValue(stored.CustomPressuremBar);
@@ -134,6 +135,7 @@ Settings::TStoredSettings TSettingsController::Gather() const {
     s.AverageSampleSize = settings.AverageSampleSize;
     s.MFCADynamicRangeCull = settings.MFCADynamicRangeCull;
     s.MFCBDynamicRangeCull = settings.MFCBDynamicRangeCull;
+    s.ReadingLossLimitSeconds = settings.ReadingLossLimitSeconds;
     s.CustomTemperatureC = fState.DesignInputs.CustomTempC;
     s.CustomPressuremBar = fState.DesignInputs.CustomPressure_mbar;
     s.MixtureName = pump.Fluid.GasNameLong;
