@@ -119,6 +119,9 @@ TEST_F(RunRecorderTest, AFailedReadingIsAnEmptyFieldNeverTheLastValue) {
         state.Run.FlowATotalizer = good ? 10.0 : NaN;
         state.Run.FlowBObserved = good ? 0.05 : s == 1 ? -1.0 : NaN;
     });
+    // The file's writer has written every line once the recording has ended.
+    state.MixerState = msValidated;
+    recorder.End(state);
     const std::vector<std::string> lines = DataLines();
     ASSERT_GE(lines.size(), 5U);
     const std::vector<std::string> good = Fields(lines[1]);

@@ -344,10 +344,19 @@ TEST_F(TickSupervisionTest, ARunShowsNoReadingBeforeItsFirstReading) {
     EXPECT_EQ(window.Caption, "Trying to communicate with MFC A or B");
     const std::filesystem::path data =
         std::filesystem::path(folder.Path()) / "Userdata" / RunDataFileName(start);
-    std::ifstream file(data);
+    // The file's own writer puts the line on the disk moments after the tick has handed it over.
     std::string header;
     std::string first;
-    ASSERT_TRUE(std::getline(file, header) && std::getline(file, first)) << data;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    bool written = false;
+    while (!written && std::chrono::steady_clock::now() < deadline) {
+        std::ifstream file(data);
+        written = std::getline(file, header) && std::getline(file, first);
+        if (!written) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+    }
+    ASSERT_TRUE(written) << data;
     EXPECT_EQ(first.find("0.300000"), std::string::npos) << first;
     EXPECT_EQ(first.find("0.400000"), std::string::npos) << first;
     run->ButtonStopClick();
