@@ -216,7 +216,14 @@ TEST_F(SetupValidationTest, FindsThePumpAndBothMFCs) {
     Append(expected, GasBlock("Xe", "2.000 000", "0.022 222", "mg", true));
 
     std::vector<std::string> lines = Feedback();
-    ASSERT_EQ(lines.size(), expected.size()) << ::testing::PrintToString(lines);
+    ASSERT_EQ(lines.size(), expected.size() + 2) << ::testing::PrintToString(lines);
+    // Then the stop of the three instruments found: the pump's command and its answer.
+    const std::vector<std::string> stopLines(lines.end() - 2, lines.end());
+    lines.resize(expected.size());
+    ASSERT_EQ(stopLines[0].size(), 12 + 16U) << ::testing::PrintToString(stopLines);
+    EXPECT_EQ(stopLines[0].substr(12), " Command : /1TIR") << ::testing::PrintToString(stopLines);
+    EXPECT_EQ(stopLines[1].substr(12, 11), " Response: ") << ::testing::PrintToString(stopLines);
+    EXPECT_GT(stopLines[1].size(), 12 + 11U) << "the pump answered";
     const std::string elapsed = lines[6];
     EXPECT_EQ(elapsed.rfind(" -> Elapsed: ", 0), 0U) << elapsed;
     EXPECT_EQ(elapsed.substr(elapsed.size() - 2), " s") << elapsed;
@@ -440,6 +447,8 @@ TEST_F(SetupValidationTest, PrimingSendsTheLineOfThePumpsStepCount) {
         {192000, true, "/1TV48000gIA192000OA0G10R"},
         {12345, true, ""},
     };
+    // Where validation found the pump.
+    State().PumpDetails.Port = pumpPort;
     for (const TCase& c : cases) {
         SCOPED_TRACE(::testing::Message() << c.Steps << (c.Fast ? " fast" : " slow"));
         State().MixerState = UnitMain::msValidated;
