@@ -3,6 +3,7 @@
 // in the feedback pane, the gas history in the settings file and the flows in the new ranges.
 
 #include "app/TMoistrel.h"
+#include "base/Clock.h"
 #include "base/RecordingDialogs.h"
 #include "base/Rounding.h"
 #include "mfc/MFCIdentity.h"
@@ -15,6 +16,7 @@
 #include "support/SimHarness.h"
 #include "support/TempFolder.h"
 #include "ui/TForm1.h"
+#include "ui/controllers/TGasSelectionController.h"
 #include "ui/controllers/TRunController.h"
 #include "ui/tabs/TMixtureOperationTab.h"
 #include "ui/tabs/TSetupTab.h"
@@ -28,6 +30,7 @@
 #include <QGroupBox>
 #include <QTest>
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -100,6 +103,13 @@ protected:
 
     void SetUp() override {
         ASSERT_TRUE(sim.Started()) << sim.Error();
+        // The MFC's own wait for a reply is short; a loaded test machine needs longer. A real pause
+        // after each selection write, as the devices get, lets a late acknowledgement arrive before
+        // the read-back.
+        SerialPortVogtlin::TMFCTiming& timing = program.GasSelection().Timing();
+        timing.ReadoutTimeoutMS = 1000;
+        timing.Clock = &Base::SystemClock();
+        timing.AfterSelectionWrite = std::chrono::milliseconds(100);
         program.Startup();
         form().show();
         QApplication::setActiveWindow(&form());
@@ -123,6 +133,7 @@ protected:
         mfc.DynamicRangeCull = cull;
         SerialPortVogtlin::TMFCTiming timing;
         timing.Clock = &sim.Clock();
+        timing.ReadoutTimeoutMS = 1000;
         SerialPortVogtlin::IdentifyMFC(mfc, timing);
         ASSERT_TRUE(mfc.Validated) << mfc.ComPortName;
         UnitMain::RecordMFCIdentification(state(), side, true);
@@ -142,7 +153,7 @@ protected:
         ASSERT_NE(item, nullptr);
         list.scrollToItem(item);
         QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, list.visualItemRect(item).center());
-        ASSERT_EQ(list.ItemIndex(), refused ? -1 : row);
+        ASSERT_EQ(list.ItemIndex(), refused ? -1 : row) << page()->MemoSetupFeedback->Text();
     }
     void ClickA(int row) { Click(*page()->ListBox1, row); }
     void ClickB(int row) { Click(*page()->ListBox2, row); }

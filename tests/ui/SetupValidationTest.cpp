@@ -3,6 +3,7 @@
 // the harness's manual clock, so the pump's initialisation and the prescribed pauses cost no time.
 
 #include "app/TMoistrel.h"
+#include "base/Clock.h"
 #include "base/DateTime.h"
 #include "base/RecordingDialogs.h"
 #include "logging/DiagnosticLogger.h"
@@ -19,6 +20,7 @@
 #include "support/SimHarness.h"
 #include "support/TempFolder.h"
 #include "ui/TForm1.h"
+#include "ui/controllers/TGasSelectionController.h"
 #include "ui/controllers/TSetupController.h"
 #include "ui/tabs/TDebugTab.h"
 #include "ui/tabs/TMixtureOperationTab.h"
@@ -128,7 +130,13 @@ public:
         fPorts.emplace(std::vector<std::string>{pumpPort, mfcAPort, mfcBPort});
         program = std::make_unique<App::TMoistrel>(sim->Clock(), places, &dialogs);
         // The MFC's own wait for a reply is short; a loaded test machine needs longer.
-        program->Setup().ValidationOptions().MFC.ReadoutTimeoutMS = 250;
+        program->Setup().ValidationOptions().MFC.ReadoutTimeoutMS = 1000;
+        // The gas selection too, with a real pause after each selection write, as the devices get,
+        // so that a late acknowledgement arrives before the read-back.
+        SerialPortVogtlin::TMFCTiming& gasTiming = program->GasSelection().Timing();
+        gasTiming.ReadoutTimeoutMS = 1000;
+        gasTiming.Clock = &Base::SystemClock();
+        gasTiming.AfterSelectionWrite = std::chrono::milliseconds(100);
         program->Startup();
         Form().show();
         QApplication::setActiveWindow(&Form());

@@ -39,6 +39,10 @@ public:
     // busy; a pick that arrives while one runs is ignored.
     void ListBox1Click(const QObject* sender);
 
+    // How the selection talks to the MFCs. Tests lengthen the wait for a reply on a loaded
+    // machine; the program keeps the instruments' own.
+    SerialPortVogtlin::TMFCTiming& Timing() { return fTiming; }
+
 private:
     void SelectPicked(const QObject* sender);
     void SelectGas(TMFCSide side, int position);
