@@ -20,6 +20,9 @@ namespace UnitMain {
 
 namespace {
 
+// How often validation's closing stop is sent to an instrument that did not confirm it.
+constexpr int StopAttempts = 3;
+
 void FillGasList(Widgets::TListBox& list, const std::vector<Setup::TGasListEntry>& entries) {
     for (const Setup::TGasListEntry& entry : entries) {
         list.AddItem(entry.Text, static_cast<int>(entry.Table));
@@ -120,10 +123,21 @@ void TSetupController::StopFoundInstruments(const Setup::TValidationResult& resu
     const SerialPortVogtlin::TMFCDetails& B = fState.MFCBDetails;
     const TStopPorts ports{fState.PumpDetails.Port, A.Validated ? A.ComPortName : std::string(),
                            B.Validated ? B.ComPortName : std::string()};
-    const TStopVerdict verdict = fStop.StopInstruments(ports);
-    const Setup::TValidationStop stop{{result.PumpFound, verdict.FluidStopped},
-                                      {A.Validated, verdict.MFCAStopped},
-                                      {B.Validated, verdict.MFCBStopped}};
+    Setup::TValidationStop stop{{result.PumpFound, false}, {A.Validated, false}, {B.Validated, false}};
+    // A stop can only make things safer: one lost reply is asked again, the instruments that
+    // confirmed are left alone.
+    const auto pending = [&stop] { return !Setup::ValidationStopLines(stop).empty(); };
+    for (int attempt = 0; attempt < StopAttempts && pending(); ++attempt) {
+        const auto unconfirmed = [](const Setup::TInstrumentStopped& instrument, const std::string& port) {
+            return instrument.Found && !instrument.Stopped ? port : std::string();
+        };
+        const TStopVerdict verdict =
+            fStop.StopInstruments({unconfirmed(stop.Pump, ports.Pump), unconfirmed(stop.MFCA, ports.MFCA),
+                                   unconfirmed(stop.MFCB, ports.MFCB)});
+        stop.Pump.Stopped = stop.Pump.Stopped || verdict.FluidStopped;
+        stop.MFCA.Stopped = stop.MFCA.Stopped || verdict.MFCAStopped;
+        stop.MFCB.Stopped = stop.MFCB.Stopped || verdict.MFCBStopped;
+    }
     for (const std::string& line : Setup::ValidationStopLines(stop)) {
         fForm.Setup->MemoSetupFeedback->AddLine(line);
     }
