@@ -441,6 +441,7 @@ TEST_F(GasSelectionTest, KeysDragsAndClicksBelowTheRowsSelectOnTheDevice) {
     EXPECT_NE(dialogs.Questions[1].Text.find("Now connected gas : N2\r\n"), std::string::npos);
     EXPECT_EQ(state().MixerState, UnitMain::msValidated);
     ExpectNotBusy();
+    EXPECT_EQ(QApplication::focusWidget(), &listA) << "the next key goes to the list again";
 
     // A drag in MFC B's list from Ar onto CO2 (table 3).
     Drag(*page()->ListBox2, 0, 1);
