@@ -5,18 +5,25 @@
 //   pulsed   a pulsed segment (Pulsed 0.2 of MFC A's lowest flow) over SECONDS of instrument time on a
 //            manual clock: the virtual MFC's totalizer against the desired flow
 //   memory   the resident memory at the start and the end of a run of SECONDS of instrument time
-// Run: run_soak period 30 | run_soak pulsed 600 | run_soak memory 3600
+//   memory-pulsed   the same with MFC A pulsed (every pass that writes 0 logs a line)
+//   memory-failing  the same with MFC B silent for 30 s of every minute (failed exchanges log lines
+//            all the while, and the device is back before a long loss would end the run)
+// The memory runs advance the manual clock by STEP seconds (default 1) after every worker pass.
+// The operation log is bounded as the window's is.
+// Run: run_soak period 30 | run_soak pulsed 600 | run_soak memory 3600 | run_soak memory-pulsed 86400
 
 #include "base/Clock.h"
 #include "base/MainThread.h"
 #include "base/MemoryTextPane.h"
 #include "base/RecordingDialogs.h"
 #include "run/RunControl.h"
+#include "sim/SimFault.h"
 #include "sim/Simulator.h"
 #include "sim/WireTiming.h"
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -42,12 +49,33 @@ public:
     void DeleteFirstChartPoints() override { --fPoints; }
     void SetSetupPagesEnabled(bool) override {}
     void SetSegmentButtonsEnabled(bool) override {}
-    std::string SelectedPumpPort() const override { return {}; }
+    TStopPorts SelectedPorts() const override { return Ports; }
     Program::TRecipeInput RecipeInput() const override { return {}; }
+
+    TStopPorts Ports;
 
 private:
     std::string fCaption;
     int fPoints = 0;
+};
+
+// The operation log as the window keeps it (its newest lines), counting every line it is given.
+class TCountingLog final : public Base::TTextPane {
+public:
+    void AddLine(const std::string& line) override {
+        ++Added;
+        fPane.AddLine(line);
+    }
+    void ReplaceLastLine(const std::string& line) override { fPane.ReplaceLastLine(line); }
+    void Clear() override { fPane.Clear(); }
+    void SetText(const std::string& text) override { fPane.SetText(text); }
+    std::vector<std::string> Lines() const override { return fPane.Lines(); }
+    std::string Text() const override { return fPane.Text(); }
+
+    long Added = 0;
+
+private:
+    Base::TMemoryTextPane fPane{Base::OperationLogLines};
 };
 
 long ResidentKiB() {
@@ -108,6 +136,7 @@ struct TSoak {
         b.ModBusAddress = 2;
         b.MFCName = "MFC B";
         state.PumpDetails.Port = sim->PortPath(Sim::sdPump);
+        window.Ports = {sim->PortPath(Sim::sdPump), a.ComPortName, b.ComPortName};
         state.MixerState = msValidated;
     }
     ~TSoak() {
@@ -136,7 +165,7 @@ struct TSoak {
     std::unique_ptr<Sim::TSimulator> sim;
     TMoistrelState state;
     TPlainWindow window;
-    Base::TMemoryTextPane memoLog;
+    TCountingLog memoLog;
     Base::TMemoryTextPane feedback;
     Base::TRecordingDialogs dialogs;
     Base::TQueuedMainThread mainThread;
@@ -211,18 +240,32 @@ void Pulsed(double seconds) {
                 100.0 * delivered / (desired * minutes));
 }
 
-void Memory(double seconds) {
+enum class TLoad { Steady, Pulsed, FailingB };
+
+void Memory(double seconds, TLoad load, double step) {
     Base::TManualClock clock(46000.0);
     TSoak soak(false, &clock);
-    soak.Start(clock, 10.0, 1.0F, 1.0F);
+    if (load == TLoad::Pulsed) {
+        soak.Start(clock, 48.0, 0.002F, 0.2F); // 0.2 of MFC A's lowest flow: pulsed
+    } else {
+        soak.Start(clock, 48.0, 1.0F, 1.0F);
+    }
     RunOnManualClock(soak, clock, 1.0);
     const long startKiB = ResidentKiB();
+    long peakKiB = startKiB;
     const auto wallStart = Clock::now();
     const double start = clock.Now();
-    // The worker's 50 ms pauses alone would take an hour of passes; one second more per turn keeps
-    // the run's own work the same while the hour passes.
     long passes = 0;
-    while ((clock.Now() - start) * Base::SecondsPerDay < seconds) {
+    bool silent = false;
+    while ((clock.Now() - start) * Base::SecondsPerDay < seconds && soak.state.MixerState == msRunning) {
+        if (load == TLoad::FailingB) {
+            const double inMinute = std::fmod((clock.Now() - start) * Base::SecondsPerDay, 60.0);
+            if ((inMinute < 30.0) != silent) {
+                silent = inMinute < 30.0;
+                std::string error;
+                soak.sim->SetFault(Sim::sdMfcB, Sim::sfSilent, silent, error);
+            }
+        }
         // One worker pass per turn: wait for its exchange.
         while (soak.mainThread.Pending() == 0) {
             std::this_thread::sleep_for(std::chrono::microseconds(200));
@@ -230,13 +273,26 @@ void Memory(double seconds) {
         soak.mainThread.ProcessPending();
         ++passes;
         soak.run->Timer1Timer();
-        clock.AdvanceSeconds(1.0);
+        clock.AdvanceSeconds(step);
+        if (passes % 1000 == 0) {
+            peakKiB = std::max(peakKiB, ResidentKiB());
+        }
     }
     const long endKiB = ResidentKiB();
-    std::printf("memory: %ld KiB at the start, %ld KiB after %.0f s of instrument time and %ld worker passes "
-                "(%.1f s wall), operation log %zu lines\n",
-                startKiB, endKiB, seconds, passes,
-                std::chrono::duration<double>(Clock::now() - wallStart).count(), soak.memoLog.Lines().size());
+    peakKiB = std::max(peakKiB, endKiB);
+    std::printf("memory (%s): %ld KiB at the start, %ld KiB after %.0f s of instrument time (peak %ld KiB): "
+                "growth %ld KiB; %ld worker passes in %.1f s wall, %ld lines logged, operation log "
+                "keeps %zu, final state %d\n",
+                load == TLoad::Steady   ? "steady"
+                : load == TLoad::Pulsed ? "pulsed"
+                                        : "MFC B failing",
+                startKiB, endKiB, (clock.Now() - start) * Base::SecondsPerDay, peakKiB, endKiB - startKiB,
+                passes, std::chrono::duration<double>(Clock::now() - wallStart).count(), soak.memoLog.Added,
+                soak.memoLog.Lines().size(), soak.state.MixerState);
+    if (silent) {
+        std::string error;
+        soak.sim->SetFault(Sim::sdMfcB, Sim::sfSilent, false, error);
+    }
     soak.run->ButtonStopClick();
     soak.run->Timer1Timer();
 }
@@ -246,14 +302,20 @@ void Memory(double seconds) {
 int main(int argc, char** argv) {
     const std::string what = argc > 1 ? argv[1] : "period";
     const double seconds = argc > 2 ? std::atof(argv[2]) : 30.0;
+    const double step = argc > 3 ? std::atof(argv[3]) : 1.0;
     if (what == "period") {
         Period(seconds);
     } else if (what == "pulsed") {
         Pulsed(seconds);
     } else if (what == "memory") {
-        Memory(seconds);
+        Memory(seconds, TLoad::Steady, step);
+    } else if (what == "memory-pulsed") {
+        Memory(seconds, TLoad::Pulsed, step);
+    } else if (what == "memory-failing") {
+        Memory(seconds, TLoad::FailingB, step);
     } else {
-        std::fprintf(stderr, "usage: run_soak period|pulsed|memory [seconds]\n");
+        std::fprintf(stderr,
+                     "usage: run_soak period|pulsed|memory|memory-pulsed|memory-failing [SECONDS [STEP]]\n");
         return 2;
     }
     return 0;

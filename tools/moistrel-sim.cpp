@@ -42,6 +42,8 @@ Options:
   --pump-model MODEL     C24000 (default) or C3000
   --pump-init SECONDS    how long the initialisation keeps the pump busy (default 3)
   --pump-time-scale F    multiplies the time of every plunger move and valve turn (default 1)
+  --table-change WHAT    what an MFC's set-point does when a gas table is selected: keep (default,
+                         as a real MFC may) or zero
   --trace                print every request and reply on standard error
   --help                 this text
 
@@ -51,6 +53,7 @@ FAULT:  silent        the instrument neither acts nor answers
         wrong-length  MFC replies lose their last byte; pump answers are cut to two characters
         exception     every MFC request gets Modbus exception 4
         never-idle    the pump always reports busy
+        stuck-set-point  the MFC's set-point register always reads 1.0 (writes still act)
         port-held     the port is locked (flock) as if another program had it open
         unplugged     the link is gone and the pseudo-terminal closed
 
@@ -58,6 +61,7 @@ While it runs, faults are switched by lines written to DIR/control (a FIFO) or t
 standard input:
   fault DEVICE FAULT on|off     e.g.  echo "fault mfc-a silent on" > DIR/control
   unplug DEVICE | replug DEVICE
+  table-change MFC keep|zero    e.g.  echo "table-change mfc-b zero" > DIR/control
   status
   help
 Replies to control lines appear on standard output.
@@ -160,6 +164,12 @@ int main(int argc, char** argv) {
                             std::string(Sim::DeviceName(*device)));
             }
             config.Faults.at(static_cast<std::size_t>(*device)).insert(*fault);
+        } else if (arg == "--table-change" && hasValue) {
+            const std::string& what = args[++i];
+            if (what != "keep" && what != "zero") {
+                return Fail("--table-change is keep or zero, not " + what);
+            }
+            config.MfcA.KeepSetPointOnTableChange = config.MfcB.KeepSetPointOnTableChange = what == "keep";
         } else if (arg == "--pump-model" && hasValue) {
             config.Pump.Model = args[++i];
             if (config.Pump.Model != "C24000" && config.Pump.Model != "C3000") {

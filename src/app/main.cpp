@@ -5,6 +5,7 @@
 #include "app/TMoistrel.h"
 #include "base/Clock.h"
 #include "base/FormatSettings.h"
+#include "logging/LiveSink.h"
 #include "ui/TForm1.h"
 
 #include <QApplication>
@@ -12,6 +13,8 @@
 #include <string>
 
 int main(int argc, char* argv[]) {
+    // A reader of our standard error (the live log) that goes away must not end a run.
+    Logging::IgnoreBrokenPipe();
     // Without a display the toolkit would abort; say plainly what is missing instead.
     const std::string displayProblem = App::DisplayProblem();
     if (!displayProblem.empty()) {

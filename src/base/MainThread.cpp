@@ -1,26 +1,27 @@
 #include "base/MainThread.h"
 
+#include <utility>
+
 namespace Base {
 
-void TQueuedMainThread::CallAndWait(const std::function<void()>& fn) {
-    if (IsMainThread()) {
-        fn();
-        return;
-    }
+void TCallQueue::CallAndWait(const std::function<void()>& fn, const std::function<void()>& queued) {
     TCall call;
     call.Fn = &fn;
+    {
+        const std::lock_guard lock(fMutex);
+        fQueue.push_back(&call);
+    }
+    if (queued) {
+        queued();
+    }
     std::unique_lock lock(fMutex);
-    fQueue.push_back(&call);
     fDone.wait(lock, [&call] { return call.Done; });
     if (call.Failure) {
         std::rethrow_exception(call.Failure);
     }
 }
 
-void TQueuedMainThread::ProcessPending() {
-    if (OnProcessPending) {
-        OnProcessPending();
-    }
+void TCallQueue::RunQueued() {
     for (;;) {
         TCall* call = nullptr;
         {
@@ -39,17 +40,38 @@ void TQueuedMainThread::ProcessPending() {
             failure = std::current_exception();
         }
         {
+            // Moved, not copied: the caller owns the failure from now on and releases it on its own
+            // thread.
             const std::lock_guard lock(fMutex);
-            call->Failure = failure;
+            call->Failure = std::move(failure);
             call->Done = true;
         }
         fDone.notify_all();
     }
 }
 
-std::size_t TQueuedMainThread::Pending() const {
+std::size_t TCallQueue::Pending() const {
     const std::lock_guard lock(fMutex);
     return fQueue.size();
+}
+
+void TQueuedMainThread::CallAndWait(const std::function<void()>& fn) {
+    if (IsMainThread()) {
+        fn();
+        return;
+    }
+    fCalls.CallAndWait(fn);
+}
+
+void TQueuedMainThread::ProcessPending() {
+    if (OnProcessPending) {
+        OnProcessPending();
+    }
+    fCalls.RunQueued();
+}
+
+void TQueuedMainThread::ProcessExchanges() {
+    fCalls.RunQueued();
 }
 
 } // namespace Base

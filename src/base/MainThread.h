@@ -25,6 +25,33 @@ public:
     virtual void CallAndWait(const std::function<void()>& fn) = 0;
     // On the main thread: runs what is pending (calls from other threads, window events).
     virtual void ProcessPending() = 0;
+    // On the main thread: runs only the calls other threads wait for (the worker's exchanges), no
+    // window event and no user input. For waits that must not let the operator open a box, or start
+    // anything, half-way: the safe stop's wait for the worker.
+    virtual void ProcessExchanges() = 0;
+};
+
+// The calls that other threads wait for, queued until the main thread runs them. Both main-thread
+// seams keep their calls here.
+class TCallQueue {
+public:
+    // Queues `fn`, runs `queued` (which may wake the main thread), and waits until the main thread
+    // has run `fn`; an exception from `fn` reaches the caller.
+    void CallAndWait(const std::function<void()>& fn, const std::function<void()>& queued = {});
+    // Runs every call queued so far, each outside the lock.
+    void RunQueued();
+    [[nodiscard]] std::size_t Pending() const;
+
+private:
+    struct TCall {
+        const std::function<void()>* Fn = nullptr;
+        bool Done = false;
+        std::exception_ptr Failure;
+    };
+
+    mutable std::mutex fMutex;
+    std::condition_variable fDone;
+    std::deque<TCall*> fQueue;
 };
 
 // CallAndWait for a function with a result: the result of `fn`, computed on the main thread.
@@ -51,24 +78,18 @@ public:
     // Runs every call queued so far, then returns; `OnProcessPending` runs first (a test's stand-in
     // for the window events that would be handled here).
     void ProcessPending() override;
+    // Runs every call queued so far; `OnProcessPending` does not run.
+    void ProcessExchanges() override;
 
     // How many calls wait in the queue now.
-    [[nodiscard]] std::size_t Pending() const;
+    [[nodiscard]] std::size_t Pending() const { return fCalls.Pending(); }
     [[nodiscard]] bool IsMainThread() const { return std::this_thread::get_id() == fMainThreadId; }
 
     std::function<void()> OnProcessPending;
 
 private:
-    struct TCall {
-        const std::function<void()>* Fn = nullptr;
-        bool Done = false;
-        std::exception_ptr Failure;
-    };
-
     const std::thread::id fMainThreadId = std::this_thread::get_id();
-    mutable std::mutex fMutex;
-    std::condition_variable fDone;
-    std::deque<TCall*> fQueue;
+    TCallQueue fCalls;
 };
 
 } // namespace Base

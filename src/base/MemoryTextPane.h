@@ -4,6 +4,7 @@
 #include "base/TextPane.h"
 
 #include <cstddef>
+#include <deque>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -37,16 +38,20 @@ inline std::vector<std::string> SplitTextLines(std::string_view text) {
     return lines;
 }
 
+// Keeps every line, or with a maximum only the newest that many.
 class TMemoryTextPane final : public TTextPane {
 public:
+    explicit TMemoryTextPane(std::size_t maximumLines = 0) : fMaximumLines(maximumLines) {}
+
     void AddLine(const std::string& line) override {
         if (line.empty()) {
             fLines.emplace_back();
-            return;
+        } else {
+            for (auto& part : SplitTextLines(line)) {
+                fLines.push_back(std::move(part));
+            }
         }
-        for (auto& part : SplitTextLines(line)) {
-            fLines.push_back(std::move(part));
-        }
+        Trim();
     }
     void ReplaceLastLine(const std::string& line) override {
         if (fLines.empty()) {
@@ -56,8 +61,12 @@ public:
         }
     }
     void Clear() override { fLines.clear(); }
-    void SetText(const std::string& text) override { fLines = SplitTextLines(text); }
-    std::vector<std::string> Lines() const override { return fLines; }
+    void SetText(const std::string& text) override {
+        const std::vector<std::string> lines = SplitTextLines(text);
+        fLines.assign(lines.begin(), lines.end());
+        Trim();
+    }
+    std::vector<std::string> Lines() const override { return {fLines.begin(), fLines.end()}; }
     std::string Text() const override {
         std::string text;
         for (const auto& line : fLines) {
@@ -68,7 +77,14 @@ public:
     }
 
 private:
-    std::vector<std::string> fLines;
+    void Trim() {
+        while (fMaximumLines > 0 && fLines.size() > fMaximumLines) {
+            fLines.pop_front();
+        }
+    }
+
+    std::size_t fMaximumLines;
+    std::deque<std::string> fLines;
 };
 
 } // namespace Base

@@ -3,10 +3,16 @@
 // text can be replaced or cleared, and the lines read back. The window's panes implement it; the
 // core and its tests can write to a pane without knowing about the window toolkit.
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
 namespace Base {
+
+// The operation log pane keeps its newest lines only: a run of days writes hundreds of thousands
+// (every pulsed pass, every failed exchange), and all of them are in the diagnostic log and the run
+// data file besides.
+inline constexpr std::size_t OperationLogLines = 20000;
 
 class TTextPane {
 public:

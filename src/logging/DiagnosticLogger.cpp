@@ -119,8 +119,7 @@ void TDiagnosticLogger::Clear() {
     try {
         const std::lock_guard lock(fMutex);
         if (fDestination.Viewer.Active) {
-            std::fputs("---------------- Clear ----------------\n", stderr);
-            std::fflush(stderr);
+            fLive.Write("---------------- Clear ----------------\n");
         }
     } catch (...) {
     }
@@ -159,6 +158,9 @@ TLogDestination TDiagnosticLogger::Destination() const {
 
 void TDiagnosticLogger::SetDestination(const TLogDestination& destination) {
     try {
+        if (destination.Viewer.Active) {
+            IgnoreBrokenPipe(); // a viewer that goes away must not end the program
+        }
         const std::lock_guard lock(fMutex);
         fDestination = destination;
         // A file of the previous destination is closed; the next message opens the new one.
@@ -176,6 +178,15 @@ std::string TDiagnosticLogger::LogFilePath() const {
         return LogFilePathLocked();
     } catch (...) {
         return {};
+    }
+}
+
+std::uint64_t TDiagnosticLogger::LiveLinesLost() const {
+    try {
+        const std::lock_guard lock(fMutex);
+        return fLive.Lost();
+    } catch (...) {
+        return 0;
     }
 }
 
@@ -212,8 +223,7 @@ void TDiagnosticLogger::WriteLocked(int depth, std::string_view message) {
         WriteToFileLocked(line);
     }
     if (fDestination.Viewer.Active) {
-        std::fwrite(line.data(), 1, line.size(), stderr);
-        std::fflush(stderr);
+        fLive.Write(line);
     }
 }
 

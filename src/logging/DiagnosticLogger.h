@@ -6,7 +6,10 @@
 // messages of one thread keep their order. Nothing here ever reports a failure to the caller: a
 // message that cannot be delivered is lost without effect on the mixer.
 
+#include "logging/LiveSink.h"
+
 #include <atomic>
+#include <cstdint>
 #include <cstdio>
 #include <map>
 #include <memory>
@@ -45,7 +48,8 @@ public:
     // The log file gets one line per message: local date-time with milliseconds, the OS thread id,
     // the thread's EnterMethod depth, then the message indented two blanks per level, separated by
     // tabs. A line break inside a message is written as "\n", so every message stays one line.
-    // The live viewer (standard error) gets the same line at once.
+    // The live viewer (standard error) gets the same line at once if it can take it; a viewer
+    // that is slow, stalled or gone never holds up the caller (TLiveSink).
     void Send(std::string_view message);
     void EnterMethod(std::string_view methodName);
     void ExitMethod(std::string_view methodName);
@@ -62,6 +66,9 @@ public:
 
     // The full path of the log file the destination names.
     std::string LogFilePath() const;
+
+    // Lines the live viewer could not take at once and that were dropped for it.
+    std::uint64_t LiveLinesLost() const;
 
 private:
     struct TFileCloser {
@@ -81,6 +88,7 @@ private:
     TFileHandle fFile;                      // the open log file, if any
     std::string fFileOpenPath;              // where fFile is open
     std::map<std::thread::id, int> fDepths; // EnterMethod nesting, per thread (0 is not kept)
+    TLiveSink fLive;
 };
 
 // True when a new log file can be created in `folder` (a probe file is really made and removed, so

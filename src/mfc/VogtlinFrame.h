@@ -4,9 +4,9 @@
 // byte for byte without a port.
 //
 // Requests: address, function, register (high byte first), payload, CRC (low byte first).
-// Read replies are taken as: address, function, byte count, register data, CRC; only their length
-// is checked. Register data is most significant byte first; a 32-bit value has its high half in
-// the first register; text is one character per byte, first character in the high byte.
+// Read replies are: address, function, byte count, register data, CRC; VogtlinReply checks each. Register
+// data is most significant byte first; a 32-bit value has its high half in the first register; text is one
+// character per byte, first character in the high byte.
 
 #include "modbus/ModbusCrc.h"
 

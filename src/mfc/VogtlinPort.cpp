@@ -36,7 +36,7 @@ void Read(TVogtlinPort& port, TVogtlinReadKind kind, std::uint32_t deviceAddress
     port.SendData(
         request.data(), static_cast<std::uint32_t>(request.size()), true, response,
         [registers](std::span<const std::uint8_t> received) { return ReadReplyLength(registers, received); });
-    DecodeReadReply(kind, response);
+    DecodeReadReply(kind, deviceAddress, response);
 }
 
 void Write(TVogtlinPort& port, const TFrame& request, SerialPort::TSerialResponse& response) {

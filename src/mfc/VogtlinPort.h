@@ -1,7 +1,8 @@
 #pragma once
 // TVogtlinPort: Modbus RTU register access to a mass flow controller. Each call is one request on
 // its own transaction (the port is opened and closed inside it). Reads wait for the reply, check
-// its length and decode it into the caller's response record; writes are never acknowledged (the
+// it as Modbus RTU requires (length, CRC, address, function, byte count) and decode it into the
+// caller's response record; writes are never acknowledged (the
 // device's echo is not read) and are followed by a 10 ms pause.
 
 #include "serial/SerialPort.h"

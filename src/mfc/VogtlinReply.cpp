@@ -22,15 +22,43 @@ std::uint16_t RegisterCountOf(TVogtlinReadKind kind) {
     return 0;
 }
 
-void DecodeReadReply(TVogtlinReadKind kind, SerialPort::TSerialResponse& response) {
-    const std::size_t expected = ExpectedReplyLength(RegisterCountOf(kind));
+std::string_view CheckReadReply(TVogtlinReadKind kind, std::uint32_t deviceAddress,
+                                const SerialPort::TSerialResponse& response) {
+    const std::uint16_t registers = RegisterCountOf(kind);
+    const std::size_t expected = ExpectedReplyLength(registers);
+    if (response.ResponseLength == 0) {
+        return StatusNoResult;
+    }
     if (response.ResponseLength != expected) {
+        return StatusWrongLength;
+    }
+    const std::span<const std::uint8_t> reply(response.rArray.data(), expected);
+    // The CRC first: in a corrupted frame no other byte can be trusted.
+    if (ComputeCRC16(reply) != 0) {
+        return StatusBadCrc;
+    }
+    if (reply[0] != (deviceAddress & 0xFFU)) {
+        return StatusOtherAddress;
+    }
+    if (reply[1] != fnReadHoldingRegisters) {
+        return StatusOtherFunction;
+    }
+    if (reply[2] != 2U * registers) {
+        return StatusWrongByteCount;
+    }
+    return {};
+}
+
+void DecodeReadReply(TVogtlinReadKind kind, std::uint32_t deviceAddress,
+                     SerialPort::TSerialResponse& response) {
+    if (const std::string_view failed = CheckReadReply(kind, deviceAddress, response); !failed.empty()) {
         if (kind == TVogtlinReadKind::vrF32) {
             response.AsFloat = FailedReadFloat();
         }
-        response.Status = std::string(response.ResponseLength == 0 ? StatusNoResult : StatusWrongLength);
+        response.Status = std::string(failed);
         return;
     }
+    const std::size_t expected = ExpectedReplyLength(RegisterCountOf(kind));
     const std::span<const std::uint8_t> reply(response.rArray.data(), expected);
     AppendHexListing(response.AsHex, reply);
     AppendDecimalListing(response.AsInt, reply);

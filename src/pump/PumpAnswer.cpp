@@ -7,10 +7,22 @@
 
 namespace UnitMain {
 
+namespace {
+
+// The answer is UTF-8 text made from one byte per character; back to those bytes so that "third
+// character" means the third byte on the wire.
+std::string WireBytes(std::string_view answer) {
+    return Base::Utf8ToLatin1(answer);
+}
+
+} // namespace
+
+bool PumpAnswerIsValid(std::string_view answer) {
+    return WireBytes(answer).size() > 2;
+}
+
 bool PumpAnswerIsStandby(std::string_view answer) {
-    // The answer is UTF-8 text made from one byte per character; back to those bytes so that
-    // "third character" means the third byte on the wire.
-    const std::string bytes = Base::Utf8ToLatin1(answer);
+    const std::string bytes = WireBytes(answer);
     return bytes.size() > 2 && bytes[2] == PumpStatusStandby;
 }
 

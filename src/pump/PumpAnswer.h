@@ -1,9 +1,13 @@
 #pragma once
-// The two readings the program gives a pump answer (besides "something came back").
+// The readings the program gives a pump answer.
 
 #include <string_view>
 
 namespace UnitMain {
+
+// True when the (trimmed) answer is one the pump gives: it carries its status character, the third.
+// Anything shorter (a reply cut off, a stray byte) says nothing about the pump.
+bool PumpAnswerIsValid(std::string_view answer);
 
 // True when the third character of the (trimmed) answer is the grave accent: idle and free of
 // errors, "on standby". Any other character, and an answer of fewer than three characters, is

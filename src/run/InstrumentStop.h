@@ -29,6 +29,10 @@ struct TStopVerdict {
 // "  MFC A stopped: True" and so on, in the safe stop's order: MFC A, MFC B, fluid.
 std::vector<std::string> StopVerdictLines(const TStopVerdict& verdict);
 
+// What the operator is told after a Stop before the instruments were set up: what was confirmed,
+// and what may still be dosing.
+std::string StopBeforeSetUpMessage(const TStopVerdict& verdict);
+
 // The seam the set-up uses; the run control implements it.
 class TInstrumentStop {
 public:

@@ -73,7 +73,7 @@ void TMFCThread::WaitForEnd() {
         Diagnostic("Thread: released while still running; waiting for it to end");
         fAbandoned.store(true);
         while (!fFinished.load()) {
-            fMainThread.ProcessPending();
+            fMainThread.ProcessExchanges();
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         }
     }

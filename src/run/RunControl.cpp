@@ -24,13 +24,14 @@ namespace {
 using GasMixtures::TGasItem;
 using SerialPortVogtlin::TMFCDetails;
 
-const std::string PumpStopCommand = "/1TIR\r";
 const std::string CannotStopWarning =
     "Could not stop flow! Manually power off the mixer to ensure flow is stopped!";
 const std::string NotInitialized = "Instruments not initialized. Cannot proceed.";
 constexpr auto StopPause = std::chrono::milliseconds(20);
-// How often the wait for the worker looks whether it has ended; the window's events are handled
-// in between, so the window stays responsive while the worker finishes its pass.
+// How often the stop asks an MFC for its set-point before it counts as not confirmed.
+constexpr int SetPointChecks = 3;
+// How often the wait for the worker looks whether it has ended; the worker's exchanges are run in
+// between.
 constexpr auto WorkerLook = std::chrono::milliseconds(10);
 
 std::string TrueFalse(bool value) {
@@ -274,11 +275,19 @@ void TRunControl::ButtonApplyClick() {
 }
 
 void TRunControl::ButtonStopClick() {
+    Logging::Logger().Send("Stop mixture button clicked");
     if (fState.MixerState == msSimulation) {
-        fDialogs.ShowMessage(NotInitialized);
+        // Nothing is set up, yet something may be dosing (a run whose program was killed, an
+        // instrument left on by hand): a stop can only make things safer, so it goes to whatever the
+        // port lists show, and the operator learns what it could confirm. The state stays 0.
+        Log("Stop before the instruments are set up: to the ports the lists show");
+        const TStopVerdict verdict = StopInstruments(fWindow.SelectedPorts());
+        for (const std::string& line : StopVerdictLines(verdict)) {
+            Log(line);
+        }
+        fDialogs.ShowMessage(StopBeforeSetUpMessage(verdict));
         return;
     }
-    Logging::Logger().Send("Stop mixture button clicked");
     if (fState.MixerState == msRunning) {
         fRecorder.StopPressed();
     }
@@ -321,9 +330,9 @@ bool TRunControl::WaitForWorker(const std::function<bool()>& done,
         if (std::chrono::steady_clock::now() >= deadline) {
             return false;
         }
-        // The worker's exchange runs here, and with it the window's events; a timer event finds
-        // the tick in progress and starts none.
-        fMainThread.ProcessPending();
+        // Only the worker's exchange runs here: a window event could open a modal box (Start's
+        // refusal, a file dialog) and hold the stop, with gas flowing, until the operator closes it.
+        fMainThread.ProcessExchanges();
         std::this_thread::sleep_for(WorkerLook);
     }
     return true;
@@ -358,18 +367,12 @@ void TRunControl::StopAndKillThread() {
 }
 
 bool TRunControl::StopPump(const std::string& port) {
-    SerialPort::TSerialPort serial;
-    serial.fPort = port;
-    serial.fBaudRate = 9600;
-    fSetupFeedback.AddLine(Base::FormatDateTime("hh:nn:ss.zzz", fClock.Now()) +
-                           " Command : " + PumpStopCommand);
-    SerialPort::TSerialResponse response;
-    serial.Send2(PumpStopCommand, true, response);
-    fSetupFeedback.AddLine(Base::FormatDateTime("hh:nn:ss.zzz", fClock.Now()) +
-                           " Response: " + response.Response);
+    TPumpStopOptions options = fOptions.PumpStop;
+    options.Clock = &fClock;
+    const TPumpStopResult result = StopPumpConfirmed(port, fSetupFeedback, options);
     Log("Fluid commanded to stop");
-    // Only a pump that answered has taken the command.
-    return !response.Response.empty();
+    // Only the pump's own valid answer that it is idle counts (the reason is in the diagnostic log).
+    return result.Stopped;
 }
 
 bool TRunControl::StopMFC(const std::string& portName, std::uint32_t address, const std::string& name) {
@@ -384,11 +387,22 @@ bool TRunControl::StopMFC(const std::string& portName, std::uint32_t address, co
     fClock.Sleep(StopPause);
     // A written request proves nothing: an adapter whose MFC is off the bus takes it as well. The
     // MFC has stopped only when it reads back a zero set-point.
+    // A check that got no valid answer is asked again, a few times: one reply missed on a busy machine
+    // must not leave the mixer in "Could not stop flow!". Only a valid answer decides.
     SerialPort::TSerialResponse check;
-    port.ReadF32(address, SerialPortVogtlin::regSetPoint, check);
-    if (!check.Status.empty()) {
-        Logging::Logger().Send(name + ": no answer to the set-point check after the stop: " + check.Status);
-        return false;
+    for (int attempt = 1; attempt <= SetPointChecks; ++attempt) {
+        check = SerialPort::TSerialResponse{};
+        port.ReadF32(address, SerialPortVogtlin::regSetPoint, check);
+        if (check.Status.empty()) {
+            break;
+        }
+        Logging::Logger().Send(name + ": no answer to the set-point check after the stop: " + check.Status +
+                               " (" + std::to_string(attempt) + " of " + std::to_string(SetPointChecks) +
+                               ")");
+        if (attempt == SetPointChecks) {
+            return false;
+        }
+        fClock.Sleep(StopPause);
     }
     if (check.AsFloat != 0.0) {
         Logging::Logger().Send(name + ": set-point reads " + Base::FormatGeneral(check.AsFloat) +
@@ -401,7 +415,9 @@ bool TRunControl::StopMFC(const std::string& portName, std::uint32_t address, co
 TStopVerdict TRunControl::StopInstruments(const TStopPorts& ports) {
     TStopVerdict verdict;
     verdict.FluidStopped = !ports.Pump.empty() && StopPump(ports.Pump);
-    verdict.MFCAStopped = !ports.MFCA.empty() && StopMFC(ports.MFCA, 1, "MFC A");
+    ReleaseFinishedWorkers();
+    // A worker left behind by an earlier stop may still write MFC A's set-point after our zero.
+    verdict.MFCAStopped = !ports.MFCA.empty() && StopMFC(ports.MFCA, 1, "MFC A") && fLeftBehind.empty();
     verdict.MFCBStopped = !ports.MFCB.empty() && StopMFC(ports.MFCB, 2, "MFC B");
     return verdict;
 }

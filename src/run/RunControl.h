@@ -9,6 +9,7 @@
 #include "base/MainThread.h"
 #include "base/TextPane.h"
 #include "mfc/MFCDetails.h"
+#include "pump/PumpStop.h"
 #include "run/InstrumentStop.h"
 #include "run/MFCThread.h"
 #include "run/RunRecorder.h"
@@ -43,6 +44,8 @@ struct TRunOptions {
     std::chrono::milliseconds WorkerStopLimit{10000};
     // Makes the worker; tests give one of their own. None: the real TMFCThread.
     std::function<std::unique_ptr<TMFCThread>()> MakeWorker;
+    // The pump's stop: its bound for reporting idle and the poll pause (run on the run's clock).
+    TPumpStopOptions PumpStop;
 };
 
 class TRunControl : public TWorkerStop, public TInstrumentStop {

@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <fcntl.h>
 #include <unistd.h>
 
 namespace UnitMain {
@@ -88,31 +89,100 @@ std::string RunReportFileName(Base::TDateTime start) {
     return "Run " + Base::FormatDateTime("yyyy-mm-dd hh.nn.ss", start) + " report.txt";
 }
 
+TRunDataFile::~TRunDataFile() {
+    Close();
+}
+
 bool TRunDataFile::Open(const std::string& path, std::string& error) {
-    fFile.reset(std::fopen(path.c_str(), "wb"));
-    if (!fFile) {
+    Close();
+    fFd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fFd < 0) {
         error = std::strerror(errno);
         return false;
     }
+    fQueued.clear();
+    fClosing = false;
+    fFailed = false;
+    fError.clear();
+    fWriter = std::thread([this] { Run(); });
     return true;
 }
 
 bool TRunDataFile::WriteLine(const std::string& line, std::string& error) {
-    if (!fFile) {
+    const std::lock_guard lock(fMutex);
+    if (fFd < 0 || fClosing) {
         error = "the file is not open";
         return false;
     }
-    const std::string whole = line + "\n";
-    if (std::fwrite(whole.data(), 1, whole.size(), fFile.get()) != whole.size() ||
-        std::fflush(fFile.get()) != 0 || ::fsync(::fileno(fFile.get())) != 0) {
-        error = std::strerror(errno);
+    if (fFailed) {
+        error = fError;
         return false;
     }
+    // A line a second: even a disk that hangs for hours queues only a few hundred kilobytes.
+    fQueued += line;
+    fQueued += '\n';
+    fWake.notify_one();
     return true;
 }
 
+void TRunDataFile::Run() {
+    std::unique_lock lock(fMutex);
+    for (;;) {
+        fWake.wait(lock, [this] { return !fQueued.empty() || fClosing; });
+        if (fQueued.empty()) {
+            return; // closing, and everything is on the disk
+        }
+        std::string lines;
+        lines.swap(fQueued);
+        lock.unlock();
+        std::string error;
+        std::size_t done = 0;
+        while (done < lines.size() && error.empty()) {
+            const ssize_t n = ::write(fFd, lines.data() + done, lines.size() - done);
+            if (n > 0) {
+                done += static_cast<std::size_t>(n);
+            } else if (n < 0 && errno != EINTR) {
+                error = std::strerror(errno);
+            }
+        }
+        if (error.empty() && ::fsync(fFd) != 0) {
+            error = std::strerror(errno);
+        }
+        lock.lock();
+        if (!error.empty()) {
+            fFailed = true;
+            fError = error;
+            fQueued.clear();
+            return;
+        }
+    }
+}
+
+bool TRunDataFile::Close(std::string& error) {
+    {
+        const std::lock_guard lock(fMutex);
+        if (fFd < 0) {
+            return true;
+        }
+        fClosing = true;
+        fWake.notify_one();
+    }
+    if (fWriter.joinable()) {
+        fWriter.join();
+    }
+    const bool ok = !fFailed;
+    if (!ok) {
+        error = fError;
+    }
+    ::close(fFd);
+    fFd = -1;
+    fClosing = false;
+    return ok;
+}
+
 void TRunDataFile::Close() {
-    fFile.reset();
+    std::string ignored;
+    Close(ignored);
 }
 
 } // namespace UnitMain

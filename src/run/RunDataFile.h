@@ -2,13 +2,15 @@
 // The run data file: one line per second of run time, from the press of Start until the safe stop
 // has ended, in "Userdata/Run yyyy-mm-dd hh.mm.ss.csv" beside the run's recipe. The file is read by
 // programs: comma separated, "." as the decimal separator whatever the operator's locale, a failed
-// reading as an empty field. Every line reaches the disk when it is written.
+// reading as an empty field. Every line is written and synchronised to the disk by the file's own
+// writer thread moments after the tick hands it over, so a slow disk never stalls the tick.
 
 #include "base/DateTime.h"
 
-#include <cstdio>
-#include <memory>
+#include <condition_variable>
+#include <mutex>
 #include <string>
+#include <thread>
 
 namespace UnitMain {
 
@@ -36,22 +38,39 @@ std::string RunDataLine(const TRunDataRow& row);
 std::string RunDataFileName(Base::TDateTime start);
 std::string RunReportFileName(Base::TDateTime start);
 
-// An open run data file. Each WriteLine is flushed and synchronised to the disk, so a crash or a
-// power cut loses at most the line being written. The file is closed on every path.
+// An open run data file. WriteLine only queues the line: a writer thread of the file's own writes
+// what is queued, whole lines in order, in one write and then synchronises it to the disk
+// (fsync), so a crash or a power cut loses at most the lines of the last moments, never part of a
+// line, and the caller never waits for the disk. The writer's first failure ends it; the next
+// WriteLine reports it. The file is closed on every path.
 class TRunDataFile {
 public:
-    // Creates (or replaces) the file; false with the reason when it cannot.
+    TRunDataFile() = default;
+    ~TRunDataFile();
+    TRunDataFile(const TRunDataFile&) = delete;
+    TRunDataFile& operator=(const TRunDataFile&) = delete;
+
+    // Creates (or replaces) the file and starts its writer; false with the reason when it cannot.
     bool Open(const std::string& path, std::string& error);
-    bool IsOpen() const { return fFile != nullptr; }
-    // Writes `line` and a line end and makes them reach the disk; false with the reason.
+    bool IsOpen() const { return fFd >= 0; }
+    // Queues `line` and a line end; false with the reason when the writer has failed.
     bool WriteLine(const std::string& line, std::string& error);
+    // Lets the writer write and synchronise what is queued, then closes the file; false with the
+    // reason when that (or an earlier write) failed.
+    bool Close(std::string& error);
     void Close();
 
 private:
-    struct TCloser {
-        void operator()(std::FILE* file) const noexcept { std::fclose(file); }
-    };
-    std::unique_ptr<std::FILE, TCloser> fFile;
+    void Run();
+
+    int fFd = -1;
+    std::mutex fMutex;
+    std::condition_variable fWake;
+    std::string fQueued; // whole lines, each with its line end
+    bool fClosing = false;
+    bool fFailed = false;
+    std::string fError;
+    std::thread fWriter;
 };
 
 } // namespace UnitMain

@@ -214,6 +214,9 @@ void TRunRecorder::End(const TMoistrelState& state) {
     const Base::TDateTime now = fClock.Now();
     // The line of the stop's verdict, at the moment it came.
     Write(Row(state, now, (now - fStart) * Base::SecondsPerDay));
+    if (std::string error; !fFileFailed && fFile.IsOpen() && !fFile.Close(error)) {
+        Fail("cannot be written", error);
+    }
     fFile.Close();
     fActive = false;
 

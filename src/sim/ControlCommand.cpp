@@ -60,6 +60,7 @@ std::string ControlCommandHelp() {
                        "  fault DEVICE FAULT on|off\n"
                        "  unplug DEVICE\n"
                        "  replug DEVICE\n"
+                       "  table-change MFC keep|zero\n"
                        "  status\n"
                        "  help\n"
                        "DEVICE: pump mfc-a mfc-b\n"
@@ -81,6 +82,18 @@ std::string ApplyControlCommand(TSimulator& simulator, std::string_view line) {
     }
     if (verb == "status" && words.size() == 1) {
         return Status(simulator);
+    }
+    if (verb == "table-change" && words.size() == 3) {
+        const std::optional<TSimDevice> mfc = ParseDevice(words[1]);
+        if (!mfc || *mfc == sdPump) {
+            return Error("unknown MFC \"" + words[1] + "\" (mfc-a or mfc-b)");
+        }
+        if (words[2] != "keep" && words[2] != "zero") {
+            return Error("say keep or zero, not \"" + words[2] + "\"");
+        }
+        const bool keep = words[2] == "keep";
+        simulator.EditMfc(*mfc, [keep](TMfcConfig& config) { config.KeepSetPointOnTableChange = keep; });
+        return words[1] + " table-change " + words[2] + "\n";
     }
     std::optional<TSimDevice> device;
     std::optional<TSimFault> fault;

@@ -3,6 +3,7 @@
 // standard input of `moistrel-sim`), one per line:
 //   fault DEVICE FAULT on|off     inject or clear a fault, e.g. "fault mfc-a silent on"
 //   unplug DEVICE / replug DEVICE the same as "fault DEVICE unplugged on|off"
+//   table-change MFC keep|zero    what the MFC's set-point does when a gas table is selected
 //   status                        one line per instrument: faults, set-point, flow, pump state
 //   help                          this list
 // DEVICE is pump, mfc-a or mfc-b; FAULT one of the names of FaultName.

@@ -43,6 +43,9 @@ struct TMfcConfig {
     std::set<std::uint16_t> SilentRegisters;
     // A read of one of these registers shows the given word instead of the real content.
     std::map<std::uint16_t, std::uint16_t> ReadOverrides;
+    // Whether the set-point survives the selection of a gas table (a write of the active table);
+    // false: the selection sets it to zero. Real MFCs need not zero it.
+    bool KeepSetPointOnTableChange = true;
 };
 
 struct TPumpConfig {

@@ -8,7 +8,8 @@ namespace {
 
 constexpr std::array<std::string_view, SimDeviceCount> DeviceNames = {"pump", "mfc-a", "mfc-b"};
 constexpr std::array<std::string_view, SimFaultCount> FaultNames = {
-    "silent", "bad-crc", "wrong-length", "exception", "never-idle", "port-held", "unplugged"};
+    "silent",     "bad-crc",   "wrong-length", "exception",
+    "never-idle", "port-held", "unplugged",    "stuck-set-point"};
 
 } // namespace
 
@@ -42,6 +43,7 @@ bool FaultApplies(TSimDevice device, TSimFault fault) {
     switch (fault) {
     case sfBadCrc:
     case sfException:
+    case sfStuckSetPoint:
         return device != sdPump;
     case sfNeverIdle:
         return device == sdPump;

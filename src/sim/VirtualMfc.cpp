@@ -167,7 +167,7 @@ std::optional<std::vector<std::uint16_t>> TVirtualMfc::FieldWords(std::uint16_t 
         case SV::regTotalizer:
             return WordsOfF32(static_cast<float>(TotalizerInUnit()));
         case SV::regSetPoint:
-            return WordsOfU32(fSetPointBits);
+            return WordsOfU32(HasFault(sfStuckSetPoint) ? std::bit_cast<std::uint32_t>(1.0F) : fSetPointBits);
         case SV::regControlCheck:
             return std::vector<std::uint16_t>{fControlCheck};
         case SV::regSerialNumber:
@@ -278,6 +278,9 @@ TVirtualMfc::TWriteResult TVirtualMfc::Write(std::uint16_t start, std::span<cons
     fSetPointBits = setPointBits;
     if (active) {
         fActiveTable = *active;
+        if (!fConfig.KeepSetPointOnTableChange) {
+            fSetPointBits = 0;
+        }
     }
     if (totalizerWritten) {
         SetTotalizerFromUnit(std::bit_cast<float>(totalizerBits));

@@ -3,7 +3,6 @@
 #include <QCoreApplication>
 #include <QMetaObject>
 #include <QThread>
-#include <exception>
 
 namespace UnitMain {
 
@@ -13,25 +12,21 @@ void TQtMainThread::CallAndWait(const std::function<void()>& fn) {
         fn();
         return;
     }
-    // An exception must not unwind through the event loop: carry it back to the caller.
-    std::exception_ptr failure;
-    QMetaObject::invokeMethod(
-        application,
-        [&fn, &failure] {
-            try {
-                fn();
-            } catch (...) {
-                failure = std::current_exception();
-            }
-        },
-        Qt::BlockingQueuedConnection);
-    if (failure) {
-        std::rethrow_exception(failure);
-    }
+    // The call waits in our queue; the event loop is only woken to run it. An exception from `fn`
+    // reaches this caller, never the event loop.
+    fCalls->CallAndWait(fn, [application, calls = fCalls] {
+        QMetaObject::invokeMethod(
+            application, [calls] { calls->RunQueued(); }, Qt::QueuedConnection);
+    });
 }
 
 void TQtMainThread::ProcessPending() {
     QCoreApplication::processEvents(QEventLoop::AllEvents);
+    fCalls->RunQueued();
+}
+
+void TQtMainThread::ProcessExchanges() {
+    fCalls->RunQueued();
 }
 
 } // namespace UnitMain

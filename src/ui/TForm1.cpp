@@ -53,6 +53,7 @@ TForm1::TForm1(const Base::TClock& clock, QWidget* parent)
     Log = new TMemoTab(QStringLiteral("MemoLog"));
     PumpInfo = new TMemoTab(QStringLiteral("MemoPump"));
     MemoLog = Log->Memo;
+    MemoLog->SetMaximumLines(static_cast<int>(Base::OperationLogLines));
     MemoPump = PumpInfo->Memo;
 
     // In a Qt caption "&&" shows as one ampersand.

@@ -96,6 +96,27 @@ TEST(QueuedMainThread, ProcessPendingInsideALongWaitKeepsTheExchangesFlowing) {
     EXPECT_GT(events, 0);
 }
 
+TEST(QueuedMainThread, ProcessExchangesRunsTheCallsAndNoWindowEvent) {
+    Base::TQueuedMainThread mainThread;
+    int events = 0;
+    mainThread.OnProcessPending = [&events] { ++events; };
+    std::atomic<int> exchanged{0};
+    std::atomic<bool> finished{false};
+    std::thread worker([&] {
+        for (int pass = 0; pass < 10; ++pass) {
+            mainThread.CallAndWait([&exchanged] { ++exchanged; });
+        }
+        finished = true;
+    });
+    while (!finished.load()) {
+        mainThread.ProcessExchanges();
+        std::this_thread::sleep_for(1ms);
+    }
+    worker.join();
+    EXPECT_EQ(exchanged.load(), 10);
+    EXPECT_EQ(events, 0);
+}
+
 TEST(QueuedMainThread, OnTheMainThreadTheCallRunsAtOnce) {
     Base::TQueuedMainThread mainThread;
     EXPECT_EQ(Base::CallAndWaitFor(mainThread, [] { return 7; }), 7);

@@ -319,7 +319,7 @@ TEST(IdentifyMFC, DeviceFaults) {
     }
 }
 
-TEST(VogtlinPortOnSim, OnlyTheReplyLengthIsChecked) {
+TEST(VogtlinPortOnSim, OnlyAValidReplyIsData) {
     TSimHarness sim;
     ASSERT_TRUE(sim.Started()) << sim.Error();
     TVogtlinPort port;
@@ -338,12 +338,20 @@ TEST(VogtlinPortOnSim, OnlyTheReplyLengthIsChecked) {
     EXPECT_EQ(std::bit_cast<std::uint32_t>(response.AsFloat), 0xFFC00000U);
     ASSERT_TRUE(sim.Sim().SetFault(Sim::sdMfcA, Sim::sfWrongLength, false, error)) << error;
 
-    // A corrupted CRC is not looked at: the value decodes.
+    // A corrupted CRC makes the reply no data: a failed read that keeps the earlier value.
     ASSERT_TRUE(sim.Sim().SetFault(Sim::sdMfcA, Sim::sfBadCrc, true, error)) << error;
+    response.AsInteger = 12;
+    port.ReadU16(1, regControlCheck, response);
+    EXPECT_EQ(response.Status, "Reply CRC wrong");
+    EXPECT_EQ(response.ResponseLength, 7);
+    EXPECT_EQ(response.AsInteger, 12);
+    port.ReadF32(1, regMeasuredFlow, response);
+    EXPECT_EQ(response.Status, "Reply CRC wrong");
+    EXPECT_EQ(std::bit_cast<std::uint32_t>(response.AsFloat), 0xFFC00000U);
+    ASSERT_TRUE(sim.Sim().SetFault(Sim::sdMfcA, Sim::sfBadCrc, false, error)) << error;
     port.ReadU16(1, regControlCheck, response);
     EXPECT_EQ(response.Status, "");
     EXPECT_EQ(response.AsInteger, 1);
-    ASSERT_TRUE(sim.Sim().SetFault(Sim::sdMfcA, Sim::sfBadCrc, false, error)) << error;
 
     ASSERT_TRUE(sim.Sim().SetFault(Sim::sdMfcA, Sim::sfException, true, error)) << error;
     response.AsInteger = 12;

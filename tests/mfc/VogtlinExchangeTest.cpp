@@ -1,7 +1,7 @@
 // One register read on the wire against a peer that answers as we choose: the read ends when the
 // reply its request asks for is whole (a refusal included), a reply in bursts is still taken whole,
-// a short one fails as a wrong length, and what an overlong one brings beyond its length is thrown
-// away and logged by the next exchange.
+// a short one fails as a wrong length, one that is whole but invalid fails by the check it misses, and what
+// an overlong one brings beyond its length is thrown away and logged by the next exchange.
 
 #include "mfc/VogtlinFrame.h"
 #include "mfc/VogtlinPort.h"
@@ -27,6 +27,10 @@ using TestSupport::TPtyPeer;
 const std::string OnePointFive("\x01\x03\x04\x3F\xC0\x00\x00\xF6\x1B", 9);
 // The same device refusing the read: exception 2, illegal data address.
 const std::string Refusal("\x01\x83\x02\xC0\xF1", 5);
+// 1.5 with a flipped CRC byte, and whole valid frames from device 2 and with function 4.
+const std::string BrokenCrc("\x01\x03\x04\x3F\xC0\x00\x00\xF6\x1C", 9);
+const std::string FromDevice2("\x02\x03\x04\x3F\xC0\x00\x00\xC5\x1B", 9);
+const std::string Function4("\x01\x04\x04\x3F\xC0\x00\x00\xF7\xAC", 9);
 
 struct TExchangeCase {
     const char* Name;
@@ -56,6 +60,11 @@ const TExchangeCase ExchangeCases[] = {
      FailedFloatPattern, 2},
     {"ShortReply", TPeerReply{OnePointFive.substr(0, 7)}, "Wrong amount of data waiting", 7,
      FailedFloatPattern, 0},
+    // Replies of the right length that are no valid reply end the read as soon as they are whole.
+    {"BrokenCrc", TPeerReply{BrokenCrc}, "Reply CRC wrong", 9, FailedFloatPattern, 0},
+    {"FromAnotherDevice", TPeerReply{FromDevice2}, "Reply from another device address", 9, FailedFloatPattern,
+     0},
+    {"AnotherFunction", TPeerReply{Function4}, "Reply with another function code", 9, FailedFloatPattern, 0},
     {"OverlongReply", TPeerReply{OnePointFive + std::string("\x00\xEE\x01", 3)}, "", 9,
      std::bit_cast<std::uint32_t>(1.5F), 3},
 };

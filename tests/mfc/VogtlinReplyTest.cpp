@@ -10,12 +10,15 @@
 #include <cstring>
 #include <gtest/gtest.h>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
 
 using namespace SerialPortVogtlin;
 using SerialPort::TSerialResponse;
+
+constexpr std::uint32_t Device = 1; // the address every reply here answers from
 
 // The record as SendData leaves it after the reply `bytes`: address 1, function 3, byte count,
 // the data and its CRC.
@@ -38,7 +41,7 @@ TEST(VogtlinReply, FloatReplyKnownAnswer) {
     response.AsInt = "170 ";
     response.Status = "Unknown condition";
     Receive(response, {0x3F, 0xC0, 0x00, 0x00});
-    DecodeReadReply(TVogtlinReadKind::vrF32, response);
+    DecodeReadReply(TVogtlinReadKind::vrF32, Device, response);
     EXPECT_EQ(response.Status, "");
     EXPECT_EQ(response.AsFloat, 1.5F);
     // The listings are extended, not replaced.
@@ -63,7 +66,7 @@ TEST(VogtlinReply, IntegerDecodings) {
         SCOPED_TRACE(c.AsInteger);
         TSerialResponse response;
         Receive(response, c.Data);
-        DecodeReadReply(c.Kind, response);
+        DecodeReadReply(c.Kind, Device, response);
         EXPECT_EQ(response.Status, "");
         EXPECT_EQ(response.AsInteger, c.AsInteger);
         EXPECT_EQ(response.AsFloat, c.AsFloat);
@@ -73,19 +76,19 @@ TEST(VogtlinReply, IntegerDecodings) {
 TEST(VogtlinReply, TextReads) {
     TSerialResponse response;
     Receive(response, Text(" (N2)-. "));
-    DecodeReadReply(TVogtlinReadKind::vrS8, response);
+    DecodeReadReply(TVogtlinReadKind::vrS8, Device, response);
     EXPECT_EQ(response.Status, "");
     EXPECT_EQ(response.AsString, "N2"); // allowed characters only, then trimmed
 
     // "Z" and "z" end the letter ranges; "[" and "{" just after them, "@" and "`" just before "A"
     // and "a", are dropped.
     Receive(response, Text("@Z[A`z{a"));
-    DecodeReadReply(TVogtlinReadKind::vrS8, response);
+    DecodeReadReply(TVogtlinReadKind::vrS8, Device, response);
     EXPECT_EQ(response.AsString, "ZAza");
 
     const std::string custom = " Nitrogen [N2] 5.0" + std::string(32, ' ');
     Receive(response, Text(custom));
-    DecodeReadReply(TVogtlinReadKind::vrS50, response);
+    DecodeReadReply(TVogtlinReadKind::vrS50, Device, response);
     EXPECT_EQ(response.AsString, " Nitrogen N2 50" + std::string(32, ' ')); // not trimmed
 }
 
@@ -107,7 +110,7 @@ TEST(VogtlinReply, WrongLengthAndNoReply) {
             response.AsInt = "1 ";
             response.rArray.fill(0x41);
             response.ResponseLength = static_cast<std::uint8_t>(length);
-            DecodeReadReply(kind, response);
+            DecodeReadReply(kind, Device, response);
             EXPECT_EQ(response.Status, length == 0 ? "No result to read" : "Wrong amount of data waiting");
             EXPECT_EQ(response.AsInteger, 77);
             EXPECT_EQ(response.AsString, "earlier");
@@ -122,21 +125,96 @@ TEST(VogtlinReply, WrongLengthAndNoReply) {
     }
 }
 
-// Only the length is checked: another device's address or a broken CRC still decodes.
-TEST(VogtlinReply, OnlyTheLengthIsChecked) {
-    TSerialResponse response;
-    Receive(response, {0x00, 0x2A});
-    response.rArray[0] = 7;
-    response.rArray[5] ^= 0xFF;
-    DecodeReadReply(TVogtlinReadKind::vrU16, response);
-    EXPECT_EQ(response.Status, "");
-    EXPECT_EQ(response.AsInteger, 42);
+// A reply of the right length is data only when it passes every check of Modbus RTU; the first
+// check it fails names the failure, and the record is left as by any failed read.
+TEST(VogtlinReply, InvalidRepliesAreFailedReads) {
+    // A reply of data 0x41... from device 1 with these bytes changed and, unless the case is about
+    // the CRC, its CRC made to fit them.
+    struct TCase {
+        const char* Name;
+        TVogtlinReadKind Kind;
+        std::uint32_t AskedAddress;
+        std::vector<std::pair<std::size_t, std::uint8_t>> Changes;
+        bool MendCrc;
+        std::string Status;
+    };
+    const TCase cases[] = {
+        {"valid", TVogtlinReadKind::vrF32, 1, {}, true, ""},
+        {"asked 0x101, the low byte is on the wire", TVogtlinReadKind::vrF32, 0x101, {}, true, ""},
+        {"data byte changed", TVogtlinReadKind::vrF32, 1, {{4, 0x3F}}, false, "Reply CRC wrong"},
+        {"CRC low byte", TVogtlinReadKind::vrU16, 1, {{5, 0x00}}, false, "Reply CRC wrong"},
+        {"CRC high byte", TVogtlinReadKind::vrS8, 1, {{12, 0x00}}, false, "Reply CRC wrong"},
+        {"another address, its CRC",
+         TVogtlinReadKind::vrF32,
+         1,
+         {{0, 2}},
+         true,
+         "Reply from another device address"},
+        {"another address, the CRC of ours", TVogtlinReadKind::vrF32, 1, {{0, 2}}, false, "Reply CRC wrong"},
+        {"broadcast address",
+         TVogtlinReadKind::vrU32,
+         1,
+         {{0, 0}},
+         true,
+         "Reply from another device address"},
+        {"device 1 answers a read of device 2",
+         TVogtlinReadKind::vrU16,
+         2,
+         {},
+         true,
+         "Reply from another device address"},
+        {"function 4", TVogtlinReadKind::vrF32, 1, {{1, 4}}, true, "Reply with another function code"},
+        {"function 16", TVogtlinReadKind::vrS50, 1, {{1, 16}}, true, "Reply with another function code"},
+        {"byte count one short", TVogtlinReadKind::vrF32, 1, {{2, 3}}, true, "Reply byte count wrong"},
+        {"byte count of 25 registers", TVogtlinReadKind::vrS8, 1, {{2, 50}}, true, "Reply byte count wrong"},
+        {"address and function both wrong",
+         TVogtlinReadKind::vrU16,
+         1,
+         {{0, 9}, {1, 4}},
+         true,
+         "Reply from another device address"},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TSerialResponse response;
+        Receive(response, std::vector<std::uint8_t>(2U * RegisterCountOf(c.Kind), 0x41));
+        const std::size_t length = response.ResponseLength;
+        for (const auto& [byte, value] : c.Changes) {
+            response.rArray[byte] = value;
+        }
+        if (c.MendCrc) {
+            TFrame frame(response.rArray.begin(),
+                         response.rArray.begin() + static_cast<std::ptrdiff_t>(length - 2));
+            AppendCRC(frame);
+            std::memcpy(response.rArray.data(), frame.data(), frame.size());
+        }
+        response.AsInteger = 77;
+        response.AsFloat = 7.5F;
+        response.AsString = "earlier";
+        response.AsHex = "01 ";
+        response.AsInt = "1 ";
+        DecodeReadReply(c.Kind, c.AskedAddress, response);
+        EXPECT_EQ(response.Status, c.Status);
+        if (!c.Status.empty()) {
+            EXPECT_EQ(response.AsInteger, 77);
+            EXPECT_EQ(response.AsString, "earlier");
+            EXPECT_EQ(response.AsHex, "01 ");
+            EXPECT_EQ(response.AsInt, "1 ");
+            if (c.Kind == TVogtlinReadKind::vrF32) {
+                EXPECT_EQ(std::bit_cast<std::uint32_t>(response.AsFloat), 0xFFC00000U);
+            } else {
+                EXPECT_EQ(response.AsFloat, 7.5F);
+            }
+        } else {
+            EXPECT_EQ(response.AsHex.size(), 3 + 3 * length); // extended by the reply
+        }
+    }
 }
 
 TEST(VogtlinReply, ZeroFloatIsAValueNotAFailure) {
     TSerialResponse response;
     Receive(response, {0, 0, 0, 0});
-    DecodeReadReply(TVogtlinReadKind::vrF32, response);
+    DecodeReadReply(TVogtlinReadKind::vrF32, Device, response);
     EXPECT_EQ(response.Status, "");
     EXPECT_EQ(std::bit_cast<std::uint32_t>(response.AsFloat), 0U);
 }

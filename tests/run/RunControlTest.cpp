@@ -322,7 +322,8 @@ TEST_F(RunControlTest, StartAndStopRefuseWhatCannotBeDoneAndTheRecipeIsSavedFirs
     run->ButtonApplyClick();
     EXPECT_EQ(dialogs.Messages,
               (std::vector<std::string>{"Instruments not initialized. Cannot proceed.",
-                                        "Instruments not initialized. Cannot proceed.",
+                                        "Instruments not initialized. The stop was sent to the selected "
+                                        "ports: the pump, MFC A and MFC B confirmed stopped.",
                                         "Mixer is not ready. Stop current instructions first.",
                                         "No segment program to execute."}));
     EXPECT_EQ(state.MixerState, msValidated);

@@ -163,6 +163,7 @@ TEST(SimProgram, RefusesBadOptions) {
                                                  {"--fault", "pump:bad-crc"},
                                                  {"--pump-model", "C9"},
                                                  {"--pump-init", "-1"},
+                                                 {"--table-change", "sometimes"},
                                                  {"--frobnicate"}}) {
         TSimProcess sim(args);
         EXPECT_EQ(sim.Line(2000), "");
@@ -175,6 +176,9 @@ TEST(SimProgram, HelpNamesTheControlChannel) {
     const std::string all = sim.All();
     EXPECT_NE(all.find("DIR/control"), std::string::npos) << all;
     EXPECT_NE(all.find("MOISTREL_SERIAL_PORTS"), std::string::npos);
+    EXPECT_NE(all.find("--table-change WHAT"), std::string::npos);
+    EXPECT_NE(all.find("table-change MFC keep|zero"), std::string::npos);
+    EXPECT_NE(all.find("stuck-set-point"), std::string::npos);
     EXPECT_EQ(sim.Terminate(0), 0);
 }
 

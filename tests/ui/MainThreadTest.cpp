@@ -4,6 +4,8 @@
 #include "ui/QtMainThread.h"
 
 #include <QCoreApplication>
+#include <QMetaObject>
+#include <QObject>
 #include <QThread>
 #include <QTimer>
 #include <atomic>
@@ -63,6 +65,44 @@ TEST(QtMainThread, ProcessPendingInsideALongWaitKeepsTimersAndExchangesRunning) 
     timer.stop();
     EXPECT_EQ(exchanged.load(), Passes);
     EXPECT_GT(timerShots, 0) << "the timer must fire while the GUI thread waits for the worker";
+}
+
+TEST(QtMainThread, ProcessExchangesRunsTheWorkersCallsAndNothingOfTheWindow) {
+    UnitMain::TQtMainThread mainThread;
+    // What the window has pending: a queued call (a click delivered as a queued signal), a posted
+    // event and a timer.
+    int queuedCalls = 0;
+    int timerShots = 0;
+    QObject receiver;
+    QTimer timer;
+    timer.setInterval(0);
+    QObject::connect(&timer, &QTimer::timeout, [&timerShots] { ++timerShots; });
+    timer.start();
+    QMetaObject::invokeMethod(
+        &receiver, [&queuedCalls] { ++queuedCalls; }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(), [&queuedCalls] { ++queuedCalls; }, Qt::QueuedConnection);
+
+    std::atomic<int> exchanged{0};
+    std::atomic<bool> finished{false};
+    std::thread worker([&] {
+        for (int pass = 0; pass < 10; ++pass) {
+            mainThread.CallAndWait([&exchanged] { ++exchanged; });
+        }
+        finished = true;
+    });
+    while (!finished) {
+        mainThread.ProcessExchanges();
+        std::this_thread::sleep_for(1ms);
+    }
+    worker.join();
+    EXPECT_EQ(exchanged.load(), 10);
+    EXPECT_EQ(queuedCalls, 0);
+    EXPECT_EQ(timerShots, 0);
+    // They all run once the window's events are processed again.
+    mainThread.ProcessPending();
+    EXPECT_EQ(queuedCalls, 2);
+    timer.stop();
 }
 
 TEST(QtMainThread, OnTheGuiThreadTheCallRunsAtOnce) {

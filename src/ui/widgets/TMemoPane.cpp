@@ -40,6 +40,7 @@ void TMemoPane::AddLine(const std::string& line) {
         cursor.insertText(QString::fromStdString(part));
         ++fLineCount;
     }
+    CountAtMost();
     // Follow the newest line, as a log does.
     verticalScrollBar()->setValue(verticalScrollBar()->maximum());
 }
@@ -72,6 +73,19 @@ void TMemoPane::SetText(const std::string& text) {
     }
     setPlainText(joined);
     fLineCount = static_cast<int>(lines.size());
+    CountAtMost();
+}
+
+void TMemoPane::SetMaximumLines(int lines) {
+    // The document drops its first blocks itself whenever a new one would pass the maximum.
+    setMaximumBlockCount(lines > 0 ? lines : 0);
+    CountAtMost();
+}
+
+void TMemoPane::CountAtMost() {
+    if (maximumBlockCount() > 0 && fLineCount > maximumBlockCount()) {
+        fLineCount = maximumBlockCount();
+    }
 }
 
 std::vector<std::string> TMemoPane::Lines() const {

@@ -1,6 +1,7 @@
 #pragma once
 // A read-only text pane of the window in the fixed-pitch font (reports in it are aligned with
-// blanks), with a vertical scroll bar. It never trims its text.
+// blanks), with a vertical scroll bar. It keeps every line unless it is given a maximum; then it
+// keeps the newest that many (the operation log).
 
 #include "base/TextPane.h"
 
@@ -21,7 +22,13 @@ public:
     std::vector<std::string> Lines() const override;
     std::string Text() const override;
 
+    // 0: every line. Otherwise the oldest lines go as new ones come beyond `lines`.
+    void SetMaximumLines(int lines);
+    int MaximumLines() const { return maximumBlockCount(); }
+
 private:
+    void CountAtMost();
+
     int fLineCount = 0;
 };
 
