@@ -83,13 +83,14 @@ TMoistrel::TMoistrel(const Base::TClock& clock, TProgramPlaces places, Base::TDi
     fProgramFiles = std::make_unique<UnitMain::TProgramFileController>(
         *fForm, fState, *fDialogs, *fSegments,
         (std::filesystem::path(fPlaces.WorkingFolder) / "Userdata").string());
-    fSetup = std::make_unique<UnitMain::TSetupController>(*fForm, fState, *fSegments, *fSettings, fMainThread,
-                                                          fClock);
     fRun = std::make_unique<UnitMain::TRunController>(*fForm, [this](UnitMain::TRunWindow& window) {
         return std::make_unique<UnitMain::TRunControl>(
             fState, window, *fForm->MemoLog, *fForm->Setup->MemoSetupFeedback, *fDialogs, fMainThread, fClock,
             UnitMain::TRunPlaces{fPlaces.WorkingFolder});
     });
+    // Validation ends with the run's verified stop of the instruments it found.
+    fSetup = std::make_unique<UnitMain::TSetupController>(*fForm, fState, *fSegments, *fSettings, fMainThread,
+                                                          fClock, fRun->Run());
     fGasFlows = std::make_unique<TGasFlowsOnDesign>(*fDesign);
     SerialPortVogtlin::TMFCTiming gasTiming;
     gasTiming.Clock = &fClock;

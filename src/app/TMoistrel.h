@@ -83,10 +83,11 @@ private:
     std::unique_ptr<UnitMain::TSegmentController> fSegments;
     // "Save program..." and "Load program...": they fill the segment list through fSegments.
     std::unique_ptr<UnitMain::TProgramFileController> fProgramFiles;
-    // Validation empties the segment program (through fSegments) and saves the settings.
-    std::unique_ptr<UnitMain::TSetupController> fSetup;
     // The run: the tick, Start and Stop, the worker and the safe stop.
     std::unique_ptr<UnitMain::TRunController> fRun;
+    // Validation empties the segment program (through fSegments), saves the settings and ends with
+    // the stop of the instruments (through fRun).
+    std::unique_ptr<UnitMain::TSetupController> fSetup;
     // The gas lists: the flows follow the new gases through this.
     std::unique_ptr<UnitMain::TGasFlowsUpdate> fGasFlows;
     std::unique_ptr<UnitMain::TGasSelectionController> fGasSelection;

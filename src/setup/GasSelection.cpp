@@ -127,6 +127,17 @@ bool ReadyToConfirm(bool pumpFound, bool mfcsFound, bool gasesSelected) {
     return pumpFound && mfcsFound && gasesSelected;
 }
 
+TGasReadiness JudgeGasReadiness(const TSetupFacts& facts) {
+    const auto inPlace = [](const TGasInPlace& gas) {
+        return gas.ListTable != 0 && gas.ListTable == gas.ConfirmedTable && gas.Known;
+    };
+    TGasReadiness readiness;
+    readiness.GasesSelected = inPlace(facts.A) && inPlace(facts.B);
+    readiness.AskOperator = facts.InstrumentsStopped &&
+                            ReadyToConfirm(facts.PumpFound, facts.BothMFCsFound, readiness.GasesSelected);
+    return readiness;
+}
+
 TGasConfirmation ConfirmationOutcome(std::optional<bool> answer) {
     TGasConfirmation outcome;
     if (answer.value_or(false)) {

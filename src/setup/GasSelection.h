@@ -52,6 +52,32 @@ std::string ConfirmationText(const TGasHistory& old, const std::string& gasA, co
 // Whether the operator is asked at all: the pump, both MFCs and both gases are in place.
 bool ReadyToConfirm(bool pumpFound, bool mfcsFound, bool gasesSelected);
 
+// One MFC's gas as the selection judges it.
+struct TGasInPlace {
+    std::uint32_t ListTable = 0;      // the table its gas list shows; 0 for no gas shown
+    std::uint32_t ConfirmedTable = 0; // the table its device confirmed at its last selection; 0 for
+                                      // none, or a selection the device refused
+    bool Known = false;               // the catalogue knows the confirmed table's gas
+};
+
+// What the set-up confirmed on the instruments, never what the window shows alone.
+struct TSetupFacts {
+    bool PumpFound = false;          // validation found the pump, and its port list was not touched since
+    bool BothMFCsFound = false;      // validation identified both MFCs, and no MFC port list was touched
+    bool InstrumentsStopped = false; // validation's closing stop was confirmed by every instrument
+    TGasInPlace A;
+    TGasInPlace B;
+};
+
+struct TGasReadiness {
+    // "Gases selected": each list shows exactly the table its device confirmed, a known gas.
+    bool GasesSelected = false;
+    // Ask the operator to confirm the gas lines (only a Yes makes the mixer ready, see
+    // ConfirmationOutcome): the gases are in place and so are the instruments, stopped.
+    bool AskOperator = false;
+};
+TGasReadiness JudgeGasReadiness(const TSetupFacts& facts);
+
 // What the answer (or no question at all) makes of the mixer. Only a Yes makes it ready to run: a
 // No, or a gas choice that could not be confirmed, leaves it not ready, since the gases now active
 // on the devices are not the ones the operator confirmed.

@@ -2,6 +2,8 @@
 
 #include "setup/ValidationReport.h"
 
+#include <utility>
+
 namespace Setup {
 
 namespace {
@@ -51,6 +53,30 @@ std::vector<TGasListEntry> GasListEntries(const SerialPortVogtlin::TMFCDetails& 
         entries.push_back({table.NameOwn, table.LUTNumber});
     }
     return entries;
+}
+
+bool AllFoundAndStopped(const TValidationStop& stop) {
+    for (const TInstrumentStopped& instrument : {stop.Pump, stop.MFCA, stop.MFCB}) {
+        if (!instrument.Found || !instrument.Stopped) {
+            return false;
+        }
+    }
+    return true;
+}
+
+std::vector<std::string> ValidationStopLines(const TValidationStop& stop) {
+    std::vector<std::string> lines;
+    const std::pair<const char*, TInstrumentStopped> instruments[] = {
+        {"Pump", stop.Pump}, {"MFC A", stop.MFCA}, {"MFC B", stop.MFCB}};
+    for (const auto& [name, instrument] : instruments) {
+        if (instrument.Found && !instrument.Stopped) {
+            lines.push_back(std::string("  ") + name + " may still be dosing");
+        }
+    }
+    if (!lines.empty()) {
+        lines.insert(lines.begin(), "Could not stop flow!");
+    }
+    return lines;
 }
 
 TValidationResult ValidateInstruments(const TValidationPorts& ports, UnitMain::TMoistrelState& state,

@@ -55,6 +55,22 @@ TValidationOptions ValidationOptions(const Base::TClock& clock, Base::TMainThrea
 // catalogue name (empty for a gas the catalogue does not know).
 std::vector<TGasListEntry> GasListEntries(const SerialPortVogtlin::TMFCDetails& mfc);
 
+// One instrument at the stop that ends a validation: found by it, and confirmed stopped.
+struct TInstrumentStopped {
+    bool Found = false;
+    bool Stopped = false;
+};
+struct TValidationStop {
+    TInstrumentStopped Pump;
+    TInstrumentStopped MFCA;
+    TInstrumentStopped MFCB;
+};
+// Only when all three were found and confirmed their stop can the mixer be made ready.
+bool AllFoundAndStopped(const TValidationStop& stop);
+// The feedback lines of the stop: none when every instrument found confirmed it; otherwise
+// "Could not stop flow!" and a line for each one found that did not ("  MFC B may still be dosing").
+std::vector<std::string> ValidationStopLines(const TValidationStop& stop);
+
 // Detects the pump, then identifies both MFCs (with the culls of the settings), writing the report
 // lines into `pane` and the findings into `state`. Whatever the outcome, each MFC either leaves the
 // demonstration values (identified) or goes back to them (not found, or no port selected).

@@ -30,6 +30,9 @@ struct TMoistrelState {
     TMixerState MixerState = msSimulation;
 
     TPumpDetails PumpDetails;
+    // Whether the last validation ended with every instrument confirming its stop (the pump's
+    // answer, both MFCs reading back a zero set-point). Gas selection makes the mixer ready only then.
+    bool ValidationStopConfirmed = false;
     SerialPortVogtlin::TMFCDetails MFCADetails;
     SerialPortVogtlin::TMFCDetails MFCBDetails;
 

@@ -13,6 +13,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFont>
+#include <QMetaObject>
 #include <QResizeEvent>
 #include <QScrollArea>
 #include <QTabWidget>
@@ -80,6 +81,7 @@ TForm1::TForm1(const Base::TClock& clock, QWidget* parent)
 }
 
 TForm1::~TForm1() {
+    fClosePending = false;
     FormDisable(false); // never leave the hourglass behind
 }
 
@@ -124,11 +126,23 @@ void TForm1::FormDisable(bool disable) {
     }
     fDisabled = disable;
     if (disable) {
+        fFocusBeforeBusy = QApplication::focusWidget();
         QApplication::setOverrideCursor(Qt::WaitCursor);
         setEnabled(false);
-    } else {
-        setEnabled(true);
-        QApplication::restoreOverrideCursor();
+        return;
+    }
+    setEnabled(true);
+    QApplication::restoreOverrideCursor();
+    // Disabling took the focus away; the operator goes on where he was (a gas list's arrow keys).
+    if (fFocusBeforeBusy != nullptr && fFocusBeforeBusy->isEnabled()) {
+        fFocusBeforeBusy->setFocus(Qt::OtherFocusReason);
+    }
+    fFocusBeforeBusy = nullptr;
+    if (fClosePending) {
+        // Asked again once the handler that was busy has returned, so the close query decides
+        // on the state the work left.
+        fClosePending = false;
+        QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
     }
 }
 
@@ -142,6 +156,13 @@ void TForm1::resizeEvent(QResizeEvent* event) {
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
+    if (fDisabled) {
+        // Validation or gas selection is talking to the instruments: closing now would cut it
+        // off half-way. The close comes when the busy state ends.
+        fClosePending = true;
+        event->ignore();
+        return;
+    }
     if (fCanClose && !fCanClose()) {
         event->ignore();
         return;

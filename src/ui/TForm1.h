@@ -8,6 +8,7 @@
 #include "ui/QtDialogs.h"
 
 #include <QMainWindow>
+#include <QPointer>
 #include <functional>
 #include <memory>
 #include <string>
@@ -54,7 +55,8 @@ public:
     // than 300. Runs on every resize.
     void FormResize();
     // The busy state of validation and gas selection: true shows the hourglass and disables the
-    // whole window; false restores both. Repeated calls with the same value change nothing.
+    // whole window; false restores both, and gives the focus back to the control that had it.
+    // Repeated calls with the same value change nothing. Hold it with TBusyWindow.
     void FormDisable(bool disable);
     bool FormDisabled() const { return fDisabled; }
 
@@ -70,6 +72,8 @@ public:
     // `onClose` runs when the window does close.
     void SetCloseQuery(std::function<bool()> canClose) { fCanClose = std::move(canClose); }
     void SetOnClose(std::function<void()> onClose) { fOnClose = std::move(onClose); }
+    // Whether a close asked for while the window was busy waits for the busy state to end.
+    bool ClosePending() const { return fClosePending; }
 
     // The run's 50 ms tick (Timer1Timer). Timer1 runs only while a handler is connected: connecting
     // one starts it, an empty one stops it, so the timer never ticks into nothing.
@@ -109,9 +113,25 @@ private:
     const Base::TClock& fClock;
     TQtDialogs fDialogs;
     bool fDisabled = false;
+    // The window manager's close still reaches a disabled window: it waits until the work is done.
+    bool fClosePending = false;
+    QPointer<QWidget> fFocusBeforeBusy;
     std::function<bool()> fCanClose;
     std::function<void()> fOnClose;
     std::function<void()> fTick;
+};
+
+// The window's busy state for as long as the object lives, so that no way out of an operation,
+// a failure included, leaves the window disabled.
+class TBusyWindow {
+public:
+    explicit TBusyWindow(TForm1& form) : fForm(form) { fForm.FormDisable(true); }
+    ~TBusyWindow() { fForm.FormDisable(false); }
+    TBusyWindow(const TBusyWindow&) = delete;
+    TBusyWindow& operator=(const TBusyWindow&) = delete;
+
+private:
+    TForm1& fForm;
 };
 
 } // namespace UnitMain

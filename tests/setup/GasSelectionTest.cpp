@@ -1,9 +1,14 @@
 #include "setup/GasSelection.h"
 
+#include "mfc/MFCIdentity.h"
+#include "modbus/VogtlinRegisters.h"
 #include "settings/ProfileFile.h"
+#include "support/SimHarness.h"
 #include "support/TempFolder.h"
 
+#include <bit>
 #include <chrono>
+#include <cstdint>
 #include <gtest/gtest.h>
 #include <optional>
 #include <string>
@@ -113,5 +118,100 @@ TEST(GasHistory, ReadsUnknownWithoutAFileAndKeepsTheRestOfTheFileOnAWrite) {
     EXPECT_FALSE(Setup::WriteGasHistory(unwritable + "/moistrel.ini", "O2", "Ar", error));
     EXPECT_EQ(error, "Unable to write to " + unwritable + "/moistrel.ini");
 }
+
+// The gas readiness: each list shows exactly the table its device confirmed, a known gas; then,
+// with the instruments found and stopped, the operator is asked.
+struct TReadinessCase {
+    const char* Name;
+    Setup::TSetupFacts Facts;
+    bool GasesSelected;
+    bool Ask;
+};
+
+constexpr Setup::TGasInPlace O2{4, 4, true};
+constexpr Setup::TGasInPlace Ar{2, 2, true};
+
+Setup::TSetupFacts Facts(Setup::TGasInPlace a, Setup::TGasInPlace b, bool pump = true, bool mfcs = true,
+                         bool stopped = true) {
+    Setup::TSetupFacts facts;
+    facts.PumpFound = pump;
+    facts.BothMFCsFound = mfcs;
+    facts.InstrumentsStopped = stopped;
+    facts.A = a;
+    facts.B = b;
+    return facts;
+}
+
+class GasReadiness : public ::testing::TestWithParam<TReadinessCase> {};
+
+TEST_P(GasReadiness, ComesFromWhatTheDevicesConfirmed) {
+    const TReadinessCase& row = GetParam();
+    const Setup::TGasReadiness readiness = Setup::JudgeGasReadiness(row.Facts);
+    EXPECT_EQ(readiness.GasesSelected, row.GasesSelected);
+    EXPECT_EQ(readiness.AskOperator, row.Ask);
+}
+
+const TReadinessCase ReadinessCases[] = {
+    {"AllInPlace", Facts(O2, Ar), true, true},
+    {"NoGasShownOnA", Facts({0, 0, false}, Ar), false, false},
+    {"AShowsATableItsDeviceRefused", Facts({3, 0, false}, Ar), false, false},
+    {"AShowsAnotherTableThanItsDeviceHolds", Facts({3, 4, true}, Ar), false, false},
+    {"AConfirmedButItsListShowsNone", Facts({0, 4, true}, Ar), false, false},
+    {"BShowsATableItsDeviceRefused", Facts(O2, {2, 0, false}), false, false},
+    {"AUnknownGas", Facts({4, 4, false}, Ar), false, false},
+    {"BUnknownGas", Facts(O2, {4, 4, false}), false, false},
+    {"PumpNotFound", Facts(O2, Ar, false), true, false},
+    {"MFCsNotFound", Facts(O2, Ar, true, false), true, false},
+    {"StopNotConfirmed", Facts(O2, Ar, true, true, false), true, false},
+};
+
+INSTANTIATE_TEST_SUITE_P(Cases, GasReadiness, ::testing::ValuesIn(ReadinessCases),
+                         [](const ::testing::TestParamInfo<TReadinessCase>& row) { return row.param.Name; });
+
+// The totalizer scaling read after the selection is kept only when it is above 0.
+struct TScalingCase {
+    const char* Name;
+    std::optional<float> Read; // what register 0x6384 shows; none: the device's own
+    float Kept;
+};
+
+class TotalizerScaling : public ::testing::TestWithParam<TScalingCase> {};
+
+TEST_P(TotalizerScaling, IsStoredOnlyWhenAboveZero) {
+    const TScalingCase& row = GetParam();
+    TestSupport::TSimHarness sim(TestSupport::ManualClock());
+    ASSERT_TRUE(sim.Started()) << sim.Error();
+    TMFCDetails mfc;
+    mfc.ComPortName = sim.Path(Sim::sdMfcA);
+    mfc.ModBusAddress = 1;
+    SerialPortVogtlin::TMFCTiming timing;
+    timing.Clock = &sim.Clock();
+    timing.ReadoutTimeoutMS = 250;
+    SerialPortVogtlin::IdentifyMFC(mfc, timing);
+    ASSERT_TRUE(mfc.Validated);
+    ASSERT_FLOAT_EQ(mfc.LUT[2].TotalizerScaling, 0.001F) << "O2, as identified";
+    if (row.Read) {
+        const auto bits = std::bit_cast<std::uint32_t>(*row.Read);
+        sim.Sim().EditMfc(Sim::sdMfcA, [bits](Sim::TMfcConfig& config) {
+            config.ReadOverrides[SerialPortVogtlin::regTotalizerScaling] =
+                static_cast<std::uint16_t>(bits >> 16U);
+            config.ReadOverrides[SerialPortVogtlin::regTotalizerScaling + 1] =
+                static_cast<std::uint16_t>(bits);
+        });
+    }
+    const Setup::TGasChoice choice = Setup::SelectGasTable(mfc, TMFCSide::msA, 4, timing);
+    ASSERT_TRUE(choice.Selected) << ::testing::PrintToString(choice.Lines);
+    EXPECT_FLOAT_EQ(mfc.LUT[2].TotalizerScaling, row.Kept);
+}
+
+const TScalingCase ScalingCases[] = {
+    {"TheDevicesOwn", std::nullopt, 0.001F},
+    {"AboveZero", 2.5F, 2.5F},
+    {"Zero", 0.0F, 0.001F},
+    {"Negative", -1.0F, 0.001F},
+};
+
+INSTANTIATE_TEST_SUITE_P(Cases, TotalizerScaling, ::testing::ValuesIn(ScalingCases),
+                         [](const ::testing::TestParamInfo<TScalingCase>& row) { return row.param.Name; });
 
 } // namespace

@@ -1,8 +1,11 @@
 #include "setup/ValidationReport.h"
 
 #include "base/FormatSettings.h"
+#include "setup/InstrumentValidation.h"
 
 #include <gtest/gtest.h>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -69,5 +72,39 @@ TEST(ValidationReport, CommaLocale) {
     Base::TScopedFormatSettings comma(Base::TFormatSettings{",", ":"});
     EXPECT_EQ(Setup::MFCValidationReport(TwoTables(), false)[5], " -> Max         : 1,500 000");
 }
+
+// The stop that ends a validation: what the feedback pane says, and whether the mixer can be ready.
+struct TStopCase {
+    const char* Name;
+    Setup::TValidationStop Stop;
+    std::vector<std::string> Lines;
+    bool Ready;
+};
+
+class ValidationStop : public ::testing::TestWithParam<TStopCase> {};
+
+TEST_P(ValidationStop, NamesEachInstrumentFoundThatDidNotConfirm) {
+    const TStopCase& row = GetParam();
+    EXPECT_EQ(Setup::ValidationStopLines(row.Stop), row.Lines);
+    EXPECT_EQ(Setup::AllFoundAndStopped(row.Stop), row.Ready);
+}
+
+const TStopCase StopCases[] = {
+    {"AllStopped", {{true, true}, {true, true}, {true, true}}, {}, true},
+    {"MFCBNotConfirmed",
+     {{true, true}, {true, true}, {true, false}},
+     {"Could not stop flow!", "  MFC B may still be dosing"},
+     false},
+    {"PumpAndMFCANotConfirmed",
+     {{true, false}, {true, false}, {true, true}},
+     {"Could not stop flow!", "  Pump may still be dosing", "  MFC A may still be dosing"},
+     false},
+    // Not found: already reported as such; it cannot be ready, but it is not named again.
+    {"PumpNotFound", {{false, false}, {true, true}, {true, true}}, {}, false},
+    {"NothingFound", {{false, false}, {false, false}, {false, false}}, {}, false},
+};
+
+INSTANTIATE_TEST_SUITE_P(Cases, ValidationStop, ::testing::ValuesIn(StopCases),
+                         [](const ::testing::TestParamInfo<TStopCase>& row) { return row.param.Name; });
 
 } // namespace

@@ -3,6 +3,7 @@
 // in the feedback pane, the gas history in the settings file and the flows in the new ranges.
 
 #include "app/TMoistrel.h"
+#include "base/Clock.h"
 #include "base/RecordingDialogs.h"
 #include "base/Rounding.h"
 #include "mfc/MFCIdentity.h"
@@ -15,6 +16,8 @@
 #include "support/SimHarness.h"
 #include "support/TempFolder.h"
 #include "ui/TForm1.h"
+#include "ui/controllers/TGasSelectionController.h"
+#include "ui/controllers/TRunController.h"
 #include "ui/tabs/TMixtureOperationTab.h"
 #include "ui/tabs/TSetupTab.h"
 #include "ui/widgets/TIntegerEdit.h"
@@ -27,12 +30,14 @@
 #include <QGroupBox>
 #include <QTest>
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <gtest/gtest.h>
 #include <optional>
 #include <sstream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -60,6 +65,34 @@ bool Contains(const std::vector<std::string>& lines, const std::string& line) {
     return std::find(lines.begin(), lines.end(), line) != lines.end();
 }
 
+// The recording message boxes with a hook into the question, which runs while the question is open
+// (what the window and the mixer look like then; a failure thrown from inside the selection).
+class TQuestionHook final : public Base::TDialogs {
+public:
+    explicit TQuestionHook(Base::TRecordingDialogs& recorded) : fRecorded(recorded) {}
+    std::function<void()> OnQuestion;
+
+    void ShowMessage(const std::string& text) override { fRecorded.ShowMessage(text); }
+    bool AskYesNo(const std::string& title, const std::string& text) override {
+        const bool answer = fRecorded.AskYesNo(title, text);
+        if (OnQuestion) {
+            OnQuestion();
+        }
+        return answer;
+    }
+    std::optional<std::string> AskOpenFileName(const std::string& title, const std::string& folder,
+                                               const std::string& filter) override {
+        return fRecorded.AskOpenFileName(title, folder, filter);
+    }
+    std::optional<std::string> AskSaveFileName(const std::string& title, const std::string& folder,
+                                               const std::string& filter) override {
+        return fRecorded.AskSaveFileName(title, folder, filter);
+    }
+
+private:
+    Base::TRecordingDialogs& fRecorded;
+};
+
 // The virtual instruments (MFC A: Air, N2, O2; MFC B: Ar, CO2 and Xe, which the catalogue does not
 // know) and the whole program on their manual clock, started, with both MFCs identified and their gas
 // lists filled as the validation leaves them: pump and MFCs found, nothing selected, state 0.
@@ -70,6 +103,13 @@ protected:
 
     void SetUp() override {
         ASSERT_TRUE(sim.Started()) << sim.Error();
+        // The MFC's own wait for a reply is short; a loaded test machine needs longer. A real pause
+        // after each selection write, as the devices get, lets a late acknowledgement arrive before
+        // the read-back.
+        SerialPortVogtlin::TMFCTiming& timing = program.GasSelection().Timing();
+        timing.ReadoutTimeoutMS = 1000;
+        timing.Clock = &Base::SystemClock();
+        timing.AfterSelectionWrite = std::chrono::milliseconds(100);
         program.Startup();
         form().show();
         QApplication::setActiveWindow(&form());
@@ -78,6 +118,9 @@ protected:
         Identify(TMFCSide::msB, Sim::sdMfcB, 2, 10, *page()->ListBox2);
         page()->CheckBoxPump->setChecked(true);
         page()->CheckBoxMFC->setChecked(true);
+        // The pump found there, and the stop that ends the validation confirmed by all three.
+        state().PumpDetails.Port = sim.Path(Sim::sdPump);
+        state().ValidationStopConfirmed = true;
         ASSERT_EQ(state().MixerState, UnitMain::msSimulation);
         QApplication::processEvents();
     }
@@ -90,6 +133,7 @@ protected:
         mfc.DynamicRangeCull = cull;
         SerialPortVogtlin::TMFCTiming timing;
         timing.Clock = &sim.Clock();
+        timing.ReadoutTimeoutMS = 1000;
         SerialPortVogtlin::IdentifyMFC(mfc, timing);
         ASSERT_TRUE(mfc.Validated) << mfc.ComPortName;
         UnitMain::RecordMFCIdentification(state(), side, true);
@@ -102,16 +146,34 @@ protected:
         }
     }
 
-    // A mouse click in the middle of row `row` of a gas list.
-    void Click(Widgets::TListBox& list, int row) {
+    // A mouse click in the middle of row `row` of a gas list; the row stays selected unless the
+    // device refuses its table.
+    void Click(Widgets::TListBox& list, int row, bool refused = false) {
         QListWidgetItem* item = list.item(row);
         ASSERT_NE(item, nullptr);
         list.scrollToItem(item);
         QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, list.visualItemRect(item).center());
-        ASSERT_EQ(list.ItemIndex(), row);
+        ASSERT_EQ(list.ItemIndex(), refused ? -1 : row) << page()->MemoSetupFeedback->Text();
     }
     void ClickA(int row) { Click(*page()->ListBox1, row); }
     void ClickB(int row) { Click(*page()->ListBox2, row); }
+    // A click on the empty area below the rows.
+    void ClickBelowTheRows(Widgets::TListBox& list) {
+        const QPoint below(5, list.viewport()->height() - 3);
+        ASSERT_EQ(list.itemAt(below), nullptr) << "the list has no empty area";
+        QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, below);
+    }
+    // The button pressed on row `from`, moved onto row `to`, released there.
+    void Drag(Widgets::TListBox& list, int from, int to) {
+        const QPoint start = list.visualItemRect(list.item(from)).center();
+        const QPoint end = list.visualItemRect(list.item(to)).center();
+        QTest::mousePress(list.viewport(), Qt::LeftButton, {}, start);
+        QTest::mouseMove(list.viewport(), (start + end) / 2);
+        QTest::mouseMove(list.viewport(), end);
+        QTest::mouseRelease(list.viewport(), Qt::LeftButton, {}, end);
+    }
+    // What the virtual MFC uses for control now.
+    std::uint16_t DeviceTable(Sim::TSimDevice device) { return sim.Sim().MfcState(device).ActiveTable; }
 
     // The A (B) flow field after the track bar at 5 put the middle of the active table's range in it.
     std::int32_t MiddleOfRange(TMFCSide side) {
@@ -141,7 +203,8 @@ protected:
     TestSupport::TSimHarness sim;
     TestSupport::TTempFolder folder{"moistrel-gas"};
     Base::TRecordingDialogs dialogs;
-    App::TMoistrel program{sim.Clock(), TestSupport::PlacesIn(folder), &dialogs};
+    TQuestionHook hook{dialogs};
+    App::TMoistrel program{sim.Clock(), TestSupport::PlacesIn(folder), &hook};
 };
 
 const char* const ConfirmationOnFirstUse =
@@ -296,7 +359,7 @@ TEST_F(GasSelectionRefusedTest, ATableTheDeviceDoesNotConfirmGivesTheFailureLine
     ClickB(0);
     ASSERT_EQ(state().MixerState, UnitMain::msValidated);
     page()->MemoSetupFeedback->Clear();
-    ClickA(1); // N2, table 3
+    Click(*page()->ListBox1, 1, true); // N2, table 3
 
     const std::vector<std::string> lines = Feedback();
     ASSERT_EQ(lines.size(), 2U);
@@ -305,7 +368,9 @@ TEST_F(GasSelectionRefusedTest, ATableTheDeviceDoesNotConfirmGivesTheFailureLine
     // two bytes, 0x0003, then the CRC (a byte above 127 is one Latin-1 character, two bytes here).
     ASSERT_GE(lines[1].size(), 3U + 7U);
     EXPECT_EQ(lines[1].substr(0, 8), std::string("   \x01\x03\x02\x00\x03", 8));
-    EXPECT_EQ(state().MFCADetails.ActiveLUT, 2U) << "unchanged";
+    // What the device holds now is not known: the list shows no gas and MFC A counts as having none.
+    EXPECT_EQ(page()->ListBox1->ItemIndex(), -1);
+    EXPECT_EQ(state().MFCADetails.ActiveLUT, 0U);
     EXPECT_FALSE(page()->CheckBoxGas->isChecked());
     EXPECT_EQ(dialogs.Questions.size(), 1U) << "no question after the failure";
     // The device may hold a half-made change now: no longer ready to run.
@@ -331,6 +396,183 @@ TEST_F(GasSelectionTest, AHistoryThatCannotBeWrittenIsToldAndTheConfirmationStan
     EXPECT_EQ(Led(), "Stopped");
     EXPECT_TRUE(page()->CheckBoxGas->isChecked());
     ExpectNotBusy();
+}
+
+TEST_F(GasSelectionRefusedTest, AGasAnMFCRefusedNeverCountsAsSelected) {
+    // B first (A has none yet), then a table MFC A refuses, then B again: MFC A holds no confirmed
+    // gas, so nothing is asked and the mixer is not ready.
+    dialogs.Answers = {true};
+    ClickB(0);
+    Click(*page()->ListBox1, 1, true); // N2, table 3, refused
+    ClickB(0);
+    EXPECT_TRUE(dialogs.Questions.empty()) << dialogs.Questions.front().Text;
+    EXPECT_EQ(state().MixerState, UnitMain::msSimulation);
+    EXPECT_EQ(Led(), "Simulation");
+    EXPECT_FALSE(page()->CheckBoxGas->isChecked());
+    EXPECT_EQ(page()->ListBox1->ItemIndex(), -1);
+    EXPECT_EQ(state().MFCADetails.ActiveLUT, 0U);
+    EXPECT_FALSE(Contains(Feedback(), "  Mixer is now properly set up."));
+
+    // The table MFC A does confirm: now both are in place, and the question names both.
+    ClickA(0);
+    ASSERT_EQ(dialogs.Questions.size(), 1U);
+    EXPECT_NE(dialogs.Questions[0].Text.find("Now connected gas : Air\r\n"), std::string::npos);
+    EXPECT_NE(dialogs.Questions[0].Text.find("Now connected gas : Ar\r\n"), std::string::npos);
+    EXPECT_EQ(state().MixerState, UnitMain::msValidated);
+}
+
+// Whatever changes what a gas list shows runs the gas selection: the device holds what the list
+// shows, or the mixer is not ready.
+TEST_F(GasSelectionTest, KeysDragsAndClicksBelowTheRowsSelectOnTheDevice) {
+    dialogs.Answers = {true, true, true};
+    ClickA(2); // O2, table 4
+    ClickB(0); // Ar, table 2
+    ASSERT_EQ(state().MixerState, UnitMain::msValidated);
+    ASSERT_EQ(DeviceTable(Sim::sdMfcA), 4U);
+
+    // Arrow up in MFC A's list: N2, table 3, on the device, and asked again.
+    Widgets::TListBox& listA = *page()->ListBox1;
+    listA.setFocus();
+    QTest::keyClick(&listA, Qt::Key_Up);
+    EXPECT_EQ(listA.ItemIndex(), 1);
+    EXPECT_EQ(DeviceTable(Sim::sdMfcA), 3U);
+    EXPECT_EQ(state().MFCADetails.ActiveLUT, 3U);
+    ASSERT_EQ(dialogs.Questions.size(), 2U);
+    EXPECT_NE(dialogs.Questions[1].Text.find("Now connected gas : N2\r\n"), std::string::npos);
+    EXPECT_EQ(state().MixerState, UnitMain::msValidated);
+    ExpectNotBusy();
+    EXPECT_EQ(QApplication::focusWidget(), &listA) << "the next key goes to the list again";
+
+    // A drag in MFC B's list from Ar onto CO2 (table 3).
+    Drag(*page()->ListBox2, 0, 1);
+    EXPECT_EQ(page()->ListBox2->ItemIndex(), 1);
+    EXPECT_EQ(DeviceTable(Sim::sdMfcB), 3U);
+    ASSERT_EQ(dialogs.Questions.size(), 3U);
+    EXPECT_NE(dialogs.Questions[2].Text.find("Now connected gas : CO2\r\n"), std::string::npos);
+    EXPECT_EQ(state().MixerState, UnitMain::msValidated);
+
+    // A click below the rows: MFC B's list shows no gas, so the mixer is not ready.
+    ClickBelowTheRows(*page()->ListBox2);
+    EXPECT_EQ(page()->ListBox2->ItemIndex(), -1);
+    EXPECT_EQ(state().MFCBDetails.ActiveLUT, 0U);
+    EXPECT_EQ(state().MixerState, UnitMain::msSimulation);
+    EXPECT_EQ(Led(), "Simulation");
+    EXPECT_FALSE(page()->CheckBoxGas->isChecked());
+    EXPECT_EQ(dialogs.Questions.size(), 3U);
+    ExpectNotBusy();
+}
+
+TEST_F(GasSelectionTest, TheQuestionComesWhileBusyAndBeforeTheMixerIsReady) {
+    dialogs.Answers = {true};
+    bool busy = false;
+    UnitMain::TMixerState during = UnitMain::msCannotStop;
+    std::string led;
+    hook.OnQuestion = [&] {
+        busy = form().FormDisabled() && !form().isEnabled();
+        during = state().MixerState;
+        led = Led();
+    };
+    ClickA(2);
+    ClickB(0);
+    ASSERT_EQ(dialogs.Questions.size(), 1U);
+    EXPECT_TRUE(busy) << "the selection runs with the window busy";
+    EXPECT_EQ(during, UnitMain::msSimulation) << "not ready before the operator answered";
+    EXPECT_NE(led, "Stopped");
+    EXPECT_EQ(state().MixerState, UnitMain::msValidated);
+    ExpectNotBusy();
+}
+
+TEST_F(GasSelectionTest, AFailureInsideTheSelectionLeavesTheWindowUsableAndTheMixerNotReady) {
+    dialogs.Answers = {true};
+    hook.OnQuestion = [] { throw std::runtime_error("settings unreadable"); };
+    ClickA(2);
+    ClickB(0);
+    ExpectNotBusy();
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr) << "the hourglass is gone";
+    EXPECT_EQ(state().MixerState, UnitMain::msSimulation);
+    EXPECT_EQ(Led(), "Simulation");
+    EXPECT_FALSE(page()->CheckBoxGas->isChecked());
+    EXPECT_TRUE(Contains(Feedback(), " ** Gas selection stopped: settings unreadable"))
+        << page()->MemoSetupFeedback->Text();
+
+    // The next pick works as ever.
+    hook.OnQuestion = nullptr;
+    dialogs.Answers = {true};
+    ClickB(0);
+    EXPECT_EQ(state().MixerState, UnitMain::msValidated);
+}
+
+TEST_F(GasSelectionTest, AWindowCloseDuringTheSelectionWaitsForItsEnd) {
+    dialogs.Answers = {true};
+    bool visibleAfterClose = false;
+    hook.OnQuestion = [&] {
+        form().close();
+        visibleAfterClose = form().isVisible();
+    };
+    ClickA(2);
+    ClickB(0);
+    EXPECT_TRUE(visibleAfterClose) << "not closed while the selection runs";
+    EXPECT_EQ(state().MixerState, UnitMain::msValidated) << "the selection ran to its end";
+    EXPECT_TRUE(StoredIn(settingsFile()).OldGasB == "Ar");
+    EXPECT_TRUE(QTest::qWaitFor([this] { return !form().isVisible(); }, 60000)) << "then it closes";
+}
+
+TEST_F(GasSelectionTest, TheSecondGasWithThePumpNotFoundIsReportedButNotAsked) {
+    // As a validation that found no pump leaves it.
+    page()->CheckBoxPump->setChecked(false);
+    state().PumpDetails.Port.clear();
+    dialogs.Answers = {true};
+    ClickA(2);
+    ClickB(0);
+    EXPECT_TRUE(Contains(Feedback(), "MFC B gas set to  : Ar"));
+    EXPECT_TRUE(page()->CheckBoxGas->isChecked());
+    EXPECT_TRUE(dialogs.Questions.empty());
+    EXPECT_EQ(state().MixerState, UnitMain::msSimulation);
+    EXPECT_FALSE(Contains(Feedback(), "  Mixer is now properly set up."));
+}
+
+TEST_F(GasSelectionTest, MFCAsGasChangesOnlyWithTheWorkerStopped) {
+    UnitMain::TRunControl& run = program.Run().Run();
+    run.StartThread();
+    ASSERT_NE(run.MFCThread(), nullptr);
+    run.MFCThread()->MFCD = state().MFCADetails;
+    run.MFCThread()->Start();
+    ClickA(2);
+    EXPECT_EQ(run.MFCThread(), nullptr);
+    EXPECT_NE(form().MemoLog->Text().find("Thread Stopped"), std::string::npos) << form().MemoLog->Text();
+    EXPECT_EQ(DeviceTable(Sim::sdMfcA), 4U);
+}
+
+TEST_F(GasSelectionTest, WithoutAConfirmedStopTheMixerIsNeverReady) {
+    // As a validation whose closing stop MFC B did not confirm leaves it.
+    state().ValidationStopConfirmed = false;
+    dialogs.Answers = {true};
+    ClickA(2);
+    ClickB(0);
+    EXPECT_TRUE(page()->CheckBoxGas->isChecked());
+    EXPECT_TRUE(dialogs.Questions.empty());
+    EXPECT_EQ(state().MixerState, UnitMain::msSimulation);
+}
+
+// MFC A's table 3 holds a gas the catalogue does not know.
+class GasSelectionUnknownOnATest : public GasSelectionTest {
+protected:
+    GasSelectionUnknownOnATest()
+        : GasSelectionTest([](Sim::TSimConfig& config) { config.MfcA.Tables[1].NameShort = "Xe"; }) {}
+};
+
+TEST_F(GasSelectionUnknownOnATest, MFCAsGasIsCheckedAgainstTheCatalogueToo) {
+    dialogs.Answers = {true};
+    ClickA(1);
+    ClickB(0);
+    ASSERT_EQ(dialogs.Messages.size(), 2U)
+        << "once for each click" << ::testing::PrintToString(dialogs.Messages);
+    EXPECT_EQ(dialogs.Messages[1], "MFC1 LUT:3\r\nGas type: Xe\r\nis not recognized by the software\r\n"
+                                   "Contact Kelvane with this message, or select another gas type");
+    EXPECT_EQ(state().MFCADetails.ActiveLUT, 3U) << "the table stays active";
+    EXPECT_TRUE(dialogs.Questions.empty());
+    EXPECT_FALSE(page()->CheckBoxGas->isChecked());
+    EXPECT_EQ(state().MixerState, UnitMain::msSimulation);
 }
 
 } // namespace

@@ -3,10 +3,13 @@
 // the harness's manual clock, so the pump's initialisation and the prescribed pauses cost no time.
 
 #include "app/TMoistrel.h"
+#include "base/Clock.h"
 #include "base/DateTime.h"
 #include "base/RecordingDialogs.h"
 #include "logging/DiagnosticLogger.h"
 #include "logging/LogOld.h"
+#include "mfc/VogtlinPort.h"
+#include "modbus/VogtlinRegisters.h"
 #include "serial/SerialStatus.h"
 #include "settings/ProfileFile.h"
 #include "sim/SimFault.h"
@@ -17,6 +20,7 @@
 #include "support/SimHarness.h"
 #include "support/TempFolder.h"
 #include "ui/TForm1.h"
+#include "ui/controllers/TGasSelectionController.h"
 #include "ui/controllers/TSetupController.h"
 #include "ui/tabs/TDebugTab.h"
 #include "ui/tabs/TMixtureOperationTab.h"
@@ -27,11 +31,14 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QLineEdit>
+#include <QMetaObject>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -112,6 +119,9 @@ public:
             const std::lock_guard lock(fTraceMutex);
             if (line.rfind("pump <- ", 0) == 0) {
                 fPumpLines.push_back(line.substr(8));
+                if (fOnPumpLine) {
+                    fOnPumpLine();
+                }
             }
         });
         pumpPort = sim->Path(Sim::sdPump);
@@ -120,7 +130,13 @@ public:
         fPorts.emplace(std::vector<std::string>{pumpPort, mfcAPort, mfcBPort});
         program = std::make_unique<App::TMoistrel>(sim->Clock(), places, &dialogs);
         // The MFC's own wait for a reply is short; a loaded test machine needs longer.
-        program->Setup().ValidationOptions().MFC.ReadoutTimeoutMS = 250;
+        program->Setup().ValidationOptions().MFC.ReadoutTimeoutMS = 1000;
+        // The gas selection too, with a real pause after each selection write, as the devices get,
+        // so that a late acknowledgement arrives before the read-back.
+        SerialPortVogtlin::TMFCTiming& gasTiming = program->GasSelection().Timing();
+        gasTiming.ReadoutTimeoutMS = 1000;
+        gasTiming.Clock = &Base::SystemClock();
+        gasTiming.AfterSelectionWrite = std::chrono::milliseconds(100);
         program->Startup();
         Form().show();
         QApplication::setActiveWindow(&Form());
@@ -152,6 +168,11 @@ public:
         const std::lock_guard lock(fTraceMutex);
         return fPumpLines;
     }
+    // Runs on the instruments' thread whenever the pump is sent a line.
+    void OnPumpLine(std::function<void()> hook) {
+        const std::lock_guard lock(fTraceMutex);
+        fOnPumpLine = std::move(hook);
+    }
     void ForgetPumpLines() {
         const std::lock_guard lock(fTraceMutex);
         fPumpLines.clear();
@@ -181,6 +202,7 @@ private:
     std::optional<TestSupport::TScopedSerialPorts> fPorts;
     std::mutex fTraceMutex;
     std::vector<std::string> fPumpLines;
+    std::function<void()> fOnPumpLine;
 };
 
 // The pump's report up to its elapsed-seconds line, which the caller checks apart.
@@ -216,7 +238,14 @@ TEST_F(SetupValidationTest, FindsThePumpAndBothMFCs) {
     Append(expected, GasBlock("Xe", "2.000 000", "0.022 222", "mg", true));
 
     std::vector<std::string> lines = Feedback();
-    ASSERT_EQ(lines.size(), expected.size()) << ::testing::PrintToString(lines);
+    ASSERT_EQ(lines.size(), expected.size() + 2) << ::testing::PrintToString(lines);
+    // Then the stop of the three instruments found: the pump's command and its answer.
+    const std::vector<std::string> stopLines(lines.end() - 2, lines.end());
+    lines.resize(expected.size());
+    ASSERT_EQ(stopLines[0].size(), 12 + 16U) << ::testing::PrintToString(stopLines);
+    EXPECT_EQ(stopLines[0].substr(12), " Command : /1TIR") << ::testing::PrintToString(stopLines);
+    EXPECT_EQ(stopLines[1].substr(12, 11), " Response: ") << ::testing::PrintToString(stopLines);
+    EXPECT_GT(stopLines[1].size(), 12 + 11U) << "the pump answered";
     const std::string elapsed = lines[6];
     EXPECT_EQ(elapsed.rfind(" -> Elapsed: ", 0), 0U) << elapsed;
     EXPECT_EQ(elapsed.substr(elapsed.size() - 2), " s") << elapsed;
@@ -440,6 +469,8 @@ TEST_F(SetupValidationTest, PrimingSendsTheLineOfThePumpsStepCount) {
         {192000, true, "/1TV48000gIA192000OA0G10R"},
         {12345, true, ""},
     };
+    // Where validation found the pump.
+    State().PumpDetails.Port = pumpPort;
     for (const TCase& c : cases) {
         SCOPED_TRACE(::testing::Message() << c.Steps << (c.Fast ? " fast" : " slow"));
         State().MixerState = UnitMain::msValidated;
@@ -489,6 +520,224 @@ TEST_F(SetupValidationTest, DebugToolOnThePumpLogsItsAnswer) {
     const std::string answer = Logging::OperationLogLine(sim->Clock().Now(), "Comm Response      :");
     EXPECT_EQ(lines[1].rfind(answer, 0), 0U) << lines[1];
     EXPECT_NE(lines[1].find("C24000"), std::string::npos) << lines[1];
+}
+
+// A mouse click in the middle of a gas list's row.
+void ClickRow(Widgets::TListBox& list, int row) {
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, list.visualItemRect(list.item(row)).center());
+}
+
+// The button pressed on row `from`, moved onto row `to`, released there.
+void Drag(Widgets::TListBox& list, int from, int to) {
+    const QPoint start = list.visualItemRect(list.item(from)).center();
+    const QPoint end = list.visualItemRect(list.item(to)).center();
+    QTest::mousePress(list.viewport(), Qt::LeftButton, {}, start);
+    QTest::mouseMove(list.viewport(), (start + end) / 2);
+    QTest::mouseMove(list.viewport(), end);
+    QTest::mouseRelease(list.viewport(), Qt::LeftButton, {}, end);
+}
+
+// A click on the empty area below the rows.
+void ClickBelowTheRows(Widgets::TListBox& list) {
+    const QPoint below(5, list.viewport()->height() - 3);
+    ASSERT_EQ(list.itemAt(below), nullptr) << "the list has no empty area";
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, {}, below);
+}
+
+bool Contains(const std::vector<std::string>& lines, const std::string& line) {
+    return std::find(lines.begin(), lines.end(), line) != lines.end();
+}
+
+// Validated on the virtual instruments, O2 on MFC A and Ar on MFC B confirmed: state 1.
+class SetupReadyTest : public SetupValidationTest {
+public:
+    void MakeReady() {
+        SelectPorts(pumpPort, mfcAPort, mfcBPort);
+        Validate();
+        ASSERT_TRUE(State().ValidationStopConfirmed) << ::testing::PrintToString(Feedback());
+        dialogs.Answers = {true};
+        ClickRow(*Page()->ListBox1, 2);
+        ClickRow(*Page()->ListBox2, 0);
+        ASSERT_EQ(State().MixerState, UnitMain::msValidated) << ::testing::PrintToString(Feedback());
+    }
+};
+
+TEST_F(SetupReadyTest, ADragInThePumpPortListMakesTheMixerNotReadyAndTheStopStillReachesThePump) {
+    Start();
+    MakeReady();
+    Widgets::TListBox& list = *Page()->ListBoxPortPump;
+    Drag(list, IndexOf(list, pumpPort), IndexOf(list, mfcAPort));
+    EXPECT_EQ(list.SelectedText(), mfcAPort);
+    EXPECT_EQ(State().MixerState, UnitMain::msSimulation);
+    EXPECT_FALSE(Page()->CheckBoxPump->isChecked());
+    EXPECT_TRUE(Page()->CheckBoxMFC->isChecked());
+    EXPECT_EQ(State().PumpDetails.Port, pumpPort) << "the pump is where it was validated";
+
+    // The end of a run: the safe stop goes to the validated pump, not to the port the list shows.
+    ForgetPumpLines();
+    State().MixerState = UnitMain::msStopping;
+    ASSERT_TRUE(QTest::qWaitFor([this] { return State().MixerState != UnitMain::msStopping; }, 60000));
+    EXPECT_EQ(State().MixerState, UnitMain::msValidated);
+    EXPECT_TRUE(Contains(PumpLines(), "/1TIR\\x0D")) << ::testing::PrintToString(PumpLines());
+
+    // And so does priming.
+    ForgetPumpLines();
+    Click(Debug()->ButtonPumpFluid);
+    const std::vector<std::string> primed = PumpLines();
+    ASSERT_EQ(primed.size(), 1U) << ::testing::PrintToString(DebugLines());
+    EXPECT_EQ(primed[0].rfind("/1T", 0), 0U) << primed[0];
+}
+
+// Any change of a port list's selection withdraws what validation found on it, whatever made it.
+TEST_F(SetupValidationTest, ChangingAPortListsSelectionWithdrawsItsFinding) {
+    Start();
+    enum TChange { cDrag, cBelowTheRows };
+    using UnitMain::TSetupTab;
+    struct TCase {
+        const char* Name;
+        Widgets::TListBox* TSetupTab::*List;
+        TChange Change;
+        QCheckBox* TSetupTab::*Cleared;
+        QCheckBox* TSetupTab::*Kept;
+        int ShownAfter;
+    };
+    const TCase cases[] = {
+        {"pump drag", &TSetupTab::ListBoxPortPump, cDrag, &TSetupTab::CheckBoxPump, &TSetupTab::CheckBoxMFC,
+         1},
+        {"pump below the rows", &TSetupTab::ListBoxPortPump, cBelowTheRows, &TSetupTab::CheckBoxPump,
+         &TSetupTab::CheckBoxMFC, -1},
+        {"MFC A drag", &TSetupTab::ListBoxPortMFC1, cDrag, &TSetupTab::CheckBoxMFC, &TSetupTab::CheckBoxPump,
+         1},
+        {"MFC B below the rows", &TSetupTab::ListBoxPortMFC2, cBelowTheRows, &TSetupTab::CheckBoxMFC,
+         &TSetupTab::CheckBoxPump, -1},
+    };
+    Form().PageControl1->setCurrentIndex(TForm1::pgSetup);
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TSetupTab* page = Page();
+        page->CheckBoxPump->setChecked(true);
+        page->CheckBoxMFC->setChecked(true);
+        State().MixerState = UnitMain::msValidated;
+        Widgets::TListBox* list = page->*c.List;
+        list->SetItemIndex(0);
+        QApplication::processEvents();
+        if (c.Change == cDrag) {
+            Drag(*list, 0, 1);
+        } else {
+            ClickBelowTheRows(*list);
+        }
+        EXPECT_EQ(list->ItemIndex(), c.ShownAfter);
+        EXPECT_EQ(State().MixerState, UnitMain::msSimulation);
+        EXPECT_FALSE((page->*c.Cleared)->isChecked());
+        EXPECT_TRUE((page->*c.Kept)->isChecked());
+    }
+}
+
+TEST_F(SetupReadyTest, FindingPortsAfterAValidationEmptiesTheSelectionsAndKeepsTheState) {
+    Start();
+    MakeReady();
+    const std::vector<std::string> ports = Page()->ListBoxPortPump->Items();
+    QTest::mouseClick(Page()->ButtonSetupFindPorts, Qt::LeftButton);
+    for (Widgets::TListBox* list :
+         {Page()->ListBoxPortPump, Page()->ListBoxPortMFC1, Page()->ListBoxPortMFC2}) {
+        EXPECT_EQ(list->ItemIndex(), -1);
+        EXPECT_EQ(list->Items(), ports);
+    }
+    EXPECT_FALSE(Page()->CheckBoxPump->isChecked());
+    EXPECT_FALSE(Page()->CheckBoxMFC->isChecked());
+    EXPECT_FALSE(Page()->CheckBoxGas->isChecked());
+    EXPECT_EQ(State().MixerState, UnitMain::msValidated);
+}
+
+// Writes a set-point to a virtual MFC over the wire, as a program killed mid-run left it.
+void LeaveDosing(const std::string& port, std::uint32_t address, float setPoint) {
+    SerialPortVogtlin::TVogtlinPort mfc;
+    SerialPortVogtlin::ConfigureForMFC(mfc, port, 250);
+    SerialPort::TSerialResponse response;
+    mfc.WriteF32(address, SerialPortVogtlin::regSetPoint, setPoint, response);
+    ASSERT_EQ(response.Status, "");
+}
+
+TEST_F(SetupValidationTest, ValidationLeavesNothingDosingThatWasLeftDosingBefore) {
+    Start();
+    LeaveDosing(mfcAPort, 1, 0.5F);
+    LeaveDosing(mfcBPort, 2, 0.7F);
+    ASSERT_EQ(sim->Sim().MfcState(Sim::sdMfcB).SetPoint, 0.7F);
+    SelectPorts(pumpPort, mfcAPort, mfcBPort);
+    Validate();
+    EXPECT_EQ(sim->Sim().MfcState(Sim::sdMfcA).SetPoint, 0.0F);
+    EXPECT_EQ(sim->Sim().MfcState(Sim::sdMfcB).SetPoint, 0.0F);
+    EXPECT_TRUE(Contains(PumpLines(), "/1TIR\\x0D")) << ::testing::PrintToString(PumpLines());
+    EXPECT_TRUE(State().ValidationStopConfirmed);
+    const std::string log = Form().MemoLog->Text();
+    EXPECT_NE(log.find("MFC A commanded to stop"), std::string::npos) << log;
+    EXPECT_NE(log.find("MFC B commanded to stop"), std::string::npos) << log;
+    EXPECT_FALSE(Contains(Feedback(), "Could not stop flow!"));
+}
+
+TEST_F(SetupValidationTest, AnMFCThatCannotConfirmItsStopKeepsTheMixerNotReadyAndIsNamed) {
+    // MFC B answers everything but its set-point.
+    Start([](Sim::TSimConfig& config) {
+        config.MfcB.SilentRegisters = {SerialPortVogtlin::regSetPoint,
+                                       static_cast<std::uint16_t>(SerialPortVogtlin::regSetPoint + 1)};
+    });
+    SelectPorts(pumpPort, mfcAPort, mfcBPort);
+    Validate();
+    ASSERT_TRUE(Page()->CheckBoxMFC->isChecked()) << "both MFCs were identified";
+    const std::vector<std::string> lines = Feedback();
+    ASSERT_GE(lines.size(), 2U);
+    EXPECT_EQ(std::vector<std::string>(lines.end() - 2, lines.end()),
+              (std::vector<std::string>{"Could not stop flow!", "  MFC B may still be dosing"}));
+    EXPECT_FALSE(State().ValidationStopConfirmed);
+
+    dialogs.Answers = {true};
+    ClickRow(*Page()->ListBox1, 2);
+    ClickRow(*Page()->ListBox2, 0);
+    EXPECT_TRUE(dialogs.Questions.empty());
+    EXPECT_EQ(State().MixerState, UnitMain::msSimulation);
+    EXPECT_NE(Form().Operation->RzLEDDisplay1->Caption(), "Stopped");
+}
+
+TEST_F(SetupValidationTest, ValidationIsBusyFromItsStartAndAWindowCloseWaitsForItsEnd) {
+    Start();
+    State().MixerState = UnitMain::msValidated;
+    Page()->CheckBoxGas->setChecked(true);
+    struct TSeen {
+        bool Busy = false;
+        UnitMain::TMixerState State = UnitMain::msCannotStop;
+        bool VisibleAfterClose = false;
+    };
+    auto seen = std::make_shared<std::optional<TSeen>>();
+    auto posted = std::make_shared<std::atomic<bool>>(false);
+    // At the pump's first line, while the validation waits for the pump: look, and close.
+    OnPumpLine([this, seen, posted] {
+        if (posted->exchange(true)) {
+            return;
+        }
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(),
+            [this, seen] {
+                TSeen now;
+                now.Busy = Form().FormDisabled() && !Form().isEnabled();
+                now.State = State().MixerState;
+                Form().close();
+                now.VisibleAfterClose = Form().isVisible();
+                *seen = now;
+            },
+            Qt::QueuedConnection);
+    });
+    SelectPorts(pumpPort, mfcAPort, mfcBPort);
+    Validate();
+    OnPumpLine({});
+    ASSERT_TRUE(seen->has_value()) << "the validation let the window's events through while it waited";
+    EXPECT_TRUE((*seen)->Busy);
+    EXPECT_EQ((*seen)->State, UnitMain::msSimulation) << "not ready from the validation's start";
+    EXPECT_TRUE((*seen)->VisibleAfterClose) << "not closed half-way";
+    // The validation ran to its end, the instruments stopped, and then the window closed.
+    EXPECT_TRUE(Page()->CheckBoxMFC->isChecked());
+    EXPECT_TRUE(State().ValidationStopConfirmed);
+    EXPECT_TRUE(Page()->CheckBoxGas->isChecked()) << "validation leaves \"Gases selected\" as it was";
+    EXPECT_TRUE(QTest::qWaitFor([this] { return !Form().isVisible(); }, 60000));
 }
 
 } // namespace

@@ -11,6 +11,7 @@
 #include "ui/widgets/TMemoPane.h"
 
 #include <QCheckBox>
+#include <exception>
 #include <optional>
 
 namespace UnitMain {
@@ -22,49 +23,64 @@ TGasSelectionController::TGasSelectionController(TForm1& form, TMoistrelState& s
     : QObject(parent), fForm(form), fState(state), fDialogs(dialogs), fSettingsFile(std::move(settingsFile)),
       fProgram(program), fFlows(flows), fWorker(worker), fTiming(timing) {
     for (Widgets::TListBox* list : {fForm.Setup->ListBox1, fForm.Setup->ListBox2}) {
-        connect(list, &Widgets::TListBox::Clicked, this, [this, list] { ListBox1Click(list); });
+        // Whatever changes what a list shows runs the selection, so that it never shows a gas its
+        // device does not hold.
+        connect(list, &Widgets::TListBox::Picked, this, [this, list] { ListBox1Click(list); });
     }
 }
 
+Widgets::TListBox& TGasSelectionController::List(TMFCSide side) const {
+    return side == TMFCSide::msA ? *fForm.Setup->ListBox1 : *fForm.Setup->ListBox2;
+}
+
 void TGasSelectionController::ListBox1Click(const QObject* sender) {
-    TSetupTab* page = fForm.Setup;
-    fProgram.ClearStepProgram();
-    fForm.FormDisable(true);
-
-    const int positionA = page->ListBox1->ItemIndex();
-    const int positionB = page->ListBox2->ItemIndex();
-    page->CheckBoxGas->setChecked(positionA >= 0 && positionB >= 0);
-
-    if (sender == page->ListBox1 && positionA >= 0) {
-        // MFC A's gas is changed only with the worker, which drives MFC A, stopped.
-        fWorker.StopAndKillThread();
-        SelectGas(TMFCSide::msA, positionA);
-    } else if (sender == page->ListBox2 && positionB >= 0) {
-        SelectGas(TMFCSide::msB, positionB);
+    // The selection's own changes of the lists, and whatever the waits inside it let through,
+    // start no second selection.
+    if (fSelecting) {
+        return;
     }
-    if (positionA >= 0) {
-        CheckGasKnown(TMFCSide::msA);
+    fSelecting = true;
+    struct TDone {
+        bool& Flag;
+        ~TDone() { Flag = false; }
+    } done{fSelecting};
+    const TBusyWindow busy(fForm);
+    try {
+        SelectPicked(sender);
+        JudgeAndConfirm();
+    } catch (const std::exception& failure) {
+        // The devices may hold anything now: nothing counts as confirmed.
+        fForm.Setup->MemoSetupFeedback->AddLine(std::string(" ** Gas selection stopped: ") + failure.what());
+        fForm.Setup->CheckBoxGas->setChecked(false);
+        SetMixerState(msSimulation);
     }
-    if (positionB >= 0) {
-        CheckGasKnown(TMFCSide::msB);
-    }
-
-    if (Setup::ReadyToConfirm(page->CheckBoxPump->isChecked(), page->CheckBoxMFC->isChecked(),
-                              page->CheckBoxGas->isChecked())) {
-        Confirm();
-    } else {
-        // No confirmation, no run: whatever the devices hold now has not been confirmed.
-        SetMixerState(Setup::ConfirmationOutcome(std::nullopt).MixerState);
-    }
-
-    if (positionA < 0) {
-        fState.MFCADetails.ActiveLUT = 0;
-    }
-    if (positionB < 0) {
-        fState.MFCBDetails.ActiveLUT = 0;
-    }
-    fForm.FormDisable(false);
     fFlows.GasRangesChanged();
+}
+
+void TGasSelectionController::SelectPicked(const QObject* sender) {
+    fProgram.ClearStepProgram();
+    for (const TMFCSide side : {TMFCSide::msA, TMFCSide::msB}) {
+        Widgets::TListBox& list = List(side);
+        if (sender != &list || list.ItemIndex() < 0) {
+            continue;
+        }
+        try {
+            if (side == TMFCSide::msA) {
+                // MFC A's gas is changed only with the worker, which drives MFC A, stopped.
+                fWorker.StopAndKillThread();
+            }
+            SelectGas(side, list.ItemIndex());
+        } catch (...) {
+            Forget(side);
+            throw;
+        }
+    }
+    // A list that shows no gas: its MFC has none.
+    for (const TMFCSide side : {TMFCSide::msA, TMFCSide::msB}) {
+        if (List(side).ItemIndex() < 0) {
+            fState.MFCDetails(side).ActiveLUT = 0;
+        }
+    }
 }
 
 void TGasSelectionController::SelectGas(TMFCSide side, int position) {
@@ -75,15 +91,54 @@ void TGasSelectionController::SelectGas(TMFCSide side, int position) {
         fForm.Setup->MemoSetupFeedback->AddLine(line);
     }
     if (!choice.Selected) {
-        fForm.Setup->CheckBoxGas->setChecked(false);
+        // Refused: what the device holds now is not known, so the list shows no gas.
+        Forget(side);
     }
+}
+
+void TGasSelectionController::Forget(TMFCSide side) {
+    List(side).SetItemIndex(-1);
+    fState.MFCDetails(side).ActiveLUT = 0;
 }
 
 void TGasSelectionController::CheckGasKnown(TMFCSide side) {
     const std::optional<std::string> message = Setup::GasNotRecognizedText(fState.MFCDetails(side), side);
     if (message) {
         fDialogs.ShowMessage(*message);
-        fForm.Setup->CheckBoxGas->setChecked(false);
+    }
+}
+
+void TGasSelectionController::JudgeAndConfirm() {
+    TSetupTab* page = fForm.Setup;
+    const auto gas = [this](TMFCSide side) {
+        const int position = List(side).ItemIndex();
+        const SerialPortVogtlin::TMFCDetails& mfc = fState.MFCDetails(side);
+        Setup::TGasInPlace inPlace;
+        inPlace.ListTable =
+            position < 0 ? 0 : static_cast<std::uint32_t>(position) + SerialPortVogtlin::FirstGasTable;
+        inPlace.ConfirmedTable = mfc.ActiveLUT;
+        inPlace.Known = ActiveLUTData(mfc) != nullptr && !Setup::GasNotRecognizedText(mfc, side);
+        return inPlace;
+    };
+    for (const TMFCSide side : {TMFCSide::msA, TMFCSide::msB}) {
+        if (List(side).ItemIndex() >= 0) {
+            CheckGasKnown(side);
+        }
+    }
+    Setup::TSetupFacts facts;
+    facts.PumpFound = page->CheckBoxPump->isChecked() && !fState.PumpDetails.Port.empty();
+    facts.BothMFCsFound =
+        page->CheckBoxMFC->isChecked() && fState.MFCADetails.Validated && fState.MFCBDetails.Validated;
+    facts.InstrumentsStopped = fState.ValidationStopConfirmed;
+    facts.A = gas(TMFCSide::msA);
+    facts.B = gas(TMFCSide::msB);
+    const Setup::TGasReadiness readiness = Setup::JudgeGasReadiness(facts);
+    page->CheckBoxGas->setChecked(readiness.GasesSelected);
+    if (readiness.AskOperator) {
+        Confirm();
+    } else {
+        // No confirmation, no run: whatever the devices hold now has not been confirmed.
+        SetMixerState(Setup::ConfirmationOutcome(std::nullopt).MixerState);
     }
 }
 

@@ -20,17 +20,8 @@ namespace UnitMain {
 
 namespace {
 
-// The window's busy state for as long as it lives, so that no way out leaves it disabled.
-class TBusyWindow {
-public:
-    explicit TBusyWindow(TForm1& form) : fForm(form) { fForm.FormDisable(true); }
-    ~TBusyWindow() { fForm.FormDisable(false); }
-    TBusyWindow(const TBusyWindow&) = delete;
-    TBusyWindow& operator=(const TBusyWindow&) = delete;
-
-private:
-    TForm1& fForm;
-};
+// How often validation's closing stop is sent to an instrument that did not confirm it.
+constexpr int StopAttempts = 3;
 
 void FillGasList(Widgets::TListBox& list, const std::vector<Setup::TGasListEntry>& entries) {
     for (const Setup::TGasListEntry& entry : entries) {
@@ -42,9 +33,9 @@ void FillGasList(Widgets::TListBox& list, const std::vector<Setup::TGasListEntry
 
 TSetupController::TSetupController(TForm1& form, TMoistrelState& state, TStepProgramClear& stepProgram,
                                    TSettingsSaver& settings, Base::TMainThread& mainThread,
-                                   const Base::TClock& clock, QObject* parent)
+                                   const Base::TClock& clock, TInstrumentStop& stop, QObject* parent)
     : QObject(parent), fForm(form), fState(state), fStepProgram(stepProgram), fSettings(settings),
-      fMainThread(mainThread), fClock(clock),
+      fMainThread(mainThread), fClock(clock), fStop(stop),
       fValidationOptions(Setup::ValidationOptions(clock, &mainThread)) {
     TSetupTab* page = fForm.Setup;
     connect(page->ButtonSetupFindPorts, &QPushButton::clicked, this, [this] { ButtonSetupFindPortsClick(); });
@@ -53,10 +44,13 @@ TSetupController::TSetupController(TForm1& form, TMoistrelState& state, TStepPro
     connect(pump, &Widgets::TListBox::Clicked, this, [this] { ListBoxPortPumpClick(); });
     connect(pump, &Widgets::TListBox::DoubleClicked, this, [this] { ListBoxPortPumpClick(); });
     connect(pump, &Widgets::TListBox::KeyUp, this, [this] { ListBoxPortPumpClick(); });
+    // A selection can change without any of these (a drag onto another row, a click below the rows).
+    connect(pump, &Widgets::TListBox::SelectionChanged, this, [this] { ListBoxPortPumpClick(); });
     for (Widgets::TListBox* mfc : {page->ListBoxPortMFC1, page->ListBoxPortMFC2}) {
         connect(mfc, &Widgets::TListBox::Clicked, this, [this] { ListBoxPortMFC1Click(); });
         connect(mfc, &Widgets::TListBox::DoubleClicked, this, [this] { ListBoxPortMFC1Click(); });
         connect(mfc, &Widgets::TListBox::KeyUp, this, [this] { ListBoxPortMFC1Click(); });
+        connect(mfc, &Widgets::TListBox::SelectionChanged, this, [this] { ListBoxPortMFC1Click(); });
     }
     TDebugTab* debug = fForm.Debug;
     connect(debug->ButtonDebugCOMSend, &QPushButton::clicked, this, [this] { ButtonDebugCOMSendClick(); });
@@ -98,6 +92,7 @@ void TSetupController::ButtonSetupValidateClick() {
         return;
     }
     fState.MixerState = msSimulation;
+    fState.ValidationStopConfirmed = false;
     const TBusyWindow busy(fForm);
     page->ListBox1->Clear();
     page->ListBox2->Clear();
@@ -105,7 +100,10 @@ void TSetupController::ButtonSetupValidateClick() {
                                         page->ListBoxPortMFC1->SelectedText(),
                                         page->ListBoxPortMFC2->SelectedText()};
     try {
-        ShowValidation(Setup::ValidateInstruments(ports, fState, feedback, fValidationOptions));
+        const Setup::TValidationResult result =
+            Setup::ValidateInstruments(ports, fState, feedback, fValidationOptions);
+        StopFoundInstruments(result);
+        ShowValidation(result);
     } catch (const std::exception& failure) {
         // Nothing below should throw; if something does, the operator sees it and the window
         // comes back (the busy state ends with `busy`).
@@ -117,6 +115,33 @@ void TSetupController::ButtonSetupValidateClick() {
             Logging::Logger().Send(line);
         }
     }
+}
+
+void TSetupController::StopFoundInstruments(const Setup::TValidationResult& result) {
+    // Only what was found is stopped; the ports are those of the instruments as validated.
+    const SerialPortVogtlin::TMFCDetails& A = fState.MFCADetails;
+    const SerialPortVogtlin::TMFCDetails& B = fState.MFCBDetails;
+    const TStopPorts ports{fState.PumpDetails.Port, A.Validated ? A.ComPortName : std::string(),
+                           B.Validated ? B.ComPortName : std::string()};
+    Setup::TValidationStop stop{{result.PumpFound, false}, {A.Validated, false}, {B.Validated, false}};
+    // A stop can only make things safer: one lost reply is asked again, the instruments that
+    // confirmed are left alone.
+    const auto pending = [&stop] { return !Setup::ValidationStopLines(stop).empty(); };
+    for (int attempt = 0; attempt < StopAttempts && pending(); ++attempt) {
+        const auto unconfirmed = [](const Setup::TInstrumentStopped& instrument, const std::string& port) {
+            return instrument.Found && !instrument.Stopped ? port : std::string();
+        };
+        const TStopVerdict verdict =
+            fStop.StopInstruments({unconfirmed(stop.Pump, ports.Pump), unconfirmed(stop.MFCA, ports.MFCA),
+                                   unconfirmed(stop.MFCB, ports.MFCB)});
+        stop.Pump.Stopped = stop.Pump.Stopped || verdict.FluidStopped;
+        stop.MFCA.Stopped = stop.MFCA.Stopped || verdict.MFCAStopped;
+        stop.MFCB.Stopped = stop.MFCB.Stopped || verdict.MFCBStopped;
+    }
+    for (const std::string& line : Setup::ValidationStopLines(stop)) {
+        fForm.Setup->MemoSetupFeedback->AddLine(line);
+    }
+    fState.ValidationStopConfirmed = Setup::AllFoundAndStopped(stop);
 }
 
 void TSetupController::ShowValidation(const Setup::TValidationResult& result) {
@@ -147,8 +172,9 @@ void TSetupController::PrimePump(bool fast) {
         fForm.LogOld(*debug->MemoDebugCOM, Setup::PrimingRefusal);
         return;
     }
-    Setup::PrimePump(fForm.Setup->ListBoxPortPump->SelectedText(), fState.PumpDetails.SYRINGE_STEPS, fast,
-                     *debug->MemoDebugCOM, fClock);
+    // The pump is where it was validated, whatever the port list shows now.
+    Setup::PrimePump(fState.PumpDetails.Port, fState.PumpDetails.SYRINGE_STEPS, fast, *debug->MemoDebugCOM,
+                     fClock);
     fForm.Operation->RzLEDDisplay1->SetCaption("Stopped");
 }
 
