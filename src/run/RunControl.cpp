@@ -27,6 +27,8 @@ using SerialPortVogtlin::TMFCDetails;
 
 const std::string CannotStopWarning =
     "Could not stop flow! Manually power off the mixer to ensure flow is stopped!";
+// The pump's port before the instruments are validated.
+const std::string SimulatedPumpPort = "SIM";
 const std::string NotInitialized = "Instruments not initialized. Cannot proceed.";
 constexpr auto StopPause = std::chrono::milliseconds(20);
 // How often the stop asks an MFC for its set-point before it counts as not confirmed.
@@ -397,6 +399,15 @@ void TRunControl::ButtonApplyClick() {
     }
 }
 
+TStopPorts TRunControl::ValidatedPorts() const {
+    // Before any validation the pump's record names the simulation's stand-in, which is no port.
+    const std::string& pump = fState.PumpDetails.Port;
+    const auto mfcPort = [this](TMFCSide side) {
+        return fState.Demonstration(side) ? std::string() : fState.MFCDetails(side).ComPortName;
+    };
+    return {pump == SimulatedPumpPort ? std::string() : pump, mfcPort(TMFCSide::msA), mfcPort(TMFCSide::msB)};
+}
+
 void TRunControl::ButtonStopClick() {
     Logging::Logger().Send("Stop mixture button clicked");
     if (fState.MixerState == msSimulation) {
@@ -404,7 +415,24 @@ void TRunControl::ButtonStopClick() {
         // instrument left on by hand): a stop can only make things safer, so it goes to whatever the
         // port lists show, and the operator learns what it could confirm. The state stays 0.
         Log("Stop before the instruments are set up: to the ports the lists show");
-        const TStopVerdict verdict = StopInstruments(fWindow.SelectedPorts());
+        const TStopPorts listed = fWindow.SelectedPorts();
+        TStopVerdict verdict = StopInstruments(listed);
+        // A list changed after a validation no longer shows where the instruments were found: an
+        // instrument not confirmed on the listed port gets the stop where it was validated as well.
+        const TStopPorts validated = ValidatedPorts();
+        const auto otherPort = [](bool confirmed, const std::string& there, const std::string& here) {
+            return confirmed || there == here ? std::string() : there;
+        };
+        const TStopPorts again{otherPort(verdict.FluidStopped, validated.Pump, listed.Pump),
+                               otherPort(verdict.MFCAStopped, validated.MFCA, listed.MFCA),
+                               otherPort(verdict.MFCBStopped, validated.MFCB, listed.MFCB)};
+        if (!again.Pump.empty() || !again.MFCA.empty() || !again.MFCB.empty()) {
+            Log("... and to the ports the instruments were validated on");
+            const TStopVerdict more = StopInstruments(again);
+            verdict.FluidStopped = verdict.FluidStopped || more.FluidStopped;
+            verdict.MFCAStopped = verdict.MFCAStopped || more.MFCAStopped;
+            verdict.MFCBStopped = verdict.MFCBStopped || more.MFCBStopped;
+        }
         for (const std::string& line : StopVerdictLines(verdict)) {
             Log(line);
         }

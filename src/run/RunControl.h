@@ -85,6 +85,8 @@ public:
     TMFCThread* MFCThread() const { return fMFCThread.get(); }
 
 private:
+    // Where the last validation found each instrument; empty where it found none.
+    TStopPorts ValidatedPorts() const;
     void TickRunning();
     // The running segment's flows to the instruments: each hand-over until it has taken.
     void HandOver(const GasMixtures::TGasItem& segment);

@@ -247,6 +247,20 @@ TEST_F(SafeStopTest, StopBeforeTheSetUpGoesToTheListedPortsAndSaysWhatItCouldNot
     EXPECT_EQ(window.Caption, "Simulation");
 }
 
+TEST_F(SafeStopTest, StopBeforeTheSetUpAlsoReachesThePumpWhereItWasValidatedWhenTheListMovedOn) {
+    // The pump list was moved to another row after the validation: state 0, the pump where it was.
+    state.MixerState = msSimulation;
+    window.Ports.Pump = sim.Path(Sim::sdPump) + "-elsewhere";
+    run->ButtonStopClick();
+    EXPECT_EQ(sim.Sim().PumpState().LastLine, "/1TIR");
+    ExpectLoggedInOrder({"Stop before the instruments are set up: to the ports the lists show",
+                         "... and to the ports the instruments were validated on", "  Fluid stopped: True"});
+    ASSERT_EQ(dialogs.Messages.size(), 1U);
+    EXPECT_EQ(dialogs.Messages[0],
+              "Instruments not initialized. The stop was sent to the selected ports: the "
+              "pump, MFC A and MFC B confirmed stopped.");
+}
+
 // The program killed without warning while it runs, the virtual instruments (in this process, on the
 // system clock, keeping their set-points across a table selection as a real MFC may) left dosing;
 // then the program again, as it starts: nothing validated.
