@@ -14,19 +14,17 @@
 #include "modbus/VogtlinRegisters.h"
 #include "state/MoistrelState.h"
 #include "support/LogCapture.h"
+#include "support/SetPointWrites.h"
 #include "support/SimHarness.h"
 
 #include <algorithm>
-#include <bit>
 #include <chrono>
 #include <cmath>
 #include <cstdint>
 #include <functional>
 #include <gtest/gtest.h>
 #include <memory>
-#include <mutex>
 #include <regex>
-#include <sstream>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -44,26 +42,6 @@ using UnitMain::TMFCThread;
 // The wait for a reply on a busy machine; the tests judge what is exchanged, not how fast.
 constexpr std::uint32_t TestReadoutMS = 500;
 
-// The set-point written by a Modbus frame "01 10 00 06 00 02 04 b0 b1 b2 b3 crc crc" to MFC A.
-bool SetPointWriteOf(const std::string& traceLine, float& value) {
-    const std::string prefix = "mfc-a <- ";
-    if (traceLine.rfind(prefix, 0) != 0) {
-        return false;
-    }
-    std::istringstream hex(traceLine.substr(prefix.size()));
-    std::vector<std::uint32_t> bytes;
-    std::string byte;
-    while (hex >> byte) {
-        bytes.push_back(static_cast<std::uint32_t>(std::stoul(byte, nullptr, 16)));
-    }
-    if (bytes.size() != 13 || bytes[0] != 0x01 || bytes[1] != 0x10 || bytes[2] != 0x00 ||
-        bytes[3] != SerialPortVogtlin::regSetPoint) {
-        return false;
-    }
-    value = std::bit_cast<float>(bytes[7] << 24U | bytes[8] << 16U | bytes[9] << 8U | bytes[10]);
-    return true;
-}
-
 // A segment's A flow.
 TGasItem AFlow(const std::string& gas, float mass, float pulsed) {
     TGasItem item;
@@ -78,15 +56,10 @@ protected:
     // The instruments with the defaults of the virtual MFC A (table 2: air in normal litres,
     // 10 g/min full scale, turn-down 100), and whatever `adjust` changes.
     void StartInstruments(const std::function<void(Sim::TSimConfig&)>& adjust = {}) {
+        fSetPoints.reset();
         sim = std::make_unique<TestSupport::TSimHarness>(TestSupport::ManualClock(adjust));
         ASSERT_TRUE(sim->Started()) << sim->Error();
-        sim->Sim().SetTrace([this](const std::string& line) {
-            float value = 0.0F;
-            if (SetPointWriteOf(line, value)) {
-                const std::lock_guard lock(fWritesMutex);
-                fWrites.push_back(value);
-            }
-        });
+        fSetPoints = std::make_unique<TestSupport::TSetPointWrites>(sim->Sim(), Sim::sdMfcA, 1);
         const Sim::TMfcConfig config = Sim::DefaultMfcA();
         SerialPortVogtlin::TMFCDetails& mfc = state.MFCADetails;
         mfc.ComPortName = sim->Path(Sim::sdMfcA);
@@ -161,10 +134,7 @@ protected:
         return (Clock().Now() - asked) * SecondsPerDay;
     }
 
-    std::vector<float> SetPointWrites() {
-        const std::lock_guard lock(fWritesMutex);
-        return fWrites;
-    }
+    std::vector<float> SetPointWrites() const { return fSetPoints->Values(); }
 
     // Writes straight to the virtual MFC A, as another program would.
     void WriteToMFCA(std::uint32_t reg, float value) {
@@ -185,10 +155,9 @@ protected:
         return count;
     }
 
-    // Declared first: the trace runs on the instruments' thread until they stop.
-    std::mutex fWritesMutex;
-    std::vector<float> fWrites;
     std::unique_ptr<TestSupport::TSimHarness> sim;
+    // MFC A's set-point writes; taken off the instruments before they go.
+    std::unique_ptr<TestSupport::TSetPointWrites> fSetPoints;
     UnitMain::TMoistrelState state;
     Base::TQueuedMainThread mainThread;
     Base::TMemoryTextPane memoLog;
@@ -513,8 +482,6 @@ TEST_F(MFCThreadTest, AnMFCThatLostItsSetPointIsCommandedAgain) {
                                  " set last: set again"));
         StopWorker();
         worker.reset();
-        const std::lock_guard lock(fWritesMutex);
-        fWrites.clear();
     }
 }
 
