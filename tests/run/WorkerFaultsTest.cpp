@@ -18,6 +18,7 @@
 #include <cmath>
 #include <gtest/gtest.h>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -40,6 +41,13 @@ TEST_F(WorkerFaultsTest, ASilentMFCAHoldsTheSegmentAndTheRunEndsWithAConfirmedSt
     run->ButtonApplyClick();
     ASSERT_EQ(state.MixerState, msRunning);
     ASSERT_TRUE(TurnUntil([this] { return state.Run.FlowAObserved > 0.0; })) << memoLog.Text();
+    // Silent from between two passes, while the worker waits for its exchange: the first read that
+    // fails is the set-point's.
+    const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (mainThread.Pending() == 0 && std::chrono::steady_clock::now() < limit) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    ASSERT_GT(mainThread.Pending(), 0U);
     Fault(Sim::sdMfcA, Sim::sfSilent, true);
     const Base::TDateTime silentFrom = sim.Clock().Now();
     ASSERT_TRUE(TurnUntil([this] { return window.Caption == "Trying to communicate with MFC A or B"; }))
