@@ -104,3 +104,42 @@ TEST(MFCAControl, DecidesModeAndSetPoint) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(MFCAControl, PulsedJudgesOnMassOnceAPulseWasLetOut) {
+    // 0.002 g/min wanted for a minute: 0.002 g; the pulse so far delivered 0.0004 g.
+    const struct {
+        const char* Name;
+        double MassSoFar;
+        std::optional<double> PulseMass;
+        double SetFlow;
+        bool Ahead;
+        std::optional<double> SetPoint;
+    } cases[] = {
+        {"behind by more than half the pulse: the next pulse", 0.002 - 0.00021, 0.0004, 0.0, false, LowFlow},
+        {"behind by less than half the pulse: wait", 0.002 - 0.00019, 0.0004, 0.0, true, 0.0},
+        {"ahead", 0.0021, 0.0004, 0.0, true, 0.0},
+        {"a pulse just let out stays open while behind", 0.002 - 1e-6, 0.0, LowFlow, false, std::nullopt},
+        {"a pulse just let out closes on target", 0.002, 0.0, LowFlow, true, 0.0},
+        // Before the first pulse the segment's average decides: at its start it is behind.
+        {"no pulse yet, at the start", 0.0, std::nullopt, 0.0, false, LowFlow},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TMFCAControlInput input =
+            Input(true, 0.002, 0.2, c.MassSoFar == 0.0 ? 0.0 : c.MassSoFar, c.SetFlow, 0.0);
+        input.MassSoFar = c.MassSoFar;
+        input.MinutesSoFar = 1.0;
+        input.PulseMass = c.PulseMass;
+        const auto control = DecideMFCAControl(input);
+        EXPECT_EQ(control.Mode, TMFCAMode::cmPulsed);
+        EXPECT_EQ(control.Ahead, c.Ahead);
+        ASSERT_EQ(control.SetPoint.has_value(), c.SetPoint.has_value());
+        if (c.SetPoint) {
+            EXPECT_DOUBLE_EQ(*control.SetPoint, *c.SetPoint);
+        }
+    }
+}
+
+} // namespace

