@@ -261,6 +261,12 @@ void BM_PulsedShare(benchmark::State& bench) {
         bench.counters["delivered_ug"] = delivered * 1e6;
         bench.counters["share_pct"] = delivered / asked * 100.0;
         bench.counters["with_tail_pct"] = withTail / asked * 100.0;
+        // A failed pass pauses a second with the valve as it was: a loaded machine shows here.
+        double failed = 0.0;
+        for (const std::string& line : memoLog.Lines()) {
+            failed += line.find("Could not talk") != std::string::npos ? 1.0 : 0.0;
+        }
+        bench.counters["failed_passes"] = failed;
     }
 }
 // The segments of the report (18 s, a minute, ten minutes) at the flow that overshot (1000 µg/min,

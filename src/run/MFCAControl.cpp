@@ -36,13 +36,8 @@ TMFCAControl DecideMFCAControl(const TMFCAControlInput& input) {
     }
     if (input.Pulsed < PulsedLimit) {
         control.Mode = TMFCAMode::cmPulsed;
-        if (input.PulseMass) {
-            const double behind = input.Mass * input.MinutesSoFar - input.MassSoFar;
-            control.Ahead = !(behind > *input.PulseMass / 2.0);
-        } else {
-            // A rate of 0 is a segment that has only just begun: behind, so the first pass opens the valve.
-            control.Ahead = input.RateSoFar != 0.0 && input.RateSoFar >= input.Mass;
-        }
+        // A rate of 0 is a segment that has only just begun: behind, so the first pass opens the valve.
+        control.Ahead = input.RateSoFar != 0.0 && input.RateSoFar >= input.Mass;
         if (control.Ahead) {
             control.SetPoint = 0.0;
         } else if (NeedsWrite(input, control.SetPointLost, input.LowFlow)) {

@@ -2,11 +2,7 @@
 // What the worker does with MFC A in one pass. Three modes, in this order: no gas (no gas name or
 // no flow: close the valve while any flow is seen), pulsed (the wanted flow is below what the MFC
 // can hold: run at the low flow until the segment's average flow reaches the wanted one, then at
-// zero until it falls behind again) and constant (hold the wanted flow as the set-point). Once a
-// pulse has been let out, the pulsed mode judges on mass: the next pulse goes out when the segment
-// is behind by half of what the last one delivered (its gas after the valve closed included), so
-// the delivered mass stays within half a pulse of the wanted, either way, instead of ending each
-// pulse a whole pulse ahead. The
+// zero until it falls behind again) and constant (hold the wanted flow as the set-point). The
 // set-point the MFC reports is checked against the one last written: an MFC that lost it (a power
 // blip puts it back to 0) is commanded again instead of being left at the wrong flow.
 
@@ -25,14 +21,10 @@ inline constexpr double ObservedFlowThreshold = 0.0000001;
 inline constexpr double PulsedLimit = 0.999;
 
 struct TMFCAControlInput {
-    bool HasGasName = false; // the segment's A flow names a gas
-    double Mass = 0.0;       // wanted flow, g/min
-    double Pulsed = 1.0;     // share of the MFC's lowest flow, capped at 1
-    double RateSoFar = 0.0;  // average flow since the segment began, g/min (0 until it is known)
-    double MassSoFar = 0.0;  // gas delivered since the segment began, g
-    double MinutesSoFar = 0.0;
-    // Pulsed: the gas delivered since the valve last opened in this segment, g; none before it opened.
-    std::optional<double> PulseMass;
+    bool HasGasName = false;     // the segment's A flow names a gas
+    double Mass = 0.0;           // wanted flow, g/min
+    double Pulsed = 1.0;         // share of the MFC's lowest flow, capped at 1
+    double RateSoFar = 0.0;      // average flow since the segment began, g/min (0 until it is known)
     double LowFlow = 0.0;        // the pulse flow, g/min
     double CurrentSetFlow = 0.0; // the set-point last written, g/min
     double CurrentObservedFlow = 0.0;

@@ -230,9 +230,6 @@ void TMFCThread::Execute() {
             TotalizerStart = TotalizerNow;
             TotalizerStartTime = TotalizerNowTime;
             NewSegment = false;
-            // Each segment starts with its own first pulse.
-            PulseOpenedAt.reset();
-            PulseOpen = false;
             previousTotalizer = TotalizerNow;
             previousTime = TotalizerNowTime;
             havePrevious = true;
@@ -281,7 +278,7 @@ void TMFCThread::Execute() {
             Diagnostic("Thread.           Moving average flow (g/m) : ?");
         }
 
-        ControlMFCA(m, s * MinutesPerDay, r);
+        ControlMFCA(r);
 
         previousTotalizer = TotalizerNow;
         previousTime = TotalizerNowTime;
@@ -295,32 +292,17 @@ void TMFCThread::Execute() {
     Exchange();
 }
 
-void TMFCThread::ControlMFCA(double massSoFar, double minutesSoFar, double rateSoFar) {
+void TMFCThread::ControlMFCA(double rateSoFar) {
     TMFCAControlInput input;
     input.HasGasName = !MixD.GasNameLong.empty();
     input.Mass = MixD.Mass;
     input.Pulsed = MixD.Pulsed;
     input.RateSoFar = rateSoFar;
-    input.MassSoFar = massSoFar;
-    input.MinutesSoFar = minutesSoFar;
-    if (PulseOpenedAt) {
-        input.PulseMass = TotalizerNow - *PulseOpenedAt;
-    }
     input.LowFlow = LowFlow;
     input.CurrentSetFlow = MFCD.CurrentSetFlow;
     input.CurrentObservedFlow = MFCD.CurrentObservedFlow;
     input.SetPointRead = SetPointRead;
     const TMFCAControl control = DecideMFCAControl(input);
-    if (control.Mode != TMFCAMode::cmPulsed) {
-        PulseOpenedAt.reset();
-        PulseOpen = false;
-    } else if (control.Ahead == PulseOpen) {
-        // The valve opens (or closes) in this pass; an opening starts the next pulse's count.
-        PulseOpen = !control.Ahead;
-        if (PulseOpen) {
-            PulseOpenedAt = TotalizerNow;
-        }
-    }
     if (control.SetPointLost && control.SetPoint) {
         Diagnostic("Thread. MFC A set-point reads " + Base::FormatGeneral(SetPointRead.value_or(0.0)) +
                    ", not the " + Base::FormatGeneral(MFCD.CurrentSetFlow) + " set last: set again");

@@ -83,9 +83,6 @@ protected:
     bool TotalizerValid = false; // the last totalizer reading succeeded
     // The set-point MFC A reported in the last reading; none when that read failed.
     std::optional<double> SetPointRead;
-    // Pulsed: the totalizer (g) when the valve last opened in this segment, and whether it is open.
-    std::optional<double> PulseOpenedAt;
-    bool PulseOpen = false;
     Base::TDateTime TotalizerNowTime = 0.0;
     Base::TDateTime SegmentStartTime = 0.0;
     bool ToStop = false;
@@ -98,9 +95,8 @@ protected:
 
 private:
     void Run();
-    // The worker's part of a pass: MFC A by the mode of MixD, given the segment's gas so far (g),
-    // its minutes and its average flow.
-    void ControlMFCA(double massSoFar, double minutesSoFar, double rateSoFar);
+    // The worker's part of a pass: MFC A by the mode of MixD, given the segment's average flow.
+    void ControlMFCA(double rateSoFar);
     // A pass that could not read an MFC: the line to both logs, an exchange and the pause.
     void PassFailed(const std::string& line);
     // What the worker does when its body fails unexpectedly: MFC A to zero, Stopped, a last exchange.
