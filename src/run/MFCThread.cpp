@@ -301,7 +301,12 @@ void TMFCThread::ControlMFCA(double rateSoFar) {
     input.LowFlow = LowFlow;
     input.CurrentSetFlow = MFCD.CurrentSetFlow;
     input.CurrentObservedFlow = MFCD.CurrentObservedFlow;
+    input.SetPointRead = SetPointRead;
     const TMFCAControl control = DecideMFCAControl(input);
+    if (control.SetPointLost && control.SetPoint) {
+        Diagnostic("Thread. MFC A set-point reads " + Base::FormatGeneral(SetPointRead.value_or(0.0)) +
+                   ", not the " + Base::FormatGeneral(MFCD.CurrentSetFlow) + " set last: set again");
+    }
 
     switch (control.Mode) {
     case TMFCAMode::cmNoGas:
@@ -359,8 +364,12 @@ bool TMFCThread::ReadTotalizer(double& Value) {
     port.ReadF32(address, SerialPortVogtlin::regSetPoint, response);
     if (!Succeeded(response)) {
         Diagnostic("Thread: ReadTotalizer: Comms failed, status:" + response.Status);
+        // No reading of MFC A in this pass: the tick must see a failed reading, not the last good one.
+        MFCD.CurrentObservedFlow = -1.0;
+        SetPointRead.reset();
         return false;
     }
+    SetPointRead = response.AsFloat;
     Diagnostic(" MFC A: Current setpoint   : " + Base::FormatMask(MaskRegister, response.AsFloat));
 
     port.ReadF32(address, SerialPortVogtlin::regMeasuredFlow, response);
@@ -392,6 +401,10 @@ bool TMFCThread::ReadTotalizer(double& Value) {
         break;
     }
     TotalizerNowTime = fClock.Now();
+    if (!totalizerRead) {
+        // The pass fails as a whole: its flow reading is not shown as if the pass had succeeded.
+        MFCD.CurrentObservedFlow = -1.0;
+    }
     return totalizerRead;
 }
 

@@ -14,6 +14,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <thread>
 
@@ -80,6 +81,8 @@ protected:
     Base::TDateTime TotalizerStartTime = 0.0;
     double TotalizerNow = 0.0;
     bool TotalizerValid = false; // the last totalizer reading succeeded
+    // The set-point MFC A reported in the last reading; none when that read failed.
+    std::optional<double> SetPointRead;
     Base::TDateTime TotalizerNowTime = 0.0;
     Base::TDateTime SegmentStartTime = 0.0;
     bool ToStop = false;

@@ -274,6 +274,10 @@ TMfcState TSimulator::MfcState(TSimDevice device) {
     return state;
 }
 
+void TSimulator::PowerBlip(TSimDevice device) {
+    RunInLoop([&] { Mfc(device).PowerBlip(DeviceNow()); });
+}
+
 TPumpState TSimulator::PumpState() {
     TPumpState state;
     RunInLoop([&] { state = fPump->State(DeviceNow()); });

@@ -51,6 +51,8 @@ public:
     bool HasFault(TSimDevice device, TSimFault fault);
 
     TMfcState MfcState(TSimDevice device);
+    // The MFC loses its set-point for a moment of no power (it comes back at 0).
+    void PowerBlip(TSimDevice device);
     TPumpState PumpState();
     // Changes a device's configuration in place while it runs (silent registers, overrides, ...).
     void EditMfc(TSimDevice device, const std::function<void(TMfcConfig&)>& edit);

@@ -406,6 +406,11 @@ std::optional<std::vector<std::uint8_t>> TVirtualMfc::HandleFrame(std::span<cons
     return reply;
 }
 
+void TVirtualMfc::PowerBlip(double now) {
+    Advance(now);
+    fSetPointBits = 0;
+}
+
 TMfcState TVirtualMfc::State(double now) {
     Advance(now);
     TMfcState state;

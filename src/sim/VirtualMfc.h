@@ -38,6 +38,8 @@ public:
     void SetFault(TSimFault fault, bool on);
     bool HasFault(TSimFault fault) const;
     TMfcState State(double now);
+    // A short loss of power: the MFC starts again with its set-point at 0, as real ones do.
+    void PowerBlip(double now);
     TMfcConfig& Config() { return fConfig; }
 
 private:

@@ -1,8 +1,10 @@
 // What the worker does with MFC A in one pass: the three modes in their order, the pulse decision on
-// the segment's average flow, and the tolerances that keep a set-point from being written again.
+// the segment's average flow, the tolerances that keep a set-point from being written again, and the
+// set-point read back from the MFC, which calls for the write again when the MFC lost it.
 
 #include "run/MFCAControl.h"
 
+#include <cmath>
 #include <gtest/gtest.h>
 #include <optional>
 #include <string>
@@ -15,8 +17,8 @@ using UnitMain::TMFCAMode;
 
 constexpr double LowFlow = 0.03;
 
-TMFCAControlInput Input(bool named, double mass, double pulsed, double rate, double setFlow,
-                        double observed) {
+TMFCAControlInput Input(bool named, double mass, double pulsed, double rate, double setFlow, double observed,
+                        std::optional<double> setPointRead = std::nullopt) {
     TMFCAControlInput input;
     input.HasGasName = named;
     input.Mass = mass;
@@ -25,6 +27,7 @@ TMFCAControlInput Input(bool named, double mass, double pulsed, double rate, dou
     input.LowFlow = LowFlow;
     input.CurrentSetFlow = setFlow;
     input.CurrentObservedFlow = observed;
+    input.SetPointRead = setPointRead;
     return input;
 }
 
@@ -36,6 +39,7 @@ TEST(MFCAControl, DecidesModeAndSetPoint) {
         TMFCAMode Mode;
         bool Ahead;
         std::optional<double> SetPoint;
+        bool Lost = false;
     } cases[] = {
         // No gas: no name or no flow; the valve is told to close while flow is seen.
         {"no name, flow seen", Input(false, 0.5, 1.0, 0.0, 0.5, 0.4), TMFCAMode::cmNoGas, false, 0.0},
@@ -64,12 +68,34 @@ TEST(MFCAControl, DecidesModeAndSetPoint) {
          false, none},
         {"constant, set off by more than 1e-6", Input(true, 0.5, 1.0, 0.0, 0.5 + 2e-6, 0.5),
          TMFCAMode::cmConstant, false, 0.5},
+        // The set-point read back: what was written (narrowed to 32 bits) within 1e-6, or lost.
+        {"constant, read back as written", Input(true, 0.5, 1.0, 0.5, 0.5, 0.5, 0.5), TMFCAMode::cmConstant,
+         false, none},
+        {"constant, read back within 1e-6", Input(true, 0.5, 1.0, 0.5, 0.5, 0.5, 0.5 + 0.9e-6),
+         TMFCAMode::cmConstant, false, none},
+        {"constant, MFC back at 0", Input(true, 0.5, 1.0, 0.5, 0.5, 0.5, 0.0), TMFCAMode::cmConstant, false,
+         0.5, true},
+        {"constant, read back off by more than 1e-6", Input(true, 0.5, 1.0, 0.5, 0.5, 0.5, 0.5 + 2e-6),
+         TMFCAMode::cmConstant, false, 0.5, true},
+        {"constant, read back no number", Input(true, 0.5, 1.0, 0.5, 0.5, 0.5, std::nan("")),
+         TMFCAMode::cmConstant, false, 0.5, true},
+        {"pulsed behind, open and read back as written",
+         Input(true, 0.002, 0.2, 0.001, LowFlow, 0.03, static_cast<double>(static_cast<float>(LowFlow))),
+         TMFCAMode::cmPulsed, false, none},
+        {"pulsed behind, MFC back at 0", Input(true, 0.002, 0.2, 0.001, LowFlow, 0.03, 0.0),
+         TMFCAMode::cmPulsed, false, LowFlow, true},
+        {"pulsed ahead, MFC open although closed", Input(true, 0.002, 0.2, 0.003, 0.0, 0.03, LowFlow),
+         TMFCAMode::cmPulsed, true, 0.0, true},
+        // No gas: the measured flow decides, as before.
+        {"no gas, set-point read but no flow", Input(true, 0.0, 1.0, 0.0, 0.0, 0.0, 0.5), TMFCAMode::cmNoGas,
+         false, none, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Name);
         const auto control = DecideMFCAControl(c.In);
         EXPECT_EQ(control.Mode, c.Mode);
         EXPECT_EQ(control.Ahead, c.Ahead);
+        EXPECT_EQ(control.SetPointLost, c.Lost);
         ASSERT_EQ(control.SetPoint.has_value(), c.SetPoint.has_value());
         if (c.SetPoint) {
             EXPECT_DOUBLE_EQ(*control.SetPoint, *c.SetPoint);

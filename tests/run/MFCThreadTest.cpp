@@ -9,22 +9,22 @@
 #include "base/DateTime.h"
 #include "base/MainThread.h"
 #include "base/MemoryTextPane.h"
+#include "base/NumberFormat.h"
 #include "mfc/VogtlinPort.h"
 #include "modbus/VogtlinRegisters.h"
 #include "state/MoistrelState.h"
 #include "support/LogCapture.h"
+#include "support/SetPointWrites.h"
 #include "support/SimHarness.h"
 
-#include <bit>
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdint>
 #include <functional>
 #include <gtest/gtest.h>
 #include <memory>
-#include <mutex>
 #include <regex>
-#include <sstream>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -42,26 +42,6 @@ using UnitMain::TMFCThread;
 // The wait for a reply on a busy machine; the tests judge what is exchanged, not how fast.
 constexpr std::uint32_t TestReadoutMS = 500;
 
-// The set-point written by a Modbus frame "01 10 00 06 00 02 04 b0 b1 b2 b3 crc crc" to MFC A.
-bool SetPointWriteOf(const std::string& traceLine, float& value) {
-    const std::string prefix = "mfc-a <- ";
-    if (traceLine.rfind(prefix, 0) != 0) {
-        return false;
-    }
-    std::istringstream hex(traceLine.substr(prefix.size()));
-    std::vector<std::uint32_t> bytes;
-    std::string byte;
-    while (hex >> byte) {
-        bytes.push_back(static_cast<std::uint32_t>(std::stoul(byte, nullptr, 16)));
-    }
-    if (bytes.size() != 13 || bytes[0] != 0x01 || bytes[1] != 0x10 || bytes[2] != 0x00 ||
-        bytes[3] != SerialPortVogtlin::regSetPoint) {
-        return false;
-    }
-    value = std::bit_cast<float>(bytes[7] << 24U | bytes[8] << 16U | bytes[9] << 8U | bytes[10]);
-    return true;
-}
-
 // A segment's A flow.
 TGasItem AFlow(const std::string& gas, float mass, float pulsed) {
     TGasItem item;
@@ -76,15 +56,10 @@ protected:
     // The instruments with the defaults of the virtual MFC A (table 2: air in normal litres,
     // 10 g/min full scale, turn-down 100), and whatever `adjust` changes.
     void StartInstruments(const std::function<void(Sim::TSimConfig&)>& adjust = {}) {
+        fSetPoints.reset();
         sim = std::make_unique<TestSupport::TSimHarness>(TestSupport::ManualClock(adjust));
         ASSERT_TRUE(sim->Started()) << sim->Error();
-        sim->Sim().SetTrace([this](const std::string& line) {
-            float value = 0.0F;
-            if (SetPointWriteOf(line, value)) {
-                const std::lock_guard lock(fWritesMutex);
-                fWrites.push_back(value);
-            }
-        });
+        fSetPoints = std::make_unique<TestSupport::TSetPointWrites>(sim->Sim(), Sim::sdMfcA, 1);
         const Sim::TMfcConfig config = Sim::DefaultMfcA();
         SerialPortVogtlin::TMFCDetails& mfc = state.MFCADetails;
         mfc.ComPortName = sim->Path(Sim::sdMfcA);
@@ -159,10 +134,7 @@ protected:
         return (Clock().Now() - asked) * SecondsPerDay;
     }
 
-    std::vector<float> SetPointWrites() {
-        const std::lock_guard lock(fWritesMutex);
-        return fWrites;
-    }
+    std::vector<float> SetPointWrites() const { return fSetPoints->Values(); }
 
     // Writes straight to the virtual MFC A, as another program would.
     void WriteToMFCA(std::uint32_t reg, float value) {
@@ -183,10 +155,9 @@ protected:
         return count;
     }
 
-    // Declared first: the trace runs on the instruments' thread until they stop.
-    std::mutex fWritesMutex;
-    std::vector<float> fWrites;
     std::unique_ptr<TestSupport::TSimHarness> sim;
+    // MFC A's set-point writes; taken off the instruments before they go.
+    std::unique_ptr<TestSupport::TSetPointWrites> fSetPoints;
     UnitMain::TMoistrelState state;
     Base::TQueuedMainThread mainThread;
     Base::TMemoryTextPane memoLog;
@@ -225,6 +196,7 @@ TEST_F(MFCThreadTest, PulsedModeSwitchesBetweenTheLowFlowAndZeroAndDeliversTheWa
     const auto lowFlow = static_cast<float>(3.0 * 0.1F); // three times the lowest flow of table 2
     const Base::TDateTime start = Clock().Now();
     const double gramsAtStart = sim->Sim().MfcState(Sim::sdMfcA).Totalizer_g;
+    const TestSupport::TLogCapture log;
     StartWorker(AFlow("Air", 0.1F, 0.2F)); // a third of the low flow
     ASSERT_TRUE(ServeFor(7.5));            // 150 passes
 
@@ -247,6 +219,16 @@ TEST_F(MFCThreadTest, PulsedModeSwitchesBetweenTheLowFlowAndZeroAndDeliversTheWa
     EXPECT_NEAR(state.Run.FlowASoFar, 0.1, 0.005) << "the worker's own segment average";
 
     StopWorker();
+    for (const std::string& line :
+         {std::string("Thread. We are in pulsed flow mode for gas A"),
+          std::string("Thread. Pulsed: Lowest flow value      : 0.300 000"),
+          std::string("Thread. Pulsed: We are behind in the flow"),
+          std::string("Thread. Pulsed: Try adjusting flow"),
+          "Thread. Pulsed: MFC set to " + Base::FormatGeneral(3.0 * static_cast<double>(0.1F)) + " flow",
+          std::string("Thread. Pulsed: We are ahead in the flow"),
+          std::string("Thread. Pulsed: MFC set to 0 flow")}) {
+        EXPECT_TRUE(log.Contains(line)) << line;
+    }
 }
 
 TEST_F(MFCThreadTest, NoGasClosesTheValveOnEveryPassWhileFlowIsSeen) {
@@ -281,6 +263,8 @@ TEST_F(MFCThreadTest, NoGasClosesTheValveOnEveryPassWhileFlowIsSeen) {
     EXPECT_EQ(zeroWrites, flowSeen);
     EXPECT_EQ(sim->Sim().MfcState(Sim::sdMfcA).SetPoint, 0.0F);
     EXPECT_LT(sim->Sim().MfcState(Sim::sdMfcA).Flow, 1e-3);
+    EXPECT_TRUE(log.Contains("Thread. This mixture contains no gas for MFC a."));
+    EXPECT_TRUE(log.Contains("Thread. Observed flow > 0.000 000 1, instruct 0-flow."));
 }
 
 TEST_F(MFCThreadTest, ReadTotalizerGivesGramsFromEveryTable) {
@@ -290,6 +274,7 @@ TEST_F(MFCThreadTest, ReadTotalizerGivesGramsFromEveryTable) {
         config.MfcA.Tables[2].Density_gpl = 1.429F;
     });
     state.MFCADetails.LUT[2].TotalizerUnit = "kg";
+    const TestSupport::TLogCapture log;
     MakeWorker(TGasItem{});
     const struct {
         std::uint32_t Table;
@@ -316,6 +301,8 @@ TEST_F(MFCThreadTest, ReadTotalizerGivesGramsFromEveryTable) {
         EXPECT_EQ(worker->MFCD.CurrentObservedFlow, 0.0);
         EXPECT_EQ(Clock().Now(), before) << "a reading takes no pause of its own";
     }
+    EXPECT_TRUE(log.Contains("MFC A: Totalizer unit KG needs conversion "));
+    EXPECT_TRUE(log.Contains("IF YOU ARE SEEING THIS CONTACT KELVANE "));
 
     // A silent MFC: no reading, and no grams.
     std::string error;
@@ -410,6 +397,192 @@ TEST_F(MFCThreadTest, MovingAverageFollowsTheFlowOverItsSampleSize) {
     EXPECT_NEAR(state.Run.MovingAverageMinutes, 5 * 0.050 / 60.0, 0.01 * 5 * 0.050 / 60.0)
         << "5 passes of 50 ms";
     StopWorker();
+}
+
+// Hands the worker a new segment at its next exchange, as the tick does at a change of segment.
+void NewSegment(UnitMain::TMoistrelState& state, const TGasItem& segmentA) {
+    state.Run.ThreadData.In_MixD = segmentA;
+    state.Run.ThreadData.In_NewSegment = true;
+}
+
+TEST_F(MFCThreadTest, EveryFailedReadingOfMFCAReachesTheExchangeAsAFailedReading) {
+    const struct {
+        const char* Name;
+        std::uint16_t Register;
+        bool PassFails; // the pass ends without control and pauses
+    } cases[] = {
+        {"set-point", SerialPortVogtlin::regSetPoint, true},
+        {"measured flow", SerialPortVogtlin::regMeasuredFlow, false},
+        {"totalizer", SerialPortVogtlin::regTotalizer, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        StartInstruments();
+        const TestSupport::TLogCapture log;
+        StartWorker(AFlow("Air", 0.5F, 1.0F));
+        ASSERT_TRUE(ServeUntil([&] { return state.Run.FlowAObserved > 0.4; }));
+        ASSERT_TRUE(std::isfinite(state.Run.FlowATotalizer));
+
+        sim->Sim().EditMfc(Sim::sdMfcA,
+                           [&](Sim::TMfcConfig& config) { config.SilentRegisters = {c.Register}; });
+        // Not the last good reading: the failure itself.
+        ASSERT_TRUE(ServeUntil([&] { return state.Run.FlowAObserved == -1.0; })) << state.Run.FlowAObserved;
+        EXPECT_EQ(std::isnan(state.Run.FlowATotalizer), c.PassFails)
+            << "a totalizer that was not read is handed over as none: " << state.Run.FlowATotalizer;
+        EXPECT_EQ(LinesWith("Could not talk to MFC A, sleep 1 second.") > 0, c.PassFails);
+        EXPECT_EQ(log.Contains("Could not talk to MFC A, sleep 1 second."), c.PassFails);
+        const std::vector<std::string> messages = log.Messages();
+        EXPECT_EQ(std::any_of(messages.begin(), messages.end(),
+                              [](const std::string& m) {
+                                  return m.rfind("Thread: ReadTotalizer: Comms failed, status:", 0) == 0 &&
+                                         m.size() > 44;
+                              }),
+                  c.Register == SerialPortVogtlin::regSetPoint)
+            << "a failed set-point read says why";
+
+        sim->Sim().EditMfc(Sim::sdMfcA, [](Sim::TMfcConfig& config) { config.SilentRegisters.clear(); });
+        ASSERT_TRUE(ServeUntil([&] { return state.Run.FlowAObserved > 0.4; }));
+        EXPECT_TRUE(std::isfinite(state.Run.FlowATotalizer));
+        StopWorker();
+        worker.reset();
+        memoLog.Clear();
+    }
+}
+
+TEST_F(MFCThreadTest, AnMFCThatLostItsSetPointIsCommandedAgain) {
+    const double lowFlow = 3.0 * static_cast<double>(0.1F);
+    const struct {
+        const char* Name;
+        TGasItem A;
+        double Set; // the set-point the worker holds
+        std::string Mode;
+    } cases[] = {
+        {"constant", AFlow("Air", 0.5F, 1.0F), 0.5, "Thread. We are in constant flow mode for gas A"},
+        // A wanted flow the low flow never catches up with: the valve stays open at the low flow.
+        {"pulsed, behind", AFlow("Air", 0.5F, 0.2F), lowFlow, "Thread. Pulsed: Flow already set"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        StartInstruments();
+        const TestSupport::TLogCapture log;
+        StartWorker(c.A);
+        ASSERT_TRUE(ServeUntil([&] { return SetPointWrites().size() == 1; }));
+        ASSERT_TRUE(ServeFor(0.5));
+        const auto setPoint = static_cast<float>(c.Set);
+        ASSERT_EQ(sim->Sim().MfcState(Sim::sdMfcA).SetPoint, setPoint);
+
+        sim->Sim().PowerBlip(Sim::sdMfcA);
+        EXPECT_EQ(sim->Sim().MfcState(Sim::sdMfcA).SetPoint, 0.0F);
+        ASSERT_TRUE(ServeUntil([&] { return SetPointWrites().size() == 2; })) << "never commanded again";
+        ASSERT_TRUE(ServeFor(0.5));
+        EXPECT_EQ(SetPointWrites(), (std::vector<float>{setPoint, setPoint})) << "once, not on every pass";
+        EXPECT_EQ(sim->Sim().MfcState(Sim::sdMfcA).SetPoint, setPoint);
+        EXPECT_TRUE(log.Contains(c.Mode)) << "the set-point read back agrees again";
+        EXPECT_TRUE(log.Contains("Thread. MFC A set-point reads 0, not the " + Base::FormatGeneral(c.Set) +
+                                 " set last: set again"));
+        StopWorker();
+        worker.reset();
+    }
+}
+
+TEST_F(MFCThreadTest, ANewSegmentRestartsTheSegmentAverage) {
+    // A valve without lag, so that each segment's average is its own flow.
+    StartInstruments([](Sim::TSimConfig& config) { config.MfcA.TimeConstantSeconds = 0.0; });
+    StartWorker(AFlow("Air", 0.5F, 1.0F));
+    ASSERT_TRUE(ServeFor(3.0));
+    EXPECT_NEAR(state.Run.FlowASoFar, 0.5, 0.01);
+
+    NewSegment(state, AFlow("Air", 0.1F, 1.0F));
+    ASSERT_TRUE(ServeFor(6.0));
+    EXPECT_NEAR(state.Run.FlowASoFar, 0.1, 0.005)
+        << "the average since the new segment began, not since the first";
+    StopWorker();
+}
+
+TEST_F(MFCThreadTest, TheMovingAverageForgetsAStepOverItsSampleSize) {
+    // Passes of 50 ms: 5 passes are a quarter of a second, 100 passes five seconds.
+    const struct {
+        std::int32_t Size;
+        double Low, High; // the moving average one second after a step from 0.5 to 0.1 g/min
+    } cases[] = {{5, 0.095, 0.115}, {100, 0.25, 0.45}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE("sample size " + std::to_string(c.Size));
+        StartInstruments([](Sim::TSimConfig& config) { config.MfcA.TimeConstantSeconds = 0.0; });
+        StartWorker(AFlow("Air", 0.5F, 1.0F), c.Size);
+        ASSERT_TRUE(ServeFor(2.0));
+        NewSegment(state, AFlow("Air", 0.1F, 1.0F));
+        ASSERT_TRUE(ServeFor(1.0));
+        EXPECT_GT(state.Run.FlowAMovingAverage, c.Low);
+        EXPECT_LT(state.Run.FlowAMovingAverage, c.High);
+        StopWorker();
+        worker.reset();
+    }
+}
+
+TEST_F(MFCThreadTest, ASetPointThatCannotBeWrittenIsSaidInTheOperationLog) {
+    StartInstruments();
+    StartWorker(AFlow("Air", 0.5F, 1.0F));
+    ASSERT_TRUE(ServeFor(0.5));
+    // Another program holds MFC A's port: the stop's zero cannot be written.
+    std::string error;
+    ASSERT_TRUE(sim->Sim().SetFault(Sim::sdMfcA, Sim::sfPortHeld, true, error)) << error;
+    StopWorker();
+    EXPECT_EQ(LinesWith(" Thread: Failed to set MFC A flow to :0 g/min"), 1U) << memoLog.Text();
+    EXPECT_EQ(LinesWith("MFC A: permanent stop"), 1U);
+}
+
+// The diagnostic lines of one pass, in order (a pattern each).
+TEST_F(MFCThreadTest, OnePassWritesItsDiagnosticLinesInOrder) {
+    StartInstruments([](Sim::TSimConfig& config) { config.MfcA.TimeConstantSeconds = 0.0; });
+    const TestSupport::TLogCapture log;
+    StartWorker(AFlow("Air", 0.5F, 1.0F));
+    ASSERT_TRUE(ServeUntil([&] { return LinesWith(" Thread: MFC A flow set to :0.5 g/min") == 1; }));
+    ASSERT_TRUE(ServeFor(0.5));
+    StopWorker();
+
+    const std::string number = R"(-?\d[\d ]*\.\d{3}(?: \d{3})*)";
+    const std::string time = R"(\d\d:\d\d:\d\d:\d{3})";
+    const std::vector<std::string> pass = {
+        R"(Thread\. Loop: 5)",
+        "Enter Thread: ReadTotalizer",
+        "MFC A: Active lut         : 2",
+        "MFC A: Current setpoint   : 0\\.500 000 000",
+        "MFC A: Current flow       : 0\\.500 000 000",
+        "MFC A: Flow unit          : g/min",
+        "MFC A: Totalizer 0 value  : " + number,
+        "MFC A: Totalizer unit     : ln",
+        "MFC A: Totalizer scaling  : 1\\.000 000 000",
+        "MFC A: Totalizer unit LN needs conversion ",
+        "MFC A: grams per liter    : 1\\.292 999 983",
+        "MFC A: Tot\\. in grams      : " + number,
+        "Exit Thread: ReadTotalizer",
+        "Thread\\. Gas B flow read on port " + sim->Path(Sim::sdMfcB) + " Flow: 0",
+        "Thread\\. SoFarFlow g            : " + number,
+        "Thread\\. SoFarTimeMin           : 0\\.003 333",
+        "Thread\\. Flowrate so far  g/min : " + number,
+        "Thread\\. Desired flowrate g/min : 0\\.500 000",
+        "Thread\\. Flowrate difference    : " + number,
+        "Thread\\.           Moving average count size : 358",
+        "Thread\\.                  Totalizer time now : " + time,
+        "Thread\\.                 Totalizer time last : " + time,
+        "Thread\\.           Totalizer time difference : 00:00:00:050",
+        "Thread\\. Moving average observation size \\(s\\) : " + number,
+        "Thread\\. Moving average observation size \\(m\\) : " + number,
+        "Thread\\.             Moving average flow \\(g\\) : " + number,
+        "Thread\\.           Moving average flow \\(g/m\\) : " + number,
+        "Thread\\. We are in constant flow mode for gas A",
+        "Thread\\. Loop: 6",
+    };
+    const std::vector<std::string> messages = log.Messages();
+    const auto first = std::find(messages.begin(), messages.end(), "Thread. Loop: 5");
+    ASSERT_NE(first, messages.end());
+    ASSERT_GE(messages.end() - first, static_cast<std::ptrdiff_t>(pass.size()));
+    for (std::size_t k = 0; k < pass.size(); ++k) {
+        EXPECT_TRUE(std::regex_match(first[static_cast<std::ptrdiff_t>(k)], std::regex(pass[k])))
+            << "line " << k << ": " << first[static_cast<std::ptrdiff_t>(k)] << "\n  expected " << pass[k];
+    }
+    // The first pass wrote the set-point.
+    EXPECT_TRUE(log.Contains("Thread. Constant flow: MFC permanently set to 0.5 flow"));
 }
 
 // A worker whose body fails after its first exchange.
