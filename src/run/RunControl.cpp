@@ -38,7 +38,9 @@ constexpr int SetPointChecks = 3;
 constexpr auto WorkerLook = std::chrono::milliseconds(10);
 // The wait between a set-point write and its read-back, for the write's acknowledgement to pass.
 constexpr auto ReadBackPause = std::chrono::milliseconds(20);
-// How long a failed hand-over of MFC B's set-point or the pump's command waits for its next try.
+// How long a failed hand-over of the pump's command waits for its next try. MFC B's set-point is
+// tried again on every tick: a try costs at most its short reply wait, and a segment shorter than a
+// second must not lose its set-point to one write that met the worker's read on the port.
 constexpr double HandOverRetry = 1.0 / Base::SecondsPerDay;
 
 std::string TrueFalse(bool value) {
@@ -247,7 +249,6 @@ void TRunControl::TickRunning() {
             data.StepMFCBSet = false;
             data.StepPumpSet = false;
             // The new segment's flows go out at once, whatever the old ones' retries were.
-            fRetryBAt = 0.0;
             fRetryPumpAt = 0.0;
             if (run.CurrentSegment + 1 < segments) {
                 ++run.CurrentSegment;
@@ -276,16 +277,14 @@ void TRunControl::HandOver(const TGasItem& segment) {
         data.In_NewSegment = true;
         data.StepMFCASet = true;
     }
-    // A hand-over that failed is tried again a second later: each try of a device that does not
-    // answer holds the tick (and the window) for its whole reply wait.
-    if (!data.StepMFCBSet && fClock.Now() >= fRetryBAt) {
+    if (!data.StepMFCBSet) {
         Log("B Handled");
         if (SetMFCFlow(fState.MFCBDetails, flows.B.Mass)) {
             data.StepMFCBSet = true;
-        } else {
-            fRetryBAt = fClock.Now() + HandOverRetry;
         }
     }
+    // A pump command that failed is tried again a second later: each try of a pump that does not
+    // answer holds the tick (and the window) for its whole reply wait, over a second.
     if (!data.StepPumpSet && fClock.Now() >= fRetryPumpAt) {
         const std::string command = PumpCommandOf(flows);
         Log("C Trying to handle (Pump command:'" + command + "')");
@@ -361,7 +360,6 @@ void TRunControl::ButtonApplyClick() {
     run.MovingAverageMinutes = 0.0;
     run.FlowATotalizer = std::numeric_limits<double>::quiet_NaN();
     fReadingLost = false;
-    fRetryBAt = 0.0;
     fRetryPumpAt = 0.0;
 
     std::string notStarted;

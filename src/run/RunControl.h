@@ -126,7 +126,6 @@ private:
     Base::TDateTime fReadingLostSince = 0.0;
     // A hand-over that failed is tried again from these times on, not on every tick: a missing
     // pump or MFC B would otherwise hold every tick for its whole reply wait.
-    Base::TDateTime fRetryBAt = 0.0;
     Base::TDateTime fRetryPumpAt = 0.0;
 };
 
