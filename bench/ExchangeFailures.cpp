@@ -87,9 +87,9 @@ int main(int argc, char** argv) {
                 [[maybe_unused]] const int ignored = ::nice(std::atoi(nice));
             }
             const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds + 30.0);
-            volatile unsigned long spin = 0;
+            std::atomic<unsigned long> spin{0};
             while (std::chrono::steady_clock::now() < end) {
-                ++spin;
+                spin.fetch_add(1, std::memory_order_relaxed);
             }
             ::_exit(0);
         }
@@ -119,6 +119,16 @@ int main(int argc, char** argv) {
         long incomplete = 0;
         double oversleep = 0.0;
         const TFrame request = BuildReadRequest(1, regMeasuredFlow, 2);
+        // When the instruments' loop took in the request: the trace runs on its thread then.
+        std::atomic<std::int64_t> takenIn{0};
+        sim.SetTrace([&](const std::string& line) {
+            if (line.rfind("mfc-a <-", 0) == 0) {
+                takenIn = std::chrono::steady_clock::now().time_since_epoch().count();
+            }
+        });
+        double longestRequestDelay = 0.0; // the write until the loop took the request in
+        double longestReplyDelay = 0.0;   // the reply's first wire time until the client had it
+        constexpr double NominalFirstMs = 8 * 1.1458 + 3.0;
         const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
         while (std::chrono::steady_clock::now() < end) {
             const int fd = ::open(portA.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
@@ -145,6 +155,13 @@ int main(int argc, char** argv) {
                 const auto now = std::chrono::steady_clock::now();
                 if (got == 0) {
                     firsts.push_back(std::chrono::duration<double, std::milli>(now - sent).count());
+                    const std::chrono::steady_clock::time_point in{
+                        std::chrono::steady_clock::duration(takenIn.load())};
+                    const double requestDelay = std::chrono::duration<double, std::milli>(in - sent).count();
+                    longestRequestDelay = std::max(longestRequestDelay, requestDelay);
+                    longestReplyDelay = std::max(longestReplyDelay,
+                                                 std::chrono::duration<double, std::milli>(now - in).count() -
+                                                     NominalFirstMs);
                 } else {
                     longestGap =
                         std::max(longestGap, std::chrono::duration<double, std::milli>(now - last).count());
@@ -178,9 +195,10 @@ int main(int argc, char** argv) {
             "probe, %d busy, load %.2f: %zu replies, first byte after %.1f ms median, %.1f ms 99 %%, %.1f ms "
             "latest (nominal 12.2, the program gives up at 60); longest gap between bytes %.1f ms (the "
             "program ends a reply after 20); %ld replies incomplete; the instruments' own lateness at "
-            "most %.1f ms; the client's own longest oversleep %.1f ms\n",
+            "most %.1f ms; the client's own longest oversleep %.1f ms; longest from the write until the loop "
+            "took the request in %.1f ms, from the reply's wire time until the client had it %.1f ms\n",
             busy, load, firsts.size(), at(0.5), at(0.99), firsts.empty() ? 0.0 : firsts.back(), longestGap,
-            incomplete, 1000.0 * late.LongestSeconds);
+            incomplete, 1000.0 * late.LongestSeconds, oversleep, longestRequestDelay, longestReplyDelay);
         std::error_code ignoredError;
         std::filesystem::remove_all(folder, ignoredError);
         return 0;
