@@ -21,11 +21,40 @@ void AppendWord(TFrame& frame, std::uint32_t word) {
 
 } // namespace
 
+namespace {
+
+bool IsWriteFunction(std::uint8_t function) {
+    return function == fnWriteSingleRegister || function == fnWriteMultipleRegisters;
+}
+
+} // namespace
+
 std::size_t ReadReplyLength(std::uint16_t registerCount, std::span<const std::uint8_t> received) {
+    std::size_t skipped = 0;
+    // Late write acknowledgements ahead of the reply (a corrupted one only makes the read wait for
+    // bytes that do not come: it still ends at the silence or the deadline of the read).
+    while (received.size() >= 2 && IsWriteFunction(received[1])) {
+        skipped += WriteAcknowledgementLength;
+        received = received.size() > WriteAcknowledgementLength ? received.subspan(WriteAcknowledgementLength)
+                                                                : std::span<const std::uint8_t>();
+    }
     if (received.size() < 2) {
         return 0;
     }
-    return (received[1] & ExceptionFlag) != 0 ? ExceptionReplyLength : ExpectedReplyLength(registerCount);
+    return skipped +
+           ((received[1] & ExceptionFlag) != 0 ? ExceptionReplyLength : ExpectedReplyLength(registerCount));
+}
+
+std::size_t ReplyOffset(std::uint32_t deviceAddress, std::span<const std::uint8_t> received) {
+    std::size_t offset = 0;
+    while (received.size() - offset > WriteAcknowledgementLength) {
+        const auto frame = received.subspan(offset, WriteAcknowledgementLength);
+        if (frame[0] != (deviceAddress & 0xFFU) || !IsWriteFunction(frame[1]) || ComputeCRC16(frame) != 0) {
+            break;
+        }
+        offset += WriteAcknowledgementLength;
+    }
+    return offset;
 }
 
 float FailedReadFloat() {

@@ -65,9 +65,19 @@ constexpr std::size_t ExpectedReplyLength(std::uint16_t registerCount) {
 inline constexpr std::uint8_t ExceptionFlag = 0x80;
 inline constexpr std::size_t ExceptionReplyLength = 5;
 
+// A device acknowledges a write (function 6 or 16) with 8 bytes: address, function, register,
+// value or count, CRC. The program never waits for it, so on a loaded machine it can come in late,
+// after the next request's discard of stale input, ahead of that request's reply.
+inline constexpr std::size_t WriteAcknowledgementLength = 8;
+
 // Length of the whole reply to a read of registerCount registers, judged from its first bytes: 0
-// until the function code is in, then 5 for an exception reply, else ExpectedReplyLength.
+// until the function code is in, then 5 for an exception reply, else ExpectedReplyLength. A write
+// acknowledgement ahead of the reply adds its 8 bytes (the reply is judged after it).
 std::size_t ReadReplyLength(std::uint16_t registerCount, std::span<const std::uint8_t> received);
+
+// Where the reply starts in what a read received: after a whole, valid write acknowledgement from
+// the device ahead of it, else at 0.
+std::size_t ReplyOffset(std::uint32_t deviceAddress, std::span<const std::uint8_t> received);
 
 // Decoders over a whole reply (data starts at byte 3). A reply too short for the value gives 0 / "".
 std::uint16_t DecodeU16(std::span<const std::uint8_t> reply);

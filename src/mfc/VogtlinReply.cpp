@@ -22,6 +22,17 @@ std::uint16_t RegisterCountOf(TVogtlinReadKind kind) {
     return 0;
 }
 
+namespace {
+
+// The reply within what the read received: after any late write acknowledgement ahead of it.
+std::span<const std::uint8_t> ReplyOf(std::uint32_t deviceAddress,
+                                      const SerialPort::TSerialResponse& response) {
+    const std::span<const std::uint8_t> received(response.rArray.data(), response.ResponseLength);
+    return received.subspan(ReplyOffset(deviceAddress, received));
+}
+
+} // namespace
+
 std::string_view CheckReadReply(TVogtlinReadKind kind, std::uint32_t deviceAddress,
                                 const SerialPort::TSerialResponse& response) {
     const std::uint16_t registers = RegisterCountOf(kind);
@@ -29,10 +40,10 @@ std::string_view CheckReadReply(TVogtlinReadKind kind, std::uint32_t deviceAddre
     if (response.ResponseLength == 0) {
         return StatusNoResult;
     }
-    if (response.ResponseLength != expected) {
+    const std::span<const std::uint8_t> reply = ReplyOf(deviceAddress, response);
+    if (reply.size() != expected) {
         return StatusWrongLength;
     }
-    const std::span<const std::uint8_t> reply(response.rArray.data(), expected);
     // The CRC first: in a corrupted frame no other byte can be trusted.
     if (ComputeCRC16(reply) != 0) {
         return StatusBadCrc;
@@ -58,8 +69,7 @@ void DecodeReadReply(TVogtlinReadKind kind, std::uint32_t deviceAddress,
         response.Status = std::string(failed);
         return;
     }
-    const std::size_t expected = ExpectedReplyLength(RegisterCountOf(kind));
-    const std::span<const std::uint8_t> reply(response.rArray.data(), expected);
+    const std::span<const std::uint8_t> reply = ReplyOf(deviceAddress, response);
     AppendHexListing(response.AsHex, reply);
     AppendDecimalListing(response.AsInt, reply);
     switch (kind) {

@@ -24,7 +24,9 @@ enum class TVogtlinReadKind { vrU16, vrU32, vrS8, vrS50, vrF32 };
 
 std::uint16_t RegisterCountOf(TVogtlinReadKind kind);
 
-// After SendData of a read (function 3) to deviceAddress (its low byte is on the wire): a valid
+// After SendData of a read (function 3) to deviceAddress (its low byte is on the wire); a whole,
+// valid write acknowledgement of that device ahead of the reply (the late answer to an earlier
+// write, which nobody reads) is passed over, and the reply is what follows it. A valid
 // reply extends AsHex and AsInt, sets the decoded value and empties Status. A reply is valid when
 // it has the expected length, its CRC holds, and it comes from that address with function 3 and
 // the byte count of the registers asked for. Otherwise Status names the first check that failed,

@@ -399,9 +399,31 @@ void TSimulator::Enqueue(TPort& port, const std::vector<std::uint8_t>& reply, st
     }
 }
 
+TSimulator::TWireLateness TSimulator::WireLateness() {
+    TWireLateness result;
+    RunInLoop([&] { result = fLateness; });
+    return result;
+}
+
+void TSimulator::ResetWireLateness() {
+    RunInLoop([&] { fLateness = {}; });
+}
+
+void TSimulator::NoteLateness(TClockPoint due, TClockPoint now) {
+    const double late = std::chrono::duration<double>(now - due).count();
+    ++fLateness.Bytes;
+    if (late > LateSeconds) {
+        ++fLateness.LateBytes;
+    }
+    fLateness.LongestSeconds = std::max(fLateness.LongestSeconds, late);
+}
+
 void TSimulator::FlushTx(TPort& port, TClockPoint now) {
     std::vector<std::uint8_t> ready;
     while (!port.Tx.empty() && port.Tx.front().first <= now) {
+        if (!fConfig.Fast) {
+            NoteLateness(port.Tx.front().first, now);
+        }
         ready.push_back(port.Tx.front().second);
         port.Tx.pop_front();
     }

@@ -61,6 +61,17 @@ public:
     // Called on the loop thread with one line per request and reply ("mfc-a <- 01 03 ...").
     void SetTrace(std::function<void(const std::string&)> trace);
 
+    // How late the reply bytes reached the pseudo-terminals against their wire time, since the
+    // start or the last reset (wire timing only): the bench's view of the emulation's own delays.
+    struct TWireLateness {
+        long Bytes = 0;
+        long LateBytes = 0; // more than LateSeconds after their wire time
+        double LongestSeconds = 0.0;
+    };
+    static constexpr double LateSeconds = 0.005;
+    TWireLateness WireLateness();
+    void ResetWireLateness();
+
 private:
     using TClockPoint = std::chrono::steady_clock::time_point;
 
@@ -76,6 +87,7 @@ private:
     };
 
     void Loop();
+    void NoteLateness(TClockPoint due, TClockPoint now);
     void RunInLoop(const std::function<void()>& task);
     void Wake();
     // Seconds of the configured clock since the instruments were made.
@@ -98,6 +110,7 @@ private:
     std::unique_ptr<TVirtualMfc> fMfcB;
     std::array<TPort, SimDeviceCount> fPorts;
     std::function<void(const std::string&)> fTrace;
+    TWireLateness fLateness; // loop thread only
 
     TUniqueFd fWake;
     std::thread fThread;

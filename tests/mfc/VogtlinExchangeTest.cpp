@@ -65,6 +65,10 @@ const TExchangeCase ExchangeCases[] = {
     {"FromAnotherDevice", TPeerReply{FromDevice2}, "Reply from another device address", 9, FailedFloatPattern,
      0},
     {"AnotherFunction", TPeerReply{Function4}, "Reply with another function code", 9, FailedFloatPattern, 0},
+    // The late acknowledgement of an earlier write ahead of the reply: the read waits for the reply.
+    {"LateAcknowledgementAhead",
+     TPeerReply{std::string("\x01\x10\x00\x06\x00\x02\xA1\xC9", 8) + OnePointFive}, "", 17,
+     std::bit_cast<std::uint32_t>(1.5F), 0},
     {"OverlongReply", TPeerReply{OnePointFive + std::string("\x00\xEE\x01", 3)}, "", 9,
      std::bit_cast<std::uint32_t>(1.5F), 3},
 };

@@ -111,7 +111,11 @@ TEST(VogtlinFrame, ReadReplyLengthFromTheFirstBytes) {
         {RegistersF32, Bytes({1, 0x83}), 5},         // a refusal of the read
         {RegistersS50, Bytes({1, 0x83, 2, 0xC0, 0xF1}), 5},
         {RegistersF32, Bytes({1, 0x90}), 5}, // any function code with the high bit set
-        {RegistersF32, Bytes({1, 0x10}), 9},
+        // A late write acknowledgement ahead of the reply: the reply is judged after its 8 bytes.
+        {RegistersF32, Bytes({1, 0x10}), 0},
+        {RegistersF32, Bytes({1, 0x10, 0, 6, 0, 2, 0xA1, 0xC9, 1}), 0},
+        {RegistersF32, Bytes({1, 0x10, 0, 6, 0, 2, 0xA1, 0xC9, 1, 3}), 17},
+        {RegistersF32, Bytes({1, 0x06, 0, 6, 0, 0, 0, 0, 1, 0x83}), 13},
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(::testing::Message()

@@ -211,6 +211,50 @@ TEST(VogtlinReply, InvalidRepliesAreFailedReads) {
     }
 }
 
+// The late acknowledgement of an earlier write (never read) ahead of the reply is passed over when
+// it is a whole, valid frame of the device; anything else ahead makes the reply's length wrong.
+TEST(VogtlinReply, ALateWriteAcknowledgementAheadOfTheReplyIsPassedOver) {
+    const TFrame acknowledgement{0x01, 0x10, 0x00, 0x06, 0x00, 0x02, 0xA1, 0xC9};
+    struct TCase {
+        const char* Name;
+        TFrame Ahead;
+        std::string Status;
+    };
+    TFrame otherDevice = acknowledgement;
+    otherDevice[0] = 2;
+    TFrame broken = acknowledgement;
+    broken[7] ^= 0x01;
+    const TCase cases[] = {
+        {"one acknowledgement", acknowledgement, ""},
+        {"two",
+         [&] {
+             TFrame two = acknowledgement;
+             two.insert(two.end(), acknowledgement.begin(), acknowledgement.end());
+             return two;
+         }(),
+         ""},
+        {"of another device", otherDevice, "Wrong amount of data waiting"},
+        {"with a broken CRC", broken, "Wrong amount of data waiting"},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TSerialResponse response;
+        Receive(response, {0x3F, 0xC0, 0x00, 0x00});
+        TFrame all = c.Ahead;
+        all.insert(all.end(), response.rArray.begin(), response.rArray.begin() + response.ResponseLength);
+        std::memcpy(response.rArray.data(), all.data(), all.size());
+        response.ResponseLength = static_cast<std::uint8_t>(all.size());
+        DecodeReadReply(TVogtlinReadKind::vrF32, Device, response);
+        EXPECT_EQ(response.Status, c.Status);
+        if (c.Status.empty()) {
+            EXPECT_EQ(response.AsFloat, 1.5F);
+            EXPECT_EQ(response.AsHex, "01 03 04 3F C0 00 00 F6 1B "); // the reply alone
+        } else {
+            EXPECT_EQ(std::bit_cast<std::uint32_t>(response.AsFloat), 0xFFC00000U);
+        }
+    }
+}
+
 TEST(VogtlinReply, ZeroFloatIsAValueNotAFailure) {
     TSerialResponse response;
     Receive(response, {0, 0, 0, 0});
