@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <exception>
 #include <limits>
+#include <optional>
 #include <thread>
 #include <utility>
 
@@ -30,13 +31,13 @@ const std::string CannotStopWarning =
 // The pump's port before the instruments are validated.
 const std::string SimulatedPumpPort = "SIM";
 const std::string NotInitialized = "Instruments not initialized. Cannot proceed.";
-constexpr auto StopPause = std::chrono::milliseconds(20);
 // How often the stop asks an MFC for its set-point before it counts as not confirmed.
 constexpr int SetPointChecks = 3;
 // How often the wait for the worker looks whether it has ended; the worker's exchanges are run in
 // between.
 constexpr auto WorkerLook = std::chrono::milliseconds(10);
-// The wait between a set-point write and its read-back, for the write's acknowledgement to pass.
+// The wait between a set-point write and its read-back (and between two read-backs), for the
+// write's acknowledgement to pass.
 constexpr auto ReadBackPause = std::chrono::milliseconds(20);
 // How long a failed hand-over of the pump's command waits for its next try. MFC B's set-point is
 // tried again on every tick: a try costs at most its short reply wait, and a segment shorter than a
@@ -455,16 +456,17 @@ bool TRunControl::SetMFCFlow(const TMFCDetails& MFC, double Flow) {
     const std::string flow = Base::FormatGeneral(Flow);
     if (response.Status.empty()) {
         // A written request proves nothing (an MFC off the bus takes it as well): the set-point
-        // counts as handed over when the MFC reads it back, after its acknowledgement has passed.
-        fClock.Sleep(ReadBackPause);
-        SerialPort::TSerialResponse check;
-        port.ReadF32(MFC.ModBusAddress, SerialPortVogtlin::regSetPoint, check);
-        if (check.Status.empty() && check.AsFloat == setPoint) {
+        // counts as handed over when the MFC reads it back. A miss is tried again at the next tick.
+        const std::optional<float> readBack =
+            ReadBackSetPoint(port, MFC.ModBusAddress, MFC.MFCName, "after the hand-over", 1);
+        if (readBack == setPoint) {
             Log(MFC.MFCName + " flow set to :" + flow + " g/min");
             return true;
         }
-        Logging::Logger().Send(MFC.MFCName + ": the set-point does not read back as written: " +
-                               (check.Status.empty() ? Base::FormatGeneral(check.AsFloat) : check.Status));
+        if (readBack) {
+            Logging::Logger().Send(MFC.MFCName + ": the set-point does not read back as written: " +
+                                   Base::FormatGeneral(*readBack));
+        }
     }
     Log("Failed to set " + MFC.MFCName + " flow to :" + flow + " g/min");
     return false;
@@ -552,32 +554,42 @@ bool TRunControl::StopMFC(const std::string& portName, std::uint32_t address, co
         return false;
     }
     Log(name + " commanded to stop");
-    fClock.Sleep(StopPause);
     // A written request proves nothing: an adapter whose MFC is off the bus takes it as well. The
-    // MFC has stopped only when it reads back a zero set-point.
-    // A check that got no valid answer is asked again, a few times: one reply missed on a busy machine
-    // must not leave the mixer in "Could not stop flow!". Only a valid answer decides.
-    SerialPort::TSerialResponse check;
-    for (int attempt = 1; attempt <= SetPointChecks; ++attempt) {
-        check = SerialPort::TSerialResponse{};
-        port.ReadF32(address, SerialPortVogtlin::regSetPoint, check);
-        if (check.Status.empty()) {
-            break;
-        }
-        Logging::Logger().Send(name + ": no answer to the set-point check after the stop: " + check.Status +
-                               " (" + std::to_string(attempt) + " of " + std::to_string(SetPointChecks) +
-                               ")");
-        if (attempt == SetPointChecks) {
-            return false;
-        }
-        fClock.Sleep(StopPause);
+    // MFC has stopped only when it reads back a zero set-point. A check that got no valid answer is
+    // asked again, a few times: one reply missed on a busy machine must not leave the mixer in
+    // "Could not stop flow!". Only a valid answer decides.
+    const std::optional<float> readBack =
+        ReadBackSetPoint(port, address, name, "after the stop", SetPointChecks);
+    if (!readBack) {
+        return false;
     }
-    if (check.AsFloat != 0.0) {
-        Logging::Logger().Send(name + ": set-point reads " + Base::FormatGeneral(check.AsFloat) +
+    if (*readBack != 0.0F) {
+        Logging::Logger().Send(name + ": set-point reads " + Base::FormatGeneral(*readBack) +
                                " after the stop");
         return false;
     }
     return true;
+}
+
+std::optional<float> TRunControl::ReadBackSetPoint(SerialPortVogtlin::TVogtlinPort& port,
+                                                   std::uint32_t address, const std::string& name,
+                                                   const std::string& when, int checks) {
+    for (int attempt = 1; attempt <= checks; ++attempt) {
+        fClock.Sleep(ReadBackPause);
+        SerialPort::TSerialResponse check;
+        port.ReadF32(address, SerialPortVogtlin::regSetPoint, check);
+        if (check.Status.empty()) {
+            return check.AsFloat;
+        }
+        std::string miss = name;
+        miss += ": no answer to the set-point check ";
+        miss += when;
+        miss += ": ";
+        miss += check.Status;
+        miss += " (" + std::to_string(attempt) + " of " + std::to_string(checks) + ")";
+        Logging::Logger().Send(miss);
+    }
+    return std::nullopt;
 }
 
 TStopVerdict TRunControl::StopInstruments(const TStopPorts& ports) {

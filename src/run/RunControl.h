@@ -9,6 +9,7 @@
 #include "base/MainThread.h"
 #include "base/TextPane.h"
 #include "mfc/MFCDetails.h"
+#include "mfc/VogtlinPort.h"
 #include "pump/PumpStop.h"
 #include "run/InstrumentStop.h"
 #include "run/MFCThread.h"
@@ -19,6 +20,7 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -102,6 +104,11 @@ private:
     void ShowFigures(const GasMixtures::TGasItem& A, const GasMixtures::TGasItem& B);
     bool StopPump(const std::string& port);
     bool StopMFC(const std::string& port, std::uint32_t address, const std::string& name);
+    // The MFC's set-point read back after a write: up to `checks` reads, each after the pause that
+    // lets the write's acknowledgement pass, until one gets a valid answer; none when none did.
+    // Each miss goes to the diagnostic log, saying `when`.
+    std::optional<float> ReadBackSetPoint(SerialPortVogtlin::TVogtlinPort& port, std::uint32_t address,
+                                          const std::string& name, const std::string& when, int checks);
     void Log(const std::string& text);
     // Waits until `done` or the limit; true when done.
     bool WaitForWorker(const std::function<bool()>& done, std::chrono::steady_clock::time_point deadline);
