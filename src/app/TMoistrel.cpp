@@ -64,8 +64,7 @@ TProgramPlaces ProgramPlaces() {
     TProgramPlaces places;
     places.SettingsFile = std::filesystem::path(Base::ProgramFilePath()).replace_extension(".ini").string();
     places.LogFolder = Base::ProgramFolder();
-    std::error_code error;
-    places.WorkingFolder = std::filesystem::current_path(error).string();
+    places.ProgramFolder = Base::ProgramFolder();
     return places;
 }
 
@@ -82,11 +81,11 @@ TMoistrel::TMoistrel(const Base::TClock& clock, TProgramPlaces places, Base::TDi
     fSegments = std::make_unique<UnitMain::TSegmentController>(*fForm, fState, *fDesign);
     fProgramFiles = std::make_unique<UnitMain::TProgramFileController>(
         *fForm, fState, *fDialogs, *fSegments,
-        (std::filesystem::path(fPlaces.WorkingFolder) / "Userdata").string());
+        (std::filesystem::path(fPlaces.ProgramFolder) / "Userdata").string());
     fRun = std::make_unique<UnitMain::TRunController>(*fForm, [this](UnitMain::TRunWindow& window) {
         return std::make_unique<UnitMain::TRunControl>(
             fState, window, *fForm->MemoLog, *fForm->Setup->MemoSetupFeedback, *fDialogs, fMainThread, fClock,
-            UnitMain::TRunPlaces{fPlaces.WorkingFolder});
+            UnitMain::TRunPlaces{fPlaces.ProgramFolder});
     });
     // Validation ends with the run's verified stop of the instruments it found.
     fSetup = std::make_unique<UnitMain::TSetupController>(*fForm, fState, *fSegments, *fSettings, fMainThread,
@@ -121,10 +120,11 @@ void TMoistrel::Startup() {
     // ports (named first, so that the first design panel already shows them).
     fDesign->Startup();
     fForm->PageControl1->setCurrentIndex(UnitMain::TForm1::pgSetup);
-    // The recipes of the runs go here; an existing folder, or one that cannot be made, is no
-    // matter now (the recipe's own save makes sure of its folder and says when it cannot).
+    // The recipes of the runs go here, beside the program (never into the folder it was started
+    // from). An existing folder, or one that cannot be made, is no matter now: the recipe's own
+    // save makes sure of its folder and says when it cannot.
     std::error_code ignored;
-    std::filesystem::create_directory(std::filesystem::path(fPlaces.WorkingFolder) / "Userdata", ignored);
+    std::filesystem::create_directory(std::filesystem::path(fPlaces.ProgramFolder) / "Userdata", ignored);
 }
 
 } // namespace App

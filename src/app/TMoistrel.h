@@ -28,14 +28,15 @@ class TSegmentController;
 
 namespace App {
 
-// Where the program keeps its files.
+// Where the program keeps its files. The folder it was started from is none of them: an operator
+// who starts it from a desktop icon or a terminal finds its files beside the program all the same.
 struct TProgramPlaces {
     std::string SettingsFile;  // the program file's path with ".ini"
     std::string LogFolder;     // where the diagnostic log file goes: the program's folder
-    std::string WorkingFolder; // where the "Userdata" folder is made at start-up
+    std::string ProgramFolder; // its "Userdata" holds the recipes, the run files and the saved programs
 };
 
-// The places of the running program: beside the program file, and the current working folder.
+// The places of the running program: all beside the program file.
 TProgramPlaces ProgramPlaces();
 
 class TMoistrel {
@@ -50,7 +51,7 @@ public:
 
     // The start-up sequence: the ports, the settings file, the diagnostic logging, the saved
     // ports selected, the demonstration values, the ranges and flows, the "Setup" page in front,
-    // the simulated instruments and the "Userdata" folder.
+    // the simulated instruments and the "Userdata" folder beside the program.
     void Startup();
 
     UnitMain::TForm1& Form() { return *fForm; }

@@ -125,6 +125,10 @@ bool SaveRecipe(const std::string& programFolder, Base::TDateTime now, const std
     file.close();
     if (!file) {
         const std::string reason = std::strerror(errno);
+        // A full disk took part of it: a cut recipe would pass for the record of a run that never
+        // started.
+        std::error_code ignored;
+        std::filesystem::remove(path, ignored);
         dialogs.ShowMessage("Cannot create file \"" + path + "\". " + reason);
         return false;
     }

@@ -101,6 +101,7 @@ bool TRunDataFile::Open(const std::string& path, std::string& error) {
         return false;
     }
     fQueued.clear();
+    fWritten = 0;
     fClosing = false;
     fFailed = false;
     fError.clear();
@@ -145,6 +146,25 @@ void TRunDataFile::Run() {
                 error = std::strerror(errno);
             }
         }
+        if (!error.empty()) {
+            // A full disk takes part of the lines: the file goes back to its last whole line, so that
+            // what a reader finds ends where a line ends.
+            std::size_t kept = 0;
+            if (const std::size_t last = done == 0 ? std::string::npos : lines.rfind('\n', done - 1);
+                last != std::string::npos) {
+                kept = last + 1;
+            }
+            if (kept < done) {
+                const auto end = static_cast<off_t>(fWritten + kept);
+                if (::ftruncate(fFd, end) != 0) {
+                    error += std::string(" (and the cut line stays: ") + std::strerror(errno) + ")";
+                } else {
+                    ::fsync(fFd); // the whole lines and the file's new end go to the disk
+                }
+            }
+            done = kept;
+        }
+        fWritten += done;
         if (error.empty() && ::fsync(fFd) != 0) {
             error = std::strerror(errno);
         }

@@ -41,7 +41,8 @@ std::string RunReportFileName(Base::TDateTime start);
 // An open run data file. WriteLine only queues the line: a writer thread of the file's own writes
 // what is queued, whole lines in order, in one write and then synchronises it to the disk
 // (fsync), so a crash or a power cut loses at most the lines of the last moments, never part of a
-// line, and the caller never waits for the disk. The writer's first failure ends it; the next
+// line, and the caller never waits for the disk. The writer's first failure ends it, the file cut
+// back to its last whole line when the disk took only part of the lines (a full disk); the next
 // WriteLine reports it. The file is closed on every path.
 class TRunDataFile {
 public:
@@ -67,6 +68,8 @@ private:
     std::mutex fMutex;
     std::condition_variable fWake;
     std::string fQueued; // whole lines, each with its line end
+    // The bytes of whole lines on the file; the writer's own (it alone writes).
+    std::size_t fWritten = 0;
     bool fClosing = false;
     bool fFailed = false;
     std::string fError;

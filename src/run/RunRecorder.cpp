@@ -1,5 +1,6 @@
 #include "run/RunRecorder.h"
 
+#include "base/FileReplace.h"
 #include "base/NumberFormat.h"
 #include "logging/LogOld.h"
 #include "model/GasCatalogue.h"
@@ -11,7 +12,6 @@
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <limits>
 
 namespace UnitMain {
@@ -248,12 +248,11 @@ void TRunRecorder::End(const TMoistrelState& state) {
         Log(line);
         text += line + "\r\n";
     }
+    // Whole or not at all: a full disk leaves no empty or cut report beside the data file; the
+    // lines stay in the operation log.
     const std::string path = (std::filesystem::path(fFolder) / RunReportFileName(fStart)).string();
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    file << text;
-    file.flush();
-    if (!file) {
-        Log("Run report \"" + path + "\" cannot be written");
+    if (!Base::ReplaceFileContents(path, text)) {
+        Log("Run report \"" + path + "\" cannot be written; its lines are in the operation log above");
     }
 }
 

@@ -3,18 +3,22 @@
 // killed) and the end-of-run report.
 
 #include "design/MixtureSnapshot.h"
+#include "program/Recipe.h"
 #include "run/RunRecorder.h"
 #include "support/DesignStates.h"
 #include "support/RunFixture.h"
 #include "support/TempFolder.h"
 
+#include <algorithm>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <gtest/gtest.h>
 #include <iterator>
 #include <sstream>
 #include <string>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -194,6 +198,157 @@ TEST_F(RunRecordTest, AFileThatCannotBeWrittenIsSaidOnceAndTheRunGoesOn) {
     ASSERT_TRUE(TurnUntil([this] { return state.MixerState == UnitMain::msValidated; }));
     EXPECT_EQ(CountLogged("; the run goes on without it"), 1) << memoLog.Text();
     EXPECT_TRUE(Logged("Tick:Stop"));
+}
+
+// The files of this process may not grow beyond a size while it lives: the kernel refuses the
+// write as a full disk does (SIGXFSZ ignored, the write cut at the limit or failed with EFBIG).
+class TFileSizeLimit {
+public:
+    TFileSizeLimit() {
+        ::signal(SIGXFSZ, SIG_IGN);
+        ::getrlimit(RLIMIT_FSIZE, &fSaved);
+    }
+    ~TFileSizeLimit() { Lift(); }
+    TFileSizeLimit(const TFileSizeLimit&) = delete;
+    TFileSizeLimit& operator=(const TFileSizeLimit&) = delete;
+
+    void Set(rlim_t bytes) {
+        rlimit small = fSaved;
+        small.rlim_cur = bytes;
+        ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    }
+    void Lift() { ::setrlimit(RLIMIT_FSIZE, &fSaved); }
+
+private:
+    rlimit fSaved{};
+};
+
+std::string ReadBytes(const fs::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+std::vector<std::string> Names(const fs::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// A program folder where the recipe cannot be saved, and the message that says so.
+struct TUnsavableRecipe {
+    const char* Name;
+    std::function<std::string(const TTempFolder&, Base::TDateTime)> Make; // the program folder
+    std::function<std::string(const std::string&, Base::TDateTime)> Message;
+};
+
+const TUnsavableRecipe UnsavableRecipes[] = {
+    {"FolderThatCannotBeMade",
+     [](const TTempFolder& f, Base::TDateTime) {
+         std::ofstream(f.File("a-file")) << "x"; // the program folder would be inside a regular file
+         return f.File("a-file/program");
+     },
+     [](const std::string& programFolder, Base::TDateTime) {
+         return "Could not create folder " + programFolder + "/Userdata";
+     }},
+    {"FileThatCannotBeMade",
+     [](const TTempFolder& f, Base::TDateTime now) {
+         fs::create_directories(fs::path(f.File("program")) / "Userdata" / Program::RecipeFileName(now));
+         return f.File("program");
+     },
+     [](const std::string& programFolder, Base::TDateTime now) {
+         return "Cannot create file \"" + programFolder + "/Userdata/" + Program::RecipeFileName(now) +
+                "\". ";
+     }},
+};
+
+class RunRecipeRefusalTest : public RunRecordTest, public ::testing::WithParamInterface<TUnsavableRecipe> {};
+
+TEST_P(RunRecipeRefusalTest, AStartWhoseRecipeCannotBeSavedIsRefused) {
+    const Base::TDateTime now = sim.Clock().Now();
+    const std::string programFolder = GetParam().Make(folder, now);
+    run = std::make_unique<UnitMain::TRunControl>(state, window, memoLog, feedback, dialogs, mainThread,
+                                                  sim.Clock(), UnitMain::TRunPlaces{programFolder});
+    state.SegmentProgram = {Segment("never", 0.0005, {Flow(0, 0.02F), Flow(1, 0.05F)})};
+    run->ButtonApplyClick();
+    ASSERT_EQ(dialogs.Messages.size(), 1U);
+    EXPECT_EQ(dialogs.Messages[0].rfind(GetParam().Message(programFolder, now), 0), 0U)
+        << dialogs.Messages[0];
+    EXPECT_EQ(state.MixerState, UnitMain::msValidated);
+    EXPECT_EQ(run->MFCThread(), nullptr);
+    EXPECT_TRUE(window.SetupPagesEnabled);
+    // The ticks of a mixer that did not start hand nothing to the instruments.
+    for (int i = 0; i < 20; ++i) {
+        Turn();
+    }
+    EXPECT_EQ(setPointsB, (std::vector<float>{0.0F}));
+    EXPECT_TRUE(pumpLines.empty());
+    EXPECT_EQ(sim.Sim().MfcState(Sim::sdMfcA).SetPoint, 0.0F);
+}
+
+INSTANTIATE_TEST_SUITE_P(Places, RunRecipeRefusalTest, ::testing::ValuesIn(UnsavableRecipes),
+                         [](const ::testing::TestParamInfo<TUnsavableRecipe>& place) {
+                             return std::string(place.param.Name);
+                         });
+
+TEST_F(RunRecordTest, ARecipeTheDiskCannotTakeWholeRefusesTheStartAndLeavesNoPartOfIt) {
+    state.SegmentProgram = {Segment("never", 0.0005, {Flow(0, 0.02F), Flow(1, 0.05F)})};
+    TFileSizeLimit limit;
+    limit.Set(64);
+    run->ButtonApplyClick();
+    limit.Lift();
+    ASSERT_EQ(dialogs.Messages.size(), 1U);
+    const std::string path =
+        (fs::path(folder.Path()) / "Userdata" / Program::RecipeFileName(sim.Clock().Now())).string();
+    EXPECT_EQ(dialogs.Messages[0], "Cannot create file \"" + path + "\". File too large");
+    EXPECT_EQ(state.MixerState, UnitMain::msValidated);
+    EXPECT_EQ(run->MFCThread(), nullptr);
+    EXPECT_EQ(Names(fs::path(folder.Path()) / "Userdata"), std::vector<std::string>{}) << "no cut recipe";
+}
+
+TEST_F(RunRecordTest, OnAFullDiskTheRunGoesOnItsDataFileEndsOnAWholeLineAndItsReportIsWholeOrNone) {
+    // 0.003 h: 10.8 s of instrument time, a line a second.
+    state.SegmentProgram = {Segment("full", 0.003, {Flow(0, 0.02F), Flow(1, 0.05F)})};
+    TFileSizeLimit limit;
+    run->ButtonApplyClick();
+    ASSERT_EQ(state.MixerState, UnitMain::msRunning);
+    // The recipe is on the disk; the data file fills it up a few lines on (its header is queued and
+    // no line is yet).
+    const rlim_t dataFileLimit = 1000;
+    limit.Set(dataFileLimit);
+    ASSERT_TRUE(TurnUntil([this] { return Logged("; the run goes on without it"); })) << memoLog.Text();
+    EXPECT_NE(memoLog.Text().find("Run data file cannot be written: File too large"), std::string::npos)
+        << memoLog.Text();
+    // Nothing more fits when the run ends.
+    limit.Set(0);
+    ASSERT_TRUE(TurnUntil([this] { return state.MixerState == UnitMain::msValidated; })) << memoLog.Text();
+    limit.Lift();
+    EXPECT_EQ(window.Caption, "Stopped");
+    EXPECT_TRUE(Logged(": ran to its end, flows stopped")) << memoLog.Text();
+
+    const fs::path data = RunFile(folder.Path(), ".csv");
+    ASSERT_FALSE(data.empty());
+    const std::string text = ReadBytes(data);
+    ASSERT_FALSE(text.empty());
+    EXPECT_LE(text.size(), dataFileLimit);
+    EXPECT_EQ(text.back(), '\n') << "the file ends on its last whole line:\n" << text;
+    const std::vector<std::string> lines = ReadLines(data);
+    ASSERT_GE(lines.size(), 3U) << text;
+    EXPECT_EQ(lines[0], UnitMain::RunDataHeader());
+    for (std::size_t i = 1; i < lines.size(); ++i) {
+        EXPECT_EQ(Split(lines[i]).size(), 14U) << lines[i];
+        EXPECT_EQ(Split(lines[i])[1], std::to_string(i - 1) + ".000") << lines[i];
+    }
+    // No report file, no empty one, no part of one; its lines are in the operation log.
+    const std::vector<std::string> files = Names(fs::path(folder.Path()) / "Userdata");
+    ASSERT_EQ(files.size(), 2U) << testing::PrintToString(files);
+    EXPECT_EQ(files[0].rfind("Recipe ", 0), 0U);
+    EXPECT_EQ(data.filename().string(), files[1]);
+    EXPECT_TRUE(Logged("; its lines are in the operation log above")) << memoLog.Text();
+    EXPECT_NE(memoLog.Text().find("  Segment 1 \"full\": planned 0:00:11, actual 0:00:1"), std::string::npos)
+        << memoLog.Text();
 }
 
 TEST(RunDataFileKilled, IsCompleteUpToItsLastLine) {

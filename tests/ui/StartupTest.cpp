@@ -260,7 +260,9 @@ TEST_F(StartupTest, StartUpRunsItsStepsInOrder) {
     EXPECT_EQ(Op()->StatusBar1->PanelText(4), "before 4");
     EXPECT_EQ(State().MixerState, UnitMain::msSimulation);
     EXPECT_TRUE(State().SegmentProgram.empty());
-    EXPECT_TRUE(fs::is_directory(fs::path(places.WorkingFolder) / "Userdata"));
+    // The recipes' folder beside the program, none in the folder the program was started from.
+    EXPECT_TRUE(fs::is_directory(fs::path(places.ProgramFolder) / "Userdata"));
+    EXPECT_FALSE(fs::exists(fs::current_path() / "Userdata"));
     EXPECT_TRUE(dialogs.Messages.empty());
 }
 
@@ -455,7 +457,7 @@ TEST_F(StartupTest, ASaveThatFailsHalfWayLeavesTheOldFileWhole) {
     const std::vector<std::string> expected{"Unable to write to " + places.SettingsFile};
     EXPECT_EQ(dialogs.Messages, expected);
     EXPECT_EQ(ReadWhole(places.SettingsFile), old);
-    for (const fs::path& entry : folder.Entries()) {
+    for (const fs::path& entry : fs::directory_iterator(fs::path(places.SettingsFile).parent_path())) {
         EXPECT_EQ(entry.filename().string().rfind("moistrel.ini.", 0), std::string::npos)
             << "no half-written file is left: " << entry;
     }
