@@ -123,6 +123,16 @@ TLiquidFigures LiquidFigures(const TGasItemDictionary& totals) {
     return figures;
 }
 
+double SubstancePPM(const TGasItemDictionary& totals, std::string_view gasNameMFC) {
+    const TGasItem* entry = totals.Find(gasNameMFC);
+    if (entry == nullptr) {
+        return NaN;
+    }
+    const TTotals sum = SumTotals(totals);
+    const double c = ConcentrationPPM(MolarFlow(*entry), sum.Moles);
+    return std::isfinite(c) ? c : NaN;
+}
+
 double CalculateVapourPressure(double temperatureC) {
     if (!(temperatureC >= -ZeroCelsius)) {
         return NaN;

@@ -29,6 +29,10 @@ struct TLiquidFigures {
 };
 TLiquidFigures LiquidFigures(const TGasItemDictionary& totals);
 
+// The concentration in ppm (mol/mol) of the entry `gasNameMFC` of the totals, as the report's
+// Concentration line gives it; NaN when there is no such entry or it cannot be computed.
+double SubstancePPM(const TGasItemDictionary& totals, std::string_view gasNameMFC);
+
 // Saturation vapour pressure of water in mbar (Huang 2018: over liquid water above 0 ºC, over ice
 // at and below). NaN below absolute zero, where no pressure exists.
 double CalculateVapourPressure(double temperatureC);

@@ -428,3 +428,25 @@ TEST(MachineRecipeAsString, EmptyMixture) {
 }
 
 } // namespace
+
+namespace {
+
+// The concentration of one entry is the report's own: oxygen and water of the report above.
+TEST(SubstancePPM, GivesTheConcentrationLinesFigureAndNaNForAnAbsentEntry) {
+    using namespace GasMixtures;
+    TGasItemDictionary totals;
+    TGasItem oxygen;
+    oxygen.Init();
+    FillCatalogueGas(gO2, oxygen, 0.5F);
+    TGasItem water;
+    water.Init();
+    FillCatalogueGas(gH2O, water, 0.01F);
+    totals.Set(oxygen.GasNameMFC, oxygen);
+    totals.Set(water.GasNameMFC, water);
+    EXPECT_NEAR(SubstancePPM(totals, "O2"), 965694.56, 0.05);
+    EXPECT_NEAR(SubstancePPM(totals, "H2O"), 34305.39, 0.05);
+    EXPECT_TRUE(std::isnan(SubstancePPM(totals, "N2")));
+    EXPECT_TRUE(std::isnan(SubstancePPM(TGasItemDictionary{}, "H2O")));
+}
+
+} // namespace

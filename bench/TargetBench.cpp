@@ -1,0 +1,78 @@
+// The Target box solves again on every key press, so one solve should stay well under a
+// millisecond. This measures whole solves (the reachable range, the refinement against the pump's
+// speed steps, the report on the result) for a dry, a middle and a wet target.
+
+#include "design/FluidDesigner.h"
+#include "model/GasItems.h"
+#include "target/TargetSolver.h"
+
+#include <benchmark/benchmark.h>
+
+namespace {
+
+// Nitrogen on MFC A up to 1 g/min, argon on MFC B, a 50 µl syringe of pure water.
+UnitMain::TMoistrelState Mixer() {
+    UnitMain::TMoistrelState state;
+    state.MixerState = UnitMain::msValidated;
+    const auto gas = [](SerialPortVogtlin::TMFCDetails& mfc, const char* name, float rangeMax) {
+        mfc.Validated = true;
+        mfc.ActiveLUT = 3;
+        mfc.LUT[1].NameShort = name;
+        mfc.LUT[1].NameOwn = name;
+        mfc.LUT[1].RangeMax = rangeMax;
+        mfc.LUT[1].RangeMin = rangeMax / 100.0F;
+    };
+    gas(state.MFCADetails, "N2", 1.0F);
+    gas(state.MFCBDetails, "Ar", 2.0F);
+    Design::TFluidDesignInput input;
+    input.Rows[0].ItemIndex = static_cast<int>(GasMixtures::gH2O);
+    input.Rows[0].ItemText = GasMixtures::GasItemsLongNames()[static_cast<std::size_t>(GasMixtures::gH2O)];
+    input.Rows[0].Mass_g = 1000.0;
+    input.MixtureName = "Water pure";
+    input.Density = 0.997735;
+    input.SyringeVolume_ul = state.PumpDetails.SYRINGE_VOLUMEul;
+    const Design::TFluidDesignResult designed = Design::FluidMixtureCalculation(state.DesignedMixture, input);
+    state.DesignedMixture = designed.DesignedMixture;
+    Design::TFluidAssignInput assign;
+    assign.MixtureName = input.MixtureName;
+    assign.Density = input.Density;
+    assign.MolarMass = designed.MolarMass;
+    assign.MolPerML = designed.MolPerML;
+    assign.PPMLimit = state.PumpDetails.FLUID_MAX_PPM;
+    Design::AssignFluidMixtureToPump(state.PumpDetails, state.DesignedMixture, assign);
+    return state;
+}
+
+void BM_SolveRelativeHumidity(benchmark::State& bench) {
+    const UnitMain::TMoistrelState mixer = Mixer();
+    Target::TTargetInput input = Target::DefaultTargetInput(mixer);
+    input.Target = {Target::TTargetKind::tkRelativeHumidity, static_cast<double>(bench.range(0)), {}};
+    input.Carrier = 1.0;
+    input.TempC = 23.0;
+    input.Pressure_mbar = 1013.25;
+    for (auto _ : bench) {
+        const Target::TTargetSolution solved = Target::SolveTarget(mixer, input);
+        benchmark::DoNotOptimize(solved.Achieved);
+    }
+}
+BENCHMARK(BM_SolveRelativeHumidity)->Arg(5)->Arg(40)->Arg(95)->Unit(benchmark::kMicrosecond);
+
+// The first solve after the pump's settings changed also finds the pump's lowest and highest flow.
+void BM_SolveAfterASyringeChange(benchmark::State& bench) {
+    UnitMain::TMoistrelState mixer = Mixer();
+    Target::TTargetInput input = Target::DefaultTargetInput(mixer);
+    input.Target = {Target::TTargetKind::tkRelativeHumidity, 40.0, {}};
+    input.Carrier = 1.0;
+    input.TempC = 23.0;
+    input.Pressure_mbar = 1013.25;
+    for (auto _ : bench) {
+        mixer.PumpDetails.SYRINGE_VOLUMEul = mixer.PumpDetails.SYRINGE_VOLUMEul == 50 ? 51 : 50;
+        const Target::TTargetSolution solved = Target::SolveTarget(mixer, input);
+        benchmark::DoNotOptimize(solved.Achieved);
+    }
+}
+BENCHMARK(BM_SolveAfterASyringeChange)->Unit(benchmark::kMicrosecond);
+
+} // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,2 @@
+add_executable(bench_target ${CMAKE_CURRENT_LIST_DIR}/TargetBench.cpp)
+target_link_libraries(bench_target PRIVATE moistrel_target benchmark::benchmark)
