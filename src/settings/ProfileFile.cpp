@@ -102,7 +102,7 @@ bool IsDigit(char c) {
 }
 
 // A file of settings is a few kilobytes; anything far larger is not one.
-constexpr std::size_t MaxFileBytes = 1024 * 1024;
+constexpr std::size_t MaxFileBytes = std::size_t{1024} * 1024;
 
 // The whole file, or the reason it cannot be had.
 bool ReadFileText(const std::string& path, std::string& text, std::string& reason) {
