@@ -75,7 +75,14 @@ std::optional<TEntry> EntryOf(std::string_view line) {
 }
 
 std::string ValueAsRead(std::string_view raw) {
-    std::string_view value = TrimBlanks(raw);
+    // A CR inside a line is a line break to some editors: read as a blank, as the writer writes it.
+    std::string line(raw);
+    for (char& c : line) {
+        if (c == '\r') {
+            c = ' ';
+        }
+    }
+    std::string_view value = TrimBlanks(line);
     if (value.size() >= 2 && value.front() == '"' && value.back() == '"') {
         value = value.substr(1, value.size() - 2);
     }
@@ -212,9 +219,10 @@ bool TProfileFile::Load(std::string& error) {
 
 void TProfileFile::Parse(std::string_view text) {
     fLines.clear();
-    // An editor's UTF-8 byte order mark is no part of the first line.
+    // An editor's UTF-8 byte order mark is no part of the first line (nor a second one that a tool
+    // put before it).
     constexpr std::string_view ByteOrderMark = "\xEF\xBB\xBF";
-    if (text.substr(0, ByteOrderMark.size()) == ByteOrderMark) {
+    while (text.substr(0, ByteOrderMark.size()) == ByteOrderMark) {
         text.remove_prefix(ByteOrderMark.size());
     }
     while (!text.empty()) {

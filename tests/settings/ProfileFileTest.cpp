@@ -203,6 +203,10 @@ TEST(ProfileFile, HandEditedFilesReadAsMeant) {
     } cases[] = {
         {"byte order mark", "\xEF\xBB\xBF[Syringe]\r\nSteps=3000\r\n", "Syringe", "Steps", "3000",
          "[Syringe]\n Steps=24000\n"},
+        {"two byte order marks", "\xEF\xBB\xBF\xEF\xBB\xBF[Syringe]\nSteps=3000\n", "Syringe", "Steps",
+         "3000", "[Syringe]\n Steps=24000\n"},
+        {"a CR inside a value", "[Syringe]\nSteps=3000\nName=a\rb\n", "Syringe", "Name", "a b",
+         "[Syringe]\n Steps=24000\nName=a\rb\n"},
         {"byte order mark before a comment", "\xEF\xBB\xBF; mine\n[Syringe]\nSteps=3000\n", "Syringe",
          "Steps", "3000", "; mine\n[Syringe]\n Steps=24000\n"},
         {"CR CR LF line ends", "[Syringe]\r\r\nSteps=3000\r\r\nMaxSpeed=9\r\r\n", "Syringe", "MaxSpeed", "9",
@@ -235,6 +239,30 @@ TEST(ProfileFile, ParseTakesTextAsTheFile) {
     EXPECT_EQ(file.Text(), "[Fluid]\nMax PPM=500\n");
     file.Parse("");
     EXPECT_EQ(file.Text(), "");
+}
+
+// Parsing what the copy gives as its text gives the same text: nothing is lost or added per save.
+TEST(ProfileFile, TheTextOfAParsedFileParsesToTheSameText) {
+    const std::string inputs[] = {
+        "",
+        "\n",
+        "x",
+        "\xEF\xBB\xBF",
+        "\xEF\xBB\xBF\xEF\xBB\xBF\xEF\xBB\xBF"
+        "a=1",
+        "\r\r\n\r\n\n",
+        "[S]\r\r\r\nk=v\r\r\n",
+        "a=1\rb=2\n",
+        "\xEF\xBB\xBF\r\n\xEF\xBB\xBF[S]\n",
+        "[S]\nk=\"\" \"\"\n\n\n",
+    };
+    for (const std::string& input : inputs) {
+        TProfileFile once("unused.ini");
+        once.Parse(input);
+        TProfileFile twice("unused.ini");
+        twice.Parse(once.Text());
+        EXPECT_EQ(twice.Text(), once.Text()) << testing::PrintToString(input);
+    }
 }
 
 // A value is written so that it reads back as it was: on one line, its end blanks and quotes kept.

@@ -425,6 +425,13 @@ const TUnwritablePlace UnwritablePlaces[] = {
          WriteWhole(f.File("not-a-folder"), "x");
          return f.File("not-a-folder") + "/moistrel.ini";
      }},
+    // Read-only by its mode, which holds for root too.
+    {"ReadOnlyFile",
+     [](const TestSupport::TTempFolder& f) {
+         WriteWhole(f.File("moistrel.ini"), "[Graph]\nPoints=700\n");
+         fs::permissions(f.File("moistrel.ini"), fs::perms(0444));
+         return f.File("moistrel.ini");
+     }},
     {"FolderInPlaceOfTheFile",
      [](const TestSupport::TTempFolder& f) {
          fs::create_directories(f.File("moistrel.ini") + "/inside");
