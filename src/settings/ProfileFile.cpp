@@ -1,13 +1,15 @@
 #include "settings/ProfileFile.h"
 
 #include "base/FileReplace.h"
-#include "base/FormatSettings.h"
 #include "base/NumberFormat.h"
 #include "base/Text.h"
 
+#include <cerrno>
 #include <charconv>
-#include <filesystem>
-#include <fstream>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <utility>
 
 namespace Settings {
@@ -73,11 +75,76 @@ std::optional<TEntry> EntryOf(std::string_view line) {
 }
 
 std::string ValueAsRead(std::string_view raw) {
-    std::string_view value = TrimBlanks(raw);
+    // A CR inside a line is a line break to some editors: read as a blank, as the writer writes it.
+    std::string line(raw);
+    for (char& c : line) {
+        if (c == '\r') {
+            c = ' ';
+        }
+    }
+    std::string_view value = TrimBlanks(line);
     if (value.size() >= 2 && value.front() == '"' && value.back() == '"') {
         value = value.substr(1, value.size() - 2);
     }
     return Base::Utf8Left(value, MaxValueLength);
+}
+
+// A value as it must stand in the file to be read back as it is: on one line, and in quotes when
+// the reader would otherwise take blanks or quotes off its ends.
+std::string ValueAsWritten(std::string_view value) {
+    std::string line(value);
+    for (char& c : line) {
+        if (c == '\r' || c == '\n') {
+            c = ' ';
+        }
+    }
+    if (ValueAsRead(line) != line) {
+        line = '"' + line + '"';
+    }
+    return line;
+}
+
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// A file of settings is a few kilobytes; anything far larger is not one.
+constexpr std::size_t MaxFileBytes = std::size_t{1024} * 1024;
+
+// The whole file, or the reason it cannot be had.
+bool ReadFileText(const std::string& path, std::string& text, std::string& reason) {
+    // Not blocking on a named pipe put in the file's place; a regular file reads the same.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) {
+        reason = std::strerror(errno);
+        return false;
+    }
+    struct stat info {};
+    bool ok = ::fstat(fd, &info) == 0;
+    if (ok && !S_ISREG(info.st_mode)) {
+        reason = "not a regular file";
+        ok = false;
+    }
+    char buffer[8192];
+    while (ok) {
+        const ssize_t got = ::read(fd, buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got < 0) {
+            reason = std::strerror(errno);
+            ok = false;
+        } else if (got == 0) {
+            break;
+        } else if (text.size() + static_cast<std::size_t>(got) > MaxFileBytes) {
+            reason = "larger than 1 MiB";
+            ok = false;
+        } else {
+            text.append(buffer, static_cast<std::size_t>(got));
+        }
+    }
+    ::close(fd);
+    return ok;
 }
 
 } // namespace
@@ -92,7 +159,8 @@ std::optional<std::int32_t> ParseProfileInteger(std::string_view text) {
         }
         return static_cast<std::int32_t>(bits); // "0xFFFFFFFF" is -1, as the 32 bits say
     }
-    if (!text.empty() && text.front() == '+') {
+    // One sign at most: "+-5" is no number.
+    if (text.size() > 1 && text.front() == '+' && IsDigit(text[1])) {
         text.remove_prefix(1);
     }
     std::int32_t value = 0;
@@ -103,27 +171,28 @@ std::optional<std::int32_t> ParseProfileInteger(std::string_view text) {
     return value;
 }
 
-std::optional<double> ParseProfileFloat(std::string_view text, std::string_view decimalSeparator) {
-    std::string number(TrimBlanks(text));
-    if (number.empty()) {
+std::optional<double> ParseProfileFloat(std::string_view text) {
+    text = TrimBlanks(text);
+    std::string number;
+    if (!text.empty() && (text.front() == '+' || text.front() == '-')) {
+        if (text.front() == '-') {
+            number.push_back('-');
+        }
+        text.remove_prefix(1);
+    }
+    // Digits first (or the separator): no second sign, no "nan", no "inf", no hexadecimal.
+    if (text.empty() || !(IsDigit(text.front()) || text.front() == '.' || text.front() == ',')) {
         return std::nullopt;
     }
-    if (decimalSeparator != ".") {
-        // Under a comma locale a point is no decimal separator: such text is not a number here.
-        if (number.find('.') != std::string::npos) {
-            return std::nullopt;
-        }
-        const std::size_t at = number.find(decimalSeparator);
-        if (at != std::string::npos) {
-            number.replace(at, decimalSeparator.size(), ".");
-        }
-    }
-    const char* first = number.data();
-    if (*first == '+') {
-        ++first;
+    // Written under either locale, a number has one separator, read as the decimal point. A second
+    // one (thousands grouping, which reads one way here and another there) ends the number early,
+    // so the text is none.
+    for (const char c : text) {
+        number.push_back(c == ',' ? '.' : c);
     }
     double value = 0.0;
-    const auto [end, failure] = std::from_chars(first, number.data() + number.size(), value);
+    const auto [end, failure] =
+        std::from_chars(number.data(), number.data() + number.size(), value, std::chars_format::general);
     if (failure != std::errc() || end != number.data() + number.size()) {
         return std::nullopt;
     }
@@ -134,28 +203,39 @@ TProfileFile::TProfileFile(std::string path) : fPath(std::move(path)) {}
 
 bool TProfileFile::Load(std::string& error) {
     fLines.clear();
-    std::error_code code;
-    if (!std::filesystem::exists(fPath, code)) {
+    struct stat info {};
+    if (::stat(fPath.c_str(), &info) != 0 && errno == ENOENT) {
         return true;
     }
-    std::ifstream file(fPath, std::ios::binary);
-    if (!file) {
-        error = "Unable to read " + fPath;
+    std::string text;
+    std::string reason;
+    if (!ReadFileText(fPath, text, reason)) {
+        error = "Unable to read " + fPath + " (" + reason + ")";
         return false;
     }
-    std::string line;
-    while (std::getline(file, line)) {
-        if (!line.empty() && line.back() == '\r') {
-            line.pop_back();
-        }
-        fLines.push_back(line);
-    }
-    if (file.bad()) {
-        fLines.clear();
-        error = "Unable to read " + fPath;
-        return false;
-    }
+    Parse(text);
     return true;
+}
+
+void TProfileFile::Parse(std::string_view text) {
+    fLines.clear();
+    // An editor's UTF-8 byte order mark is no part of the first line (nor a second one that a tool
+    // put before it).
+    constexpr std::string_view ByteOrderMark = "\xEF\xBB\xBF";
+    while (text.substr(0, ByteOrderMark.size()) == ByteOrderMark) {
+        text.remove_prefix(ByteOrderMark.size());
+    }
+    while (!text.empty()) {
+        const std::size_t end = text.find('\n');
+        std::string_view line = text.substr(0, end);
+        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+        // A line ends in LF, CR LF, or any run of CRs before the LF: all of them go, so that the
+        // line reads the same after every save.
+        while (!line.empty() && line.back() == '\r') {
+            line.remove_suffix(1);
+        }
+        fLines.emplace_back(line);
+    }
 }
 
 std::string TProfileFile::Text() const {
@@ -235,13 +315,13 @@ double TProfileFile::ReadFloat(std::string_view section, std::string_view key, d
     if (!text) {
         return defaultValue;
     }
-    return ParseProfileFloat(*text, Base::FormatSettings().DecimalSeparator).value_or(defaultValue);
+    return ParseProfileFloat(*text).value_or(defaultValue);
 }
 
 void TProfileFile::WriteString(std::string_view section, std::string_view key, std::string_view value) {
     std::string line(key);
     line += '=';
-    line += value;
+    line += ValueAsWritten(value);
     const auto header = SectionLine(section);
     if (!header) {
         fLines.push_back("[" + std::string(section) + "]");

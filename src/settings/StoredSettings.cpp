@@ -1,5 +1,6 @@
 #include "settings/StoredSettings.h"
 
+#include "base/NumberFormat.h"
 #include "model/GasItems.h"
 
 #include <cctype>
@@ -53,6 +54,58 @@ std::string IdentifierOfItemIndex(int itemIndex) {
     return GasMixtures::GasItemsToText(static_cast<GasMixtures::TGasItems>(itemIndex));
 }
 
+// Reads the number keys, noting each one that is there but cannot be used.
+class TNumberReader {
+public:
+    TNumberReader(const TProfileFile& file, std::vector<TUnreadableSetting>* unreadable)
+        : fFile(file), fUnreadable(unreadable) {}
+
+    std::int32_t Integer(const char* section, const std::string& key, std::int32_t defaultValue) const {
+        const auto text = fFile.Find(section, key);
+        if (!text) {
+            return defaultValue;
+        }
+        if (const auto value = ParseProfileInteger(*text)) {
+            return *value;
+        }
+        Note(section, key, *text, "is not a whole number", std::to_string(defaultValue));
+        return defaultValue;
+    }
+
+    double Real(const char* section, const std::string& key, double defaultValue, TSettingRange range) const {
+        const auto text = fFile.Find(section, key);
+        if (!text) {
+            return defaultValue;
+        }
+        const auto value = ParseProfileFloat(*text);
+        if (!value) {
+            Note(section, key, *text, "is not a number", Base::FormatGeneral(defaultValue));
+            return defaultValue;
+        }
+        if (*value < range.Min || *value > range.Max) {
+            Note(section, key, *text,
+                 "lies outside " + Base::FormatGeneral(range.Min) + " to " + Base::FormatGeneral(range.Max),
+                 Base::FormatGeneral(defaultValue));
+            return defaultValue;
+        }
+        return *value;
+    }
+
+private:
+    void Note(const char* section, const std::string& key, const std::string& text, const std::string& reason,
+              const std::string& defaultText) const {
+        if (fUnreadable == nullptr) {
+            return;
+        }
+        const std::size_t name = key.find_first_not_of(' ');
+        fUnreadable->push_back(
+            {section, name == std::string::npos ? key : key.substr(name), text, reason, defaultText});
+    }
+
+    const TProfileFile& fFile;
+    std::vector<TUnreadableSetting>* fUnreadable;
+};
+
 } // namespace
 
 int LoggingModeFromText(const std::string& text) {
@@ -76,37 +129,66 @@ std::string LoggingModeText(int mode) {
     }
 }
 
-TStoredSettings ReadStoredSettings(const TProfileFile& file) {
+TStoredSettings ReadStoredSettings(const TProfileFile& file, std::vector<TUnreadableSetting>* unreadable) {
     const TStoredSettings defaults;
+    const TNumberReader number(file, unreadable);
     TStoredSettings s;
-    s.MaxPPM = file.ReadInteger(SectionFluid, "Max PPM", defaults.MaxPPM);
-    s.SyringeVolumeIndex = file.ReadInteger(SectionSyringe, " Volume Index", defaults.SyringeVolumeIndex);
-    s.SyringeSteps = file.ReadInteger(SectionSyringe, "Steps", defaults.SyringeSteps);
-    s.SyringeMaxSpeed = file.ReadInteger(SectionSyringe, "MaxSpeed", defaults.SyringeMaxSpeed);
+    s.MaxPPM = number.Integer(SectionFluid, "Max PPM", defaults.MaxPPM);
+    s.SyringeVolumeIndex = number.Integer(SectionSyringe, " Volume Index", defaults.SyringeVolumeIndex);
+    s.SyringeSteps = number.Integer(SectionSyringe, "Steps", defaults.SyringeSteps);
+    s.SyringeMaxSpeed = number.Integer(SectionSyringe, "MaxSpeed", defaults.SyringeMaxSpeed);
     s.PumpPort = file.ReadString(SectionPorts, "Pump", "");
     s.MFCAPort = file.ReadString(SectionPorts, "MFCA", "");
     s.MFCBPort = file.ReadString(SectionPorts, "MFCB", "");
     s.LoggingMode = LoggingModeFromText(file.ReadString(SectionLogging, KeyLoggingType, "Off"));
-    s.ChartPoints = file.ReadInteger(SectionGraph, "Points", defaults.ChartPoints);
-    s.AverageSampleSize = file.ReadInteger(SectionGraph, "Average sample size", defaults.AverageSampleSize);
-    s.MFCADynamicRangeCull = file.ReadInteger("MFCA", KeyCull, defaults.MFCADynamicRangeCull);
-    s.MFCBDynamicRangeCull = file.ReadInteger("MFCB", KeyCull, defaults.MFCBDynamicRangeCull);
-    s.CustomTemperatureC = file.ReadFloat(SectionCustom, "TemperatureC", defaults.CustomTemperatureC);
-    s.CustomPressuremBar = file.ReadFloat(SectionCustom, "PressuremBar", defaults.CustomPressuremBar);
+    s.ChartPoints = number.Integer(SectionGraph, "Points", defaults.ChartPoints);
+    s.AverageSampleSize = number.Integer(SectionGraph, "Average sample size", defaults.AverageSampleSize);
+    s.MFCADynamicRangeCull = number.Integer("MFCA", KeyCull, defaults.MFCADynamicRangeCull);
+    s.MFCBDynamicRangeCull = number.Integer("MFCB", KeyCull, defaults.MFCBDynamicRangeCull);
+    s.CustomTemperatureC =
+        number.Real(SectionCustom, "TemperatureC", defaults.CustomTemperatureC, CustomTemperatureRange);
+    s.CustomPressuremBar =
+        number.Real(SectionCustom, "PressuremBar", defaults.CustomPressuremBar, CustomPressureRange);
     for (int row = 0; row < MixRowCount; ++row) {
         const auto r = static_cast<std::size_t>(row);
         s.MixItemIndex[r] = ItemIndexFromIdentifier(file.ReadString(
             SectionFluid, MixKey(row, "ID"), IdentifierOfItemIndex(defaults.MixItemIndex[r])));
-        s.MixMass_g[r] = file.ReadFloat(SectionFluid, MixKey(row, "Mass"), defaults.MixMass_g[r]);
+        s.MixMass_g[r] = number.Real(SectionFluid, MixKey(row, "Mass"), defaults.MixMass_g[r], MixMassRange);
     }
     s.MixtureName = file.ReadString(SectionFluid, "Mixture name", defaults.MixtureName);
-    s.MixtureDensity = file.ReadFloat(SectionFluid, "Mixture custom density", defaults.MixtureDensity);
-    s.MixtureMolarMass = file.ReadFloat(SectionFluid, "Mixture molar mass", defaults.MixtureMolarMass);
+    s.MixtureDensity =
+        number.Real(SectionFluid, "Mixture custom density", defaults.MixtureDensity, MixtureDensityRange);
+    s.MixtureMolarMass =
+        number.Real(SectionFluid, "Mixture molar mass", defaults.MixtureMolarMass, MixtureMolarMassRange);
     s.ReadingLossLimitSeconds =
-        file.ReadInteger(SectionRun, KeyReadingLossLimit, defaults.ReadingLossLimitSeconds);
+        number.Integer(SectionRun, KeyReadingLossLimit, defaults.ReadingLossLimitSeconds);
     s.OldGasA = file.ReadString(SectionHistory, "OldGasA", defaults.OldGasA);
     s.OldGasB = file.ReadString(SectionHistory, "OldGasB", defaults.OldGasB);
     return s;
+}
+
+namespace {
+
+// `[Fluid] Mixture custom density="abc" is not a number; the default 1 is used.`
+std::string Described(const TUnreadableSetting& setting) {
+    return "[" + setting.Section + "] " + setting.Key + "=\"" + setting.Text + "\" " + setting.Reason +
+           "; the default " + setting.DefaultText + " is used.";
+}
+
+} // namespace
+
+std::string UnreadableSettingLine(const TUnreadableSetting& setting) {
+    return "Settings file: " + Described(setting);
+}
+
+std::string UnreadableSettingsMessage(const std::string& path,
+                                      const std::vector<TUnreadableSetting>& settings) {
+    std::string message = "The settings file " + path + " holds values that cannot be used:";
+    for (const TUnreadableSetting& setting : settings) {
+        message += "\n" + Described(setting);
+    }
+    message += "\nThe next save writes the values the window shows.";
+    return message;
 }
 
 void WriteStoredSettings(TProfileFile& file, const TStoredSettings& s) {

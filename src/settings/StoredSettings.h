@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace Settings {
 
@@ -20,6 +21,18 @@ inline constexpr int MixRowCount = 4;
 // A designer row's substance: the position in the substance list, which is the gas's ordinal;
 // NoSubstance for a row without one.
 inline constexpr int NoSubstance = -1;
+
+// The values a real key may take, ends included: what the window's field lets the operator enter,
+// and what reads back from the file. A number outside is taken as unreadable.
+struct TSettingRange {
+    double Min;
+    double Max;
+};
+inline constexpr TSettingRange CustomTemperatureRange{-273.0, 2000.0}; // ºC
+inline constexpr TSettingRange CustomPressureRange{1.0, 100000.0};     // mbar
+inline constexpr TSettingRange MixtureDensityRange{0.01, 30.0};        // g/ml
+inline constexpr TSettingRange MixtureMolarMassRange{0.0, 10000.0};    // g/mol; 0 for no substance
+inline constexpr TSettingRange MixMassRange{0.0, 1000000.0};           // g
 
 struct TStoredSettings {
     // "Syringe"
@@ -60,8 +73,24 @@ struct TStoredSettings {
 int LoggingModeFromText(const std::string& text);
 std::string LoggingModeText(int mode);
 
-// Every key of the file, each missing or unreadable one as its default.
-TStoredSettings ReadStoredSettings(const TProfileFile& file);
+// A number key whose text the file holds but that cannot be used.
+struct TUnreadableSetting {
+    std::string Section;
+    std::string Key;
+    std::string Text;        // as the file holds it
+    std::string Reason;      // "is not a number", "lies outside -273 to 2000"
+    std::string DefaultText; // the default taken instead
+};
+
+// Every key of the file, each missing or unreadable one as its default. Each number key whose
+// text cannot be read, or lies outside its range, goes to `unreadable` when one is given.
+TStoredSettings ReadStoredSettings(const TProfileFile& file,
+                                   std::vector<TUnreadableSetting>* unreadable = nullptr);
+
+// The operation log's line of one unreadable key, and the start-up message of them all.
+std::string UnreadableSettingLine(const TUnreadableSetting& setting);
+std::string UnreadableSettingsMessage(const std::string& path,
+                                      const std::vector<TUnreadableSetting>& settings);
 
 // The save: every section but "History", in the file's order. The caller then saves the file.
 void WriteStoredSettings(TProfileFile& file, const TStoredSettings& settings);

@@ -6,8 +6,10 @@
 #include "support/TempFolder.h"
 
 #include <fstream>
+#include <functional>
 #include <gtest/gtest.h>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -179,6 +181,119 @@ TEST(StoredSettings, GasHistoryGoesToItsOwnSectionAndIsNotPartOfTheSave) {
     settings.OldGasA = "changed";
     Settings::WriteStoredSettings(file, settings);
     EXPECT_EQ(file.ReadString("History", "OldGasA", ""), "Air");
+}
+
+// A number the file holds but that cannot be used takes its default and is named, never silently.
+TEST(StoredSettings, UnreadableNumbersTakeTheirDefaultAndAreNamed) {
+    const TStoredSettings defaults;
+    const struct {
+        const char* Name;
+        const char* File;
+        std::function<double(const TStoredSettings&)> Field;
+        double Value;
+        const char* Reason; // none: read, nothing said
+    } cases[] = {
+        {"comma real under a point locale", "[Fluid]\nMixture custom density=0,9352\n",
+         [](const TStoredSettings& s) { return s.MixtureDensity; }, 0.9352, nullptr},
+        {"point real", "[Fluid]\nMixture molar mass=46.07\n",
+         [](const TStoredSettings& s) { return s.MixtureMolarMass; }, 46.07, nullptr},
+        {"grouped real", "[Fluid]\nMixture molar mass=1,046.5\n",
+         [](const TStoredSettings& s) { return s.MixtureMolarMass; }, defaults.MixtureMolarMass,
+         "is not a number"},
+        {"two signs on a real", "[Custom flow conditions]\nTemperatureC=+-5\n",
+         [](const TStoredSettings& s) { return s.CustomTemperatureC; }, defaults.CustomTemperatureC,
+         "is not a number"},
+        {"two signs on a whole number", "[Syringe]\nSteps=+-5\n",
+         [](const TStoredSettings& s) { return static_cast<double>(s.SyringeSteps); },
+         static_cast<double>(defaults.SyringeSteps), "is not a whole number"},
+        {"nan", "[Fluid]\nMix1Mass=nan\n", [](const TStoredSettings& s) { return s.MixMass_g[0]; },
+         defaults.MixMass_g[0], "is not a number"},
+        {"inf", "[Custom flow conditions]\nPressuremBar=inf\n",
+         [](const TStoredSettings& s) { return s.CustomPressuremBar; }, defaults.CustomPressuremBar,
+         "is not a number"},
+        {"the largest real at 15 digits", "[Fluid]\nMix2Mass=1.79769313486232E308\n",
+         [](const TStoredSettings& s) { return s.MixMass_g[1]; }, defaults.MixMass_g[1], "is not a number"},
+        {"a real outside its range", "[Custom flow conditions]\nTemperatureC=5000\n",
+         [](const TStoredSettings& s) { return s.CustomTemperatureC; }, defaults.CustomTemperatureC,
+         "lies outside -273 to 2000"},
+        {"the largest real, outside every range", "[Fluid]\nMixture custom density=1.7976931348623157e308\n",
+         [](const TStoredSettings& s) { return s.MixtureDensity; }, defaults.MixtureDensity,
+         "lies outside 0.01 to 30"},
+        {"a negative mass", "[Fluid]\nMix3Mass=-1\n", [](const TStoredSettings& s) { return s.MixMass_g[2]; },
+         defaults.MixMass_g[2], "lies outside 0 to 1000000"},
+        {"a range's own end", "[Custom flow conditions]\nPressuremBar=1\n",
+         [](const TStoredSettings& s) { return s.CustomPressuremBar; }, 1.0, nullptr},
+        {"an empty real", "[Fluid]\nMix4Mass=\n", [](const TStoredSettings& s) { return s.MixMass_g[3]; },
+         defaults.MixMass_g[3], "is not a number"},
+    };
+    const Base::TScopedFormatSettings point({".", ":"});
+    const TestSupport::TTempFolder folder("moistrel-ini");
+    for (const auto& c : cases) {
+        const TProfileFile file = FromText(folder, c.File);
+        std::vector<Settings::TUnreadableSetting> unreadable;
+        const TStoredSettings settings = Settings::ReadStoredSettings(file, &unreadable);
+        EXPECT_EQ(c.Field(settings), c.Value) << c.Name;
+        if (c.Reason == nullptr) {
+            EXPECT_TRUE(unreadable.empty()) << c.Name;
+            continue;
+        }
+        ASSERT_EQ(unreadable.size(), 1U) << c.Name;
+        // The key as the file names it, in its section, with its text and the default taken.
+        const std::string line(c.File);
+        const std::size_t close = line.find(']');
+        const std::size_t equals = line.find('=');
+        const Settings::TUnreadableSetting& said = unreadable.front();
+        EXPECT_EQ(said.Section, line.substr(1, close - 1)) << c.Name;
+        EXPECT_EQ(said.Key, line.substr(close + 2, equals - close - 2)) << c.Name;
+        EXPECT_EQ(said.Text, line.substr(equals + 1, line.size() - equals - 2)) << c.Name;
+        EXPECT_EQ(said.Reason, c.Reason) << c.Name;
+        EXPECT_EQ(Settings::UnreadableSettingLine(said),
+                  "Settings file: [" + said.Section + "] " + said.Key + "=\"" + said.Text + "\" " + c.Reason +
+                      "; the default " + said.DefaultText + " is used.")
+            << c.Name;
+    }
+}
+
+TEST(StoredSettings, TheStartUpMessageNamesEveryUnreadableKey) {
+    const Base::TScopedFormatSettings point({".", ":"});
+    const TestSupport::TTempFolder folder("moistrel-ini");
+    const TProfileFile file = FromText(
+        folder, "[Custom flow conditions]\nTemperatureC=nan\n[Fluid]\nMixture custom density=0.9.3\n");
+    std::vector<Settings::TUnreadableSetting> unreadable;
+    (void)Settings::ReadStoredSettings(file, &unreadable);
+    EXPECT_EQ(Settings::UnreadableSettingsMessage("/x/moistrel.ini", unreadable),
+              "The settings file /x/moistrel.ini holds values that cannot be used:\n"
+              "[Custom flow conditions] TemperatureC=\"nan\" is not a number; the default 75 is used.\n"
+              "[Fluid] Mixture custom density=\"0.9.3\" is not a number; the default 1 is used.\n"
+              "The next save writes the values the window shows.");
+}
+
+// Whatever a save writes, the next start reads back without a word: the ends of every range.
+TEST(StoredSettings, TheEndsOfEveryRangeSurviveASave) {
+    for (const Base::TFormatSettings& locale :
+         {Base::TFormatSettings{".", ":"}, Base::TFormatSettings{",", ":"}}) {
+        const Base::TScopedFormatSettings scoped(locale);
+        for (const bool low : {true, false}) {
+            auto end = [low](Settings::TSettingRange range) { return low ? range.Min : range.Max; };
+            TStoredSettings saved;
+            saved.CustomTemperatureC = end(Settings::CustomTemperatureRange);
+            saved.CustomPressuremBar = end(Settings::CustomPressureRange);
+            saved.MixtureDensity = end(Settings::MixtureDensityRange);
+            saved.MixtureMolarMass = end(Settings::MixtureMolarMassRange);
+            saved.MixMass_g.fill(end(Settings::MixMassRange));
+            const TestSupport::TTempFolder folder("moistrel-ini");
+            TProfileFile file(folder.File("moistrel.ini"));
+            Settings::WriteStoredSettings(file, saved);
+            std::vector<Settings::TUnreadableSetting> unreadable;
+            const TStoredSettings read = Settings::ReadStoredSettings(file, &unreadable);
+            EXPECT_TRUE(unreadable.empty()) << locale.DecimalSeparator << (low ? " low" : " high");
+            EXPECT_EQ(read.CustomTemperatureC, saved.CustomTemperatureC);
+            EXPECT_EQ(read.CustomPressuremBar, saved.CustomPressuremBar);
+            EXPECT_EQ(read.MixtureDensity, saved.MixtureDensity);
+            EXPECT_EQ(read.MixtureMolarMass, saved.MixtureMolarMass);
+            EXPECT_EQ(read.MixMass_g, saved.MixMass_g);
+        }
+    }
 }
 
 } // namespace

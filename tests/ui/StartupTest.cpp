@@ -4,6 +4,7 @@
 
 #include "app/TMoistrel.h"
 #include "base/Clock.h"
+#include "base/FormatSettings.h"
 #include "base/RecordingDialogs.h"
 #include "design/FlowSetPoints.h"
 #include "logging/DiagnosticLogger.h"
@@ -21,6 +22,7 @@
 #include "ui/widgets/TDoubleEdit.h"
 #include "ui/widgets/TIntegerEdit.h"
 #include "ui/widgets/TListBox.h"
+#include "ui/widgets/TMemoPane.h"
 #include "ui/widgets/TRadioGroup.h"
 #include "ui/widgets/TStatusPanels.h"
 
@@ -425,6 +427,13 @@ const TUnwritablePlace UnwritablePlaces[] = {
          WriteWhole(f.File("not-a-folder"), "x");
          return f.File("not-a-folder") + "/moistrel.ini";
      }},
+    // Read-only by its mode, which holds for root too.
+    {"ReadOnlyFile",
+     [](const TestSupport::TTempFolder& f) {
+         WriteWhole(f.File("moistrel.ini"), "[Graph]\nPoints=700\n");
+         fs::permissions(f.File("moistrel.ini"), fs::perms(0444));
+         return f.File("moistrel.ini");
+     }},
     {"FolderInPlaceOfTheFile",
      [](const TestSupport::TTempFolder& f) {
          fs::create_directories(f.File("moistrel.ini") + "/inside");
@@ -507,6 +516,87 @@ TEST_F(StartupTest, LoggingIntoAWritableFolderSaysNothing) {
     EXPECT_TRUE(dialogs.Messages.empty());
     EXPECT_EQ(State().Settings.LoggingMode, Settings::LoggingModeFile);
     EXPECT_TRUE(Logging::Logger().Enabled());
+}
+
+// Whether a line of the operation log (after its time stamp) is `message`.
+bool Logged(const TForm1& form, const std::string& message) {
+    const std::vector<std::string> lines = form.MemoLog->Lines();
+    return std::any_of(lines.begin(), lines.end(), [&](const std::string& line) {
+        return line.size() > message.size() &&
+               line.compare(line.size() - message.size(), message.size(), message) == 0;
+    });
+}
+
+// A stored number that cannot be read is no silent default: the operation log and a message at
+// start-up name each key. A real written under the other locale's separator is read.
+TEST_F(StartupTest, UnreadableStoredNumbersAreSaidAtStartUp) {
+    const Base::TScopedFormatSettings point({".", ":"});
+    WriteSettings("[Custom flow conditions]\n"
+                  "TemperatureC=nan\n"
+                  "PressuremBar=1013,25\n"
+                  "[Fluid]\n"
+                  "Mixture name=Ethanol\n"
+                  "Mixture custom density=0,789\n"
+                  "Mix1ID=gC2H6O\n"
+                  "Mix1Mass=+-1\n"
+                  "Mix2ID=gH2O\n"
+                  "Mix2Mass=1.79769313486232E308\n");
+    Start();
+
+    const std::vector<Settings::TUnreadableSetting> unreadable{
+        {"Custom flow conditions", "TemperatureC", "nan", "is not a number", "75"},
+        {"Fluid", "Mix1Mass", "+-1", "is not a number", "1"},
+        {"Fluid", "Mix2Mass", "1.79769313486232E308", "is not a number", "0"},
+    };
+    const std::vector<std::string> expected{
+        Settings::UnreadableSettingsMessage(places.SettingsFile, unreadable)};
+    EXPECT_EQ(dialogs.Messages, expected);
+    for (const Settings::TUnreadableSetting& setting : unreadable) {
+        EXPECT_TRUE(Logged(Form(), Settings::UnreadableSettingLine(setting))) << Form().MemoLog->Text();
+    }
+    EXPECT_NE(Form().MemoLog->Text().find("[Fluid] Mix1Mass=\"+-1\""), std::string::npos)
+        << "the key is named";
+    EXPECT_EQ(Pump()->RtDoubleEditCustomTemp->Value(), 75.0);
+    EXPECT_EQ(Pump()->RtDoubleEditCustomPressure->Value(), 1013.25) << "read in the other separator";
+    EXPECT_EQ(Pump()->RtDoubleEditDesignedMixtureDensity->Value(), 0.789) << "read in the other separator";
+    EXPECT_EQ(Pump()->RtDoubleEdit1->Value(), 1.0);
+    EXPECT_EQ(Pump()->RtDoubleEdit2->Value(), 0.0);
+
+    // The next save writes what the window shows, and the start after it has nothing to say.
+    ApplyAndSave();
+    EXPECT_EQ(Saved("Custom flow conditions", "TemperatureC"), "75");
+    Restart();
+    EXPECT_TRUE(dialogs.Messages.empty()) << dialogs.Messages.front();
+    EXPECT_EQ(Pump()->RtDoubleEditCustomPressure->Value(), 1013.25);
+}
+
+// A settings file that cannot be read is said in the operation log (the diagnostic logger is not
+// set up yet when the file is loaded); every setting takes its default, and the file is left.
+TEST_F(StartupTest, ASettingsFileThatCannotBeReadIsSaidInTheOperationLog) {
+    fs::create_directories(places.SettingsFile + "/inside");
+    Start();
+    EXPECT_TRUE(Logged(Form(), "Unable to read " + places.SettingsFile +
+                                   " (not a regular file): every setting takes its default."))
+        << Form().MemoLog->Text();
+    EXPECT_EQ(State().Settings.ChartPoints, 700);
+    EXPECT_TRUE(fs::is_directory(places.SettingsFile + "/inside"));
+}
+
+// A save that died before its rename left its temporary file: the start removes it (and says
+// so), and nothing else beside the settings file.
+TEST_F(StartupTest, StartUpRemovesTheTemporaryFileOfASaveThatDied) {
+    WriteSettings("[Fluid]\nMixture name=Water pure\nMax PPM=500\n");
+    const std::string stale = places.SettingsFile + ".replacing-x7Qp2Z";
+    const std::string other = places.SettingsFile + ".backup";
+    WriteWhole(stale, "[Fluid]\nMixture na");
+    WriteWhole(other, "mine");
+    Start();
+    EXPECT_FALSE(fs::exists(stale));
+    EXPECT_EQ(ReadWhole(other), "mine");
+    EXPECT_TRUE(Logged(Form(), "Removed the temporary file of an unfinished save: " + stale))
+        << Form().MemoLog->Text();
+    EXPECT_EQ(State().PumpDetails.FLUID_MAX_PPM, 500);
+    EXPECT_TRUE(dialogs.Messages.empty());
 }
 
 } // namespace

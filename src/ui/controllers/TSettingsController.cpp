@@ -1,5 +1,6 @@
 #include "ui/controllers/TSettingsController.h"
 
+#include "base/FileReplace.h"
 #include "design/FluidDesigner.h"
 #include "logging/DiagnosticLogger.h"
 #include "pump/PumpSettings.h"
@@ -11,6 +12,7 @@
 #include "ui/widgets/TDoubleEdit.h"
 #include "ui/widgets/TIntegerEdit.h"
 #include "ui/widgets/TListBox.h"
+#include "ui/widgets/TMemoPane.h"
 #include "ui/widgets/TRadioGroup.h"
 
 #include <QCheckBox>
@@ -18,6 +20,7 @@
 #include <QGroupBox>
 #include <QLineEdit>
 #include <optional>
+#include <vector>
 
 namespace UnitMain {
 
@@ -47,13 +50,25 @@ TSettingsController::TSettingsController(TForm1& form, TMoistrelState& state, Ba
       fLogFolder(std::move(logFolder)) {}
 
 void TSettingsController::INILoad(TFluidSteps& fluid) {
+    // What a save that died before its rename left beside the file goes before anything reads it.
+    for (const std::string& stale : Base::RemoveStaleReplacements(fPath)) {
+        fForm.LogOld(*fForm.MemoLog, "Removed the temporary file of an unfinished save: " + stale);
+    }
     Settings::TProfileFile file(fPath);
     std::string error;
     if (!file.Load(error)) {
-        // An unreadable file is no reason not to start: every key takes its default.
-        Logging::Logger().Send("INILoad: " + error);
+        // An unreadable file is no reason not to start: every key takes its default. The logger is
+        // not set up yet, so the operation log is where this is said.
+        fForm.LogOld(*fForm.MemoLog, error + ": every setting takes its default.");
     }
-    const Settings::TStoredSettings stored = Settings::ReadStoredSettings(file);
+    std::vector<Settings::TUnreadableSetting> unreadable;
+    const Settings::TStoredSettings stored = Settings::ReadStoredSettings(file, &unreadable);
+    for (const Settings::TUnreadableSetting& setting : unreadable) {
+        fForm.LogOld(*fForm.MemoLog, Settings::UnreadableSettingLine(setting));
+    }
+    if (!unreadable.empty()) {
+        fDialogs.ShowMessage(Settings::UnreadableSettingsMessage(fPath, unreadable));
+    }
     TPumpFluidTab* page = fForm.PumpFluid;
     TPumpDetails& pump = fState.PumpDetails;
 

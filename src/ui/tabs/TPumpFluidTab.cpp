@@ -1,5 +1,6 @@
 #include "ui/tabs/TPumpFluidTab.h"
 
+#include "settings/StoredSettings.h"
 #include "ui/tabs/ControlFactory.h"
 #include "ui/widgets/TDoubleEdit.h"
 #include "ui/widgets/TIntegerEdit.h"
@@ -20,6 +21,12 @@ namespace UnitMain {
 namespace {
 
 constexpr int FieldWidth = 110;
+
+// The fields whose values the settings file keeps take no value it would not read back.
+Widgets::TDoubleEdit* MakeStoredEdit(const QString& name, double value, QWidget* parent,
+                                     Settings::TSettingRange range) {
+    return MakeDoubleEdit(name, value, parent, range.Min, range.Max);
+}
 
 } // namespace
 
@@ -67,10 +74,10 @@ TPumpFluidTab::TPumpFluidTab(QWidget* parent) : QWidget(parent) {
     auto* boxCustom = MakeGroupBox(QStringLiteral("GroupBoxCustomConditions"),
                                    QStringLiteral("Custom temperature and pressure"), column1);
     auto* customLayout = new QGridLayout(boxCustom);
-    RtDoubleEditCustomTemp =
-        MakeDoubleEdit(QStringLiteral("RtDoubleEditCustomTemp"), 75.0, boxCustom, -273.0, 2000.0);
-    RtDoubleEditCustomPressure =
-        MakeDoubleEdit(QStringLiteral("RtDoubleEditCustomPressure"), 1500.0, boxCustom, 1.0);
+    RtDoubleEditCustomTemp = MakeStoredEdit(QStringLiteral("RtDoubleEditCustomTemp"), 75.0, boxCustom,
+                                            Settings::CustomTemperatureRange);
+    RtDoubleEditCustomPressure = MakeStoredEdit(QStringLiteral("RtDoubleEditCustomPressure"), 1500.0,
+                                                boxCustom, Settings::CustomPressureRange);
     RtDoubleEditCustomTemp->setFixedWidth(FieldWidth);
     RtDoubleEditCustomPressure->setFixedWidth(FieldWidth);
     customLayout->addWidget(MakeLabelFor(QStringLiteral("Temp, C"), RtDoubleEditCustomTemp, boxCustom), 0, 0);
@@ -94,7 +101,8 @@ TPumpFluidTab::TPumpFluidTab(QWidget* parent) : QWidget(parent) {
         ComboBoxMix[row] = new QComboBox(boxDesigner);
         ComboBoxMix[row]->setObjectName(QStringLiteral("ComboBoxMix%1").arg(row + 1));
         ComboBoxMix[row]->setMinimumWidth(200);
-        RtDoubleEdit[row] = MakeDoubleEdit(QStringLiteral("RtDoubleEdit%1").arg(row + 1), 0.0, boxDesigner);
+        RtDoubleEdit[row] = MakeStoredEdit(QStringLiteral("RtDoubleEdit%1").arg(row + 1), 0.0, boxDesigner,
+                                           Settings::MixMassRange);
         RtDoubleEdit[row]->setFixedWidth(FieldWidth);
         // One heading over four rows: each row's fields are named by the heading and the row.
         ComboBoxMix[row]->setAccessibleName(QStringLiteral("Component %1").arg(row + 1));
@@ -115,10 +123,10 @@ TPumpFluidTab::TPumpFluidTab(QWidget* parent) : QWidget(parent) {
 
     auto* results = new QGridLayout();
     EditDesignedMixtureName = MakeEdit(QStringLiteral("EditDesignedMixtureName"), QString(), boxDesigner);
-    RtDoubleEditDesignedMixtureDensity =
-        MakeDoubleEdit(QStringLiteral("RtDoubleEditDesignedMixtureDensity"), 1.0, boxDesigner);
-    RtDoubleEditDesignMixtureMolarMass =
-        MakeDoubleEdit(QStringLiteral("RtDoubleEditDesignMixtureMolarMass"), 0.0, boxDesigner);
+    RtDoubleEditDesignedMixtureDensity = MakeStoredEdit(QStringLiteral("RtDoubleEditDesignedMixtureDensity"),
+                                                        1.0, boxDesigner, Settings::MixtureDensityRange);
+    RtDoubleEditDesignMixtureMolarMass = MakeStoredEdit(QStringLiteral("RtDoubleEditDesignMixtureMolarMass"),
+                                                        0.0, boxDesigner, Settings::MixtureMolarMassRange);
     RtDoubleEditDesigtnMixtureMOLperML =
         MakeDoubleEdit(QStringLiteral("RtDoubleEditDesigtnMixtureMOLperML"), 0.0, boxDesigner);
     RtDoubleEditDesignMixtureMGperStroke =
