@@ -233,4 +233,9 @@ std::string FormatGeneral(double value) {
     return result;
 }
 
+std::string FormatMaskOrGeneral(const std::string& mask, double value) {
+    constexpr double FifteenDigitLimit = 1e15; // FormatGeneral's exponent form starts here too
+    return std::fabs(value) < FifteenDigitLimit ? FormatMask(mask, value) : FormatGeneral(value);
+}
+
 } // namespace Base

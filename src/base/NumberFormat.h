@@ -23,4 +23,9 @@ namespace Base {
 std::string FormatMask(const std::string& mask, double value);
 std::string FormatGeneral(double value);
 
+// FormatMask below 1E15 in size; from there on the general format ("1E99"), where a mask would
+// print every integer digit of the double, far beyond the 15 that mean anything. For figures
+// with no fixed bound, such as hours.
+std::string FormatMaskOrGeneral(const std::string& mask, double value);
+
 } // namespace Base

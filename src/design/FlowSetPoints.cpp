@@ -160,9 +160,10 @@ std::string DurationLabel(double hours) {
     if (!std::isfinite(hours)) {
         hours = 0.0;
     }
-    const std::int64_t whole = Base::TruncTowardZero(hours);
-    const std::int64_t minutes = Base::RoundHalfEven((hours - static_cast<double>(whole)) * 60.0);
-    return Base::FormatMask("00", static_cast<double>(whole)) + ":" +
+    // Whole hours stay a double: far more of them than a 64-bit integer holds can be typed.
+    const double whole = std::trunc(hours);
+    const std::int64_t minutes = Base::RoundHalfEven((hours - whole) * 60.0);
+    return Base::FormatMaskOrGeneral("00", whole) + ":" +
            Base::FormatMask("00", static_cast<double>(minutes));
 }
 

@@ -6,6 +6,7 @@
 #include "model/GasItemDictionary.h"
 #include "model/MixtureReport.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace Program {
@@ -36,13 +37,26 @@ char InstrumentLetter(std::int32_t instrumentId) {
 
 } // namespace
 
-bool AddOrSaveSegment(std::vector<GasMixtures::TGasItem>& program, const TAddStepInput& input) {
+bool StepDurationAllowed(double hours) {
+    // Written so that NaN is refused too.
+    return hours > 0.0 && hours <= MaxStepDuration_h;
+}
+
+std::string AddOrSaveSegment(std::vector<GasMixtures::TGasItem>& program, const TAddStepInput& input) {
     GasMixtures::TGasItem segment = input.Segment;
+    const bool hasFluid = std::any_of(segment.Components.begin(), segment.Components.end(),
+                                      [](const GasMixtures::TGasItem& c) { return c.InstrumentID == 2; });
+    if (!(input.RequestedFluidFlow_ugpm <= 0.0) && !hasFluid) {
+        return FluidFlowRefusal;
+    }
     GasMixtures::TGasItemDictionary totals;
     GasMixtures::AddMixtureToGasTotals(segment, totals);
     (void)GasMixtures::AnalyseMixture(totals, segment, input.CustomTempC, input.CustomPressmBar);
     if (segment.Components.empty() || !segment.Valid) {
-        return false;
+        return InvalidMixtureRefusal;
+    }
+    if (!StepDurationAllowed(segment.StepTime)) {
+        return DurationRefusal;
     }
     const bool overwrite =
         input.SelectedIndex >= 0 && static_cast<std::size_t>(input.SelectedIndex) < program.size();
@@ -51,7 +65,7 @@ bool AddOrSaveSegment(std::vector<GasMixtures::TGasItem>& program, const TAddSte
     } else {
         program.push_back(std::move(segment));
     }
-    return true;
+    return {};
 }
 
 bool DeleteLastSegment(std::vector<GasMixtures::TGasItem>& program, bool running) {
@@ -95,7 +109,8 @@ TRetrievedStep RetrieveStep(const GasMixtures::TGasItem& segment) {
 
 std::string StepDurationText(double hours) {
     const double whole = std::floor(hours);
-    return Base::FormatMask("0", whole) + " h " + Base::FormatMask("00", (hours - whole) * 60.0) + " min ";
+    return Base::FormatMaskOrGeneral("0", whole) + " h " + Base::FormatMask("00", (hours - whole) * 60.0) +
+           " min ";
 }
 
 std::string StepListLine(std::size_t index, const GasMixtures::TGasItem& segment) {

@@ -16,18 +16,32 @@ inline constexpr const char* InvalidMixtureRefusal =
     "Cannot add invalid mixture. Fluid ppm higher than artificial limit.";
 inline constexpr const char* DeleteRefusal =
     "Cannot delete Segment. Either segment program is running, or no segments to delete.";
+inline constexpr const char* DurationRefusal =
+    "Cannot add Segment. Duration must be more than 0 and at most 10000 hours.";
+inline constexpr const char* FluidFlowRefusal =
+    "Cannot add Segment. The pump cannot dispense this C flow (see Pump speed).";
+
+// The longest segment, in hours.
+inline constexpr double MaxStepDuration_h = 10000.0;
+
+// Whether a segment may last this long: more than 0 and at most MaxStepDuration_h hours.
+bool StepDurationAllowed(double hours);
 
 // What is needed to judge a new segment: the custom conditions of the mixture analysis.
 struct TAddStepInput {
     GasMixtures::TGasItem Segment; // the snapshot of the design
     int SelectedIndex = -1;        // the list's selection; -1 appends
+    // The C flow asked for (µg/min). The snapshot carries the flow the pump achieves, and none when
+    // the pump cannot dispense this one at all: such a segment would dose nothing without a word.
+    double RequestedFluidFlow_ugpm = 0.0;
     double CustomTempC = 0.0;
     double CustomPressmBar = 0.0;
 };
 
-// Appends the segment, or replaces the selected one. A segment without any flow, or one the mixture
-// analysis finds invalid, is refused: false, and the program is unchanged.
-bool AddOrSaveSegment(std::vector<GasMixtures::TGasItem>& program, const TAddStepInput& input);
+// Appends the segment, or replaces the selected one, and returns an empty text. A refused segment
+// leaves the program unchanged and returns the refusal line: a C flow the pump cannot dispense, a
+// design without any flow or one the mixture analysis finds invalid, a duration out of range.
+std::string AddOrSaveSegment(std::vector<GasMixtures::TGasItem>& program, const TAddStepInput& input);
 
 // Removes the last segment, whichever is selected; refused (false) while running or when empty.
 bool DeleteLastSegment(std::vector<GasMixtures::TGasItem>& program, bool running);

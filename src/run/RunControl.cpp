@@ -243,8 +243,8 @@ void TRunControl::TickRunning() {
         const double elapsedDays = now - run.StepStartTime;
         const double hoursLeft = (segment.StepTime / 24.0 - elapsedDays) * 24.0;
         run.OperatingText = "Operating, step: " + std::to_string(run.CurrentSegment + 1) + "/" +
-                            std::to_string(segments) + ", time left:" + Base::FormatMask("0.00", hoursLeft) +
-                            " hours.";
+                            std::to_string(segments) +
+                            ", time left:" + Base::FormatMaskOrGeneral("0.00", hoursLeft) + " hours.";
         if (elapsedDays * 24.0 > segment.StepTime) {
             data.StepMFCASet = false;
             data.StepMFCBSet = false;

@@ -111,4 +111,26 @@ TEST(FormatGeneral, CommaLocaleAndNonFinite) {
     EXPECT_EQ(Base::FormatGeneral(std::numeric_limits<double>::quiet_NaN()), "?");
 }
 
+// Under the mask while the integer digits mean something, in the general format beyond.
+TEST(FormatMaskOrGeneral, NeverPrintsMoreDigitsThanTheNumberHolds) {
+    Base::TScopedFormatSettings dot(Base::TFormatSettings{".", ":"});
+    const struct {
+        double Value;
+        const char* Text;
+    } cases[] = {
+        {0.25, "0.25"},
+        {10000.0, "10000.00"},
+        {-5000.0, "-5000.00"},
+        {999999999999999.0, "999999999999999.00"},
+        {1e15, "1E15"},
+        {1e99, "1E99"},
+        {-1e99, "-1E99"},
+        {std::numeric_limits<double>::infinity(), "?"},
+        {std::numeric_limits<double>::quiet_NaN(), "?"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(Base::FormatMaskOrGeneral("0.00", c.Value), c.Text) << c.Value;
+    }
+}
+
 } // namespace

@@ -259,7 +259,16 @@ TEST(FlowSetPoints, DurationLabel) {
         const char* Label;
     };
     const TCase cases[] = {
-        {2.5, "02:30"}, {0.75, "00:45"}, {0.0, "00:00"}, {12.0, "12:00"}, {100.25, "100:15"}};
+        {2.5, "02:30"},
+        {0.75, "00:45"},
+        {0.0, "00:00"},
+        {12.0, "12:00"},
+        {100.25, "100:15"},
+        // Far more hours than a 64-bit integer holds can be typed; they print in the general format.
+        {-5000.0, "-5000:00"},
+        {999999999999999.5, "999999999999999:30"},
+        {1e99, "1E99:00"},
+        {-1e99, "-1E99:00"}};
     for (const TCase& c : cases) {
         EXPECT_EQ(Design::DurationLabel(c.Hours), c.Label) << c.Hours;
     }

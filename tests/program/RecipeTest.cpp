@@ -99,16 +99,33 @@ TEST(Recipe, FileNameAndItsFolderBesideTheProgram) {
 
 TEST(Recipe, WrittenInTheOperatorsCharacterSet) {
     const std::string text = "Segments in µg: 20ºC – ok\r\n";
-    EXPECT_EQ(Program::EncodeForCodeset(text, "UTF-8"), text);
-    EXPECT_EQ(Program::EncodeForCodeset(text, "ISO-8859-1"), "Segments in \xB5g: 20\xBA"
-                                                             "C ? ok\r\n");
+    const std::string latin1 = "Segments in \xB5g: 20\xBA"
+                               "C ? ok\r\n";
+    const struct {
+        const char* Codeset;
+        std::string Bytes;
+    } cases[] = {
+        {"UTF-8", text},
+        {"utf8", text},
+        {"ISO-8859-1", latin1},
+        // The system's converter, which knows the dash of the Windows set.
+        {"CP1252", "Segments in \xB5g: 20\xBA"
+                   "C \x96 ok\r\n"},
+        // A set the system cannot convert to: the usual Western single bytes, never UTF-8.
+        {"NO-SUCH-CODESET", latin1},
+    };
+    int second = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Codeset);
+        EXPECT_EQ(Program::EncodeForCodeset(text, c.Codeset), c.Bytes);
 
-    const TestSupport::TTempFolder folder("moistrel-recipe");
-    Base::TRecordingDialogs dialogs;
-    const Base::TScopedFormatSettings latin1({".", ":", "ISO-8859-1"});
-    ASSERT_TRUE(Program::SaveRecipe(folder.Path(), At(1), text, dialogs));
-    EXPECT_EQ(ReadWhole(folder.File("Userdata/Recipe 2026-12-10 14.05.01.txt")), "Segments in \xB5g: 20\xBA"
-                                                                                 "C ? ok\r\n");
+        const TestSupport::TTempFolder folder("moistrel-recipe");
+        Base::TRecordingDialogs dialogs;
+        const Base::TScopedFormatSettings codeset({".", ":", c.Codeset});
+        ++second;
+        ASSERT_TRUE(Program::SaveRecipe(folder.Path(), At(second), text, dialogs));
+        EXPECT_EQ(ReadWhole(folder.File("Userdata/" + Program::RecipeFileName(At(second)))), c.Bytes);
+    }
 }
 
 TEST(Recipe, FolderOrFileThatCannotBeMadeStopsTheStartWithItsMessage) {

@@ -7,6 +7,7 @@
 #include "support/DesignStates.h"
 
 #include <gtest/gtest.h>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -45,6 +46,9 @@ TEST(SegmentEditor, ListLines) {
         {Segment("Tabs\tkept", 0.0, {}), 2, "3\tTabs\tkept\t0 h 00 min \t"},
         // Minutes round half away from zero: 0.0125 h = 0.75 min.
         {Segment("Round", 0.0125, {Flow(0, 0.000001F)}), 0, "1\tRound\t0 h 01 min \tA:1 "},
+        // Hours beyond what a mask prints sensibly are written in the general format.
+        {Segment("Ages", 1e99, {Flow(0, 0.000001F)}), 0, "1\tAges\t1E99 h 00 min \tA:1 "},
+        {Segment("Long", 999999999999999.5, {}), 0, "1\tLong\t999999999999999 h 30 min \t"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(Program::StepListLine(c.Index, c.Item), c.Line);
@@ -83,14 +87,14 @@ TEST(SegmentEditor, AddAppendsWithoutSelectionAndOverwritesTheSelectedOne) {
     input.CustomPressmBar = 1500.0;
     for (const std::int64_t flow : {1000, 2000, 3000}) {
         input.Segment = Design::CreateMixture(state, TestSupport::DesignScreen(flow, 0, 0.0));
-        EXPECT_TRUE(Program::AddOrSaveSegment(program, input));
+        EXPECT_EQ(Program::AddOrSaveSegment(program, input), "");
     }
     ASSERT_EQ(program.size(), 3U);
     EXPECT_EQ(Program::RetrieveStep(program[2]).FlowA_ugpm, 3000);
 
     input.Segment = Design::CreateMixture(state, TestSupport::DesignScreen(0, 5000, 0.0));
     input.SelectedIndex = 0;
-    EXPECT_TRUE(Program::AddOrSaveSegment(program, input));
+    EXPECT_EQ(Program::AddOrSaveSegment(program, input), "");
     ASSERT_EQ(program.size(), 3U);
     EXPECT_EQ(Program::RetrieveStep(program[0]).FlowB_ugpm, 5000);
     EXPECT_EQ(Program::RetrieveStep(program[1]).FlowA_ugpm, 2000);
@@ -104,16 +108,61 @@ TEST(SegmentEditor, AddRefusesADesignWithoutFlowOrAboveThePpmLimit) {
     input.CustomPressmBar = 1500.0;
 
     input.Segment = Design::CreateMixture(state, TestSupport::DesignScreen(0, 0, 0.0));
-    EXPECT_FALSE(Program::AddOrSaveSegment(program, input)) << "no flow at all";
+    EXPECT_EQ(Program::AddOrSaveSegment(program, input), Program::InvalidMixtureRefusal) << "no flow at all";
 
     // Water at 100 ppm at most, but far more water than that in the gas.
     state.PumpDetails.FLUID_MAX_PPM = 100;
     input.Segment = Design::CreateMixture(state, TestSupport::DesignScreen(1000, 0, 1000.0));
     input.SelectedIndex = 0;
-    EXPECT_FALSE(Program::AddOrSaveSegment(program, input)) << "above the ppm limit";
+    EXPECT_EQ(Program::AddOrSaveSegment(program, input), Program::InvalidMixtureRefusal)
+        << "above the ppm limit";
 
     ASSERT_EQ(program.size(), 1U);
     EXPECT_EQ(program[0].StepName, "kept");
+}
+
+// A segment is added only when it lasts more than 0 and at most 10 000 hours, and only when it
+// doses the C flow the fields ask for.
+TEST(SegmentEditor, AddJudgesTheDurationAndTheFluidFlow) {
+    const UnitMain::TMoistrelState state = TestSupport::ValidatedState();
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const struct {
+        const char* Case;
+        double Hours;
+        std::int64_t A;
+        double RequestedC; // the C field
+        double AchievableC;
+        const char* Refusal;
+    } cases[] = {
+        {"three_quarters", 0.75, 1000, 0.0, 0.0, ""},
+        {"shortest", 1e-6, 1000, 0.0, 0.0, ""},
+        {"longest", 10000.0, 1000, 0.0, 0.0, ""},
+        {"zero", 0.0, 1000, 0.0, 0.0, Program::DurationRefusal},
+        {"negative_zero", -0.0, 1000, 0.0, 0.0, Program::DurationRefusal},
+        {"negative", -5000.0, 1000, 0.0, 0.0, Program::DurationRefusal},
+        {"above_longest", 10000.000001, 1000, 0.0, 0.0, Program::DurationRefusal},
+        {"ages", 1e99, 1000, 0.0, 0.0, Program::DurationRefusal},
+        {"infinite", std::numeric_limits<double>::infinity(), 1000, 0.0, 0.0, Program::DurationRefusal},
+        {"undefined", nan, 1000, 0.0, 0.0, Program::DurationRefusal},
+        {"fluid_dosed", 0.75, 1000, 1000.0, 995.7, ""},
+        // The pump cannot dispense the C flow asked for: the snapshot has no liquid.
+        {"fluid_out_of_reach", 0.75, 1000, 323660.0, 0.0, Program::FluidFlowRefusal},
+        {"only_fluid_out_of_reach", 0.75, 0, 323660.0, 0.0, Program::FluidFlowRefusal},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Case);
+        std::vector<TGasItem> program{Segment("kept", 1.0, {Flow(0, 0.001F)})};
+        Design::TSnapshotInput screen = TestSupport::DesignScreen(c.A, 0, c.AchievableC);
+        screen.StepDuration = c.Hours;
+        Program::TAddStepInput input;
+        input.Segment = Design::CreateMixture(state, screen);
+        input.RequestedFluidFlow_ugpm = c.RequestedC;
+        input.CustomTempC = 20.0;
+        input.CustomPressmBar = 1500.0;
+        EXPECT_EQ(Program::AddOrSaveSegment(program, input), c.Refusal);
+        ASSERT_EQ(program.size(), *c.Refusal == '\0' ? 2U : 1U);
+        EXPECT_EQ(program[0].StepName, "kept");
+    }
 }
 
 TEST(SegmentEditor, DeleteRemovesTheLastUnlessRunningOrEmpty) {

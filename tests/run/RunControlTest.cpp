@@ -277,6 +277,28 @@ TEST_F(RunControlTest, TheLEDCaptionOfEachState) {
     EXPECT_EQ(window.Caption, "Stopped");
 }
 
+// The time left of a segment far longer than any the editor takes (from an older program, say)
+// is written in the general format, never as the hundred digits a mask would print.
+TEST_F(RunControlTest, TheLEDCaptionOfAVeryLongSegment) {
+    const struct {
+        double Hours;
+        const char* Caption;
+    } cases[] = {
+        {10000.0, "Operating, step: 1/1, time left:10000.00 hours."},
+        {1e99, "Operating, step: 1/1, time left:1E99 hours."},
+    };
+    for (const auto& c : cases) {
+        state.SegmentProgram = {Segment("long", c.Hours, {Flow(0, 0.02F)})};
+        state.Run.ThreadData.StepMFCASet = state.Run.ThreadData.StepMFCBSet =
+            state.Run.ThreadData.StepPumpSet = true;
+        state.Run.CurrentSegment = 0;
+        state.Run.StepStartTime = sim.Clock().Now();
+        state.MixerState = msRunning;
+        Turn();
+        EXPECT_EQ(window.Caption, c.Caption);
+    }
+}
+
 TEST_F(RunControlTest, TheChartKeepsItsLast691PointsOf701) {
     state.Settings.ChartPoints = 700;
     state.SegmentProgram = {Segment("one", 1.0, {Flow(0, 0.5F), Flow(1, 0.1F)})};

@@ -19,12 +19,15 @@
 #include "ui/widgets/TTrackBar.h"
 
 #include <QApplication>
+#include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
 #include <QTreeWidgetItem>
+#include <cmath>
+#include <cstdint>
 #include <gtest/gtest.h>
 #include <ostream>
 #include <string>
@@ -443,6 +446,127 @@ TEST_F(SegmentEditorTest, ClearStepProgramEmptiesTheProgramAndTheList) {
     // The next press appends; the comment loaded from segment 2 stays in its field.
     Add();
     EXPECT_EQ(ListLines(), std::vector<std::string>{std::string("1\tID:2\t0 h 45 min \t") + StartFlows});
+}
+
+// What a field shows once the operator has left it is what the segment holds, or the segment is
+// refused with a line saying why. The rest of the design is the start-up one: A 18049, B 45046,
+// no C, 0.75 hours.
+enum class TDesignField : std::uint8_t { dfA, dfB, dfC, dfDuration };
+
+struct TShownAndHeld {
+    const char* Case;
+    TDesignField Field;
+    const char* Typed;
+    const char* Shown;   // the field's text after the press
+    const char* Refusal; // empty: added
+};
+
+void PrintTo(const TShownAndHeld& row, std::ostream* os) {
+    *os << row.Case;
+}
+
+class ShownAndHeldTest : public SegmentEditorTest, public ::testing::WithParamInterface<TShownAndHeld> {
+protected:
+    Widgets::TNumberEdit* FieldOf(TDesignField field) const {
+        switch (field) {
+        case TDesignField::dfA:
+            return op()->RtIntegerEditY1Flow;
+        case TDesignField::dfB:
+            return op()->RtIntegerEditY2Flow;
+        case TDesignField::dfC:
+            return op()->RtDoubleEditFluidFlow;
+        case TDesignField::dfDuration:
+            break;
+        }
+        return op()->RtDoubleEditStepDuration;
+    }
+};
+
+// The flow of one instrument in a segment, µg/min; 0 when the segment has none.
+double HeldFlow(const GasMixtures::TGasItem& segment, std::int32_t instrumentId) {
+    for (const GasMixtures::TGasItem& component : segment.Components) {
+        if (component.InstrumentID == instrumentId) {
+            return static_cast<double>(component.Mass) * 1000000.0;
+        }
+    }
+    return 0.0;
+}
+
+TEST_P(ShownAndHeldTest, TheSegmentHoldsWhatTheFieldsShow) {
+    const TShownAndHeld& row = GetParam();
+    Type(FieldOf(row.Field), QString::fromUtf8(row.Typed));
+    Add();
+    ASSERT_FALSE(FieldOf(row.Field)->hasFocus());
+    EXPECT_EQ(FieldOf(row.Field)->text().toStdString(), row.Shown);
+
+    if (*row.Refusal != '\0') {
+        EXPECT_TRUE(state.SegmentProgram.empty());
+        ASSERT_FALSE(op()->Memo1->Lines().empty());
+        EXPECT_EQ(op()->Memo1->Lines().back(), row.Refusal);
+        return;
+    }
+    ASSERT_EQ(state.SegmentProgram.size(), 1U) << op()->Memo1->Lines().back();
+    const GasMixtures::TGasItem& segment = state.SegmentProgram[0];
+    // Every field of the design against the segment, not only the one typed into: the A and B
+    // flows to the whole µg/min that the list shows and a recall puts back.
+    EXPECT_EQ(std::round(HeldFlow(segment, 0)), op()->RtIntegerEditY1Flow->text().toDouble());
+    EXPECT_EQ(std::round(HeldFlow(segment, 1)), op()->RtIntegerEditY2Flow->text().toDouble());
+    // The C flow held is the one the pump achieves, shown to a tenth of a µg/min.
+    EXPECT_NEAR(HeldFlow(segment, 2), op()->RtDoubleEditAchievableFluid->text().toDouble(), 0.05);
+    EXPECT_EQ(HeldFlow(segment, 2) > 0.0, op()->RtDoubleEditFluidFlow->Value() > 0.0);
+    EXPECT_EQ(segment.StepTime, op()->RtDoubleEditStepDuration->text().toDouble());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Fields, ShownAndHeldTest,
+    ::testing::Values(
+        TShownAndHeld{"A_negative", TDesignField::dfA, "-5000", "0", ""},
+        TShownAndHeld{"A_far_too_large", TDesignField::dfA, "99999999999999999999", "35799", ""},
+        TShownAndHeld{"B_negative", TDesignField::dfB, "-5000", "0", ""},
+        TShownAndHeld{"B_below_its_lowest", TDesignField::dfB, "5", "0", ""},
+        TShownAndHeld{"B_far_too_large", TDesignField::dfB, "99999999999999999999", "89200", ""},
+        TShownAndHeld{"C_dosed", TDesignField::dfC, "1000", "1000", ""},
+        // The field's bound lies above what the pump can dispense (about 259 000 µg/min here).
+        TShownAndHeld{"C_far_too_large", TDesignField::dfC, "99999999999999999999", "323660",
+                      Program::FluidFlowRefusal},
+        TShownAndHeld{"C_beyond_the_pump", TDesignField::dfC, "280000", "280000", Program::FluidFlowRefusal},
+        TShownAndHeld{"C_negative", TDesignField::dfC, "-5", "0", ""},
+        TShownAndHeld{"duration_longest", TDesignField::dfDuration, "10000", "10000", ""},
+        TShownAndHeld{"duration_short", TDesignField::dfDuration, "0.001", "0.001", ""},
+        TShownAndHeld{"duration_negative", TDesignField::dfDuration, "-5000", "-5000",
+                      Program::DurationRefusal},
+        TShownAndHeld{"duration_zero", TDesignField::dfDuration, "0", "0", Program::DurationRefusal},
+        TShownAndHeld{"duration_above_longest", TDesignField::dfDuration, "10000.5", "10000.5",
+                      Program::DurationRefusal},
+        TShownAndHeld{"duration_ages", TDesignField::dfDuration, "1e99", "1E99", Program::DurationRefusal}),
+    [](const auto& row) { return std::string(row.param.Case); });
+
+// Text that comes without a key release (an input method's commit, a paste by mouse) is held to
+// MFC A's range as the field is left, like typed text. With validated instruments, where the press
+// applies no demonstration values (which would bring the flow update along).
+TEST_F(SegmentEditorTest, AFlowCommittedByAnInputMethodIsHeldToTheRange) {
+    state.MixerState = UnitMain::msValidated;
+    Type(op()->RtIntegerEditY1Flow, QString());
+    QInputMethodEvent commit;
+    commit.setCommitString(QStringLiteral("99999999"));
+    QApplication::sendEvent(op()->RtIntegerEditY1Flow, &commit);
+    ASSERT_EQ(op()->RtIntegerEditY1Flow->Value(), 99999999);
+    Add();
+    EXPECT_EQ(op()->RtIntegerEditY1Flow->text(), QStringLiteral("35799"));
+    ASSERT_EQ(state.SegmentProgram.size(), 1U);
+    EXPECT_EQ(std::round(HeldFlow(state.SegmentProgram[0], 0)), 35799.0);
+}
+
+// The hh:mm label beside the duration, for durations the editor will refuse as well.
+TEST_F(SegmentEditorTest, TheDurationLabelShowsAnyTypedDurationSensibly) {
+    const struct {
+        const char* Typed;
+        const char* Label;
+    } cases[] = {{"2.5", "02:30"}, {"-5000", "-5000:00"}, {"1e99", "1E99:00"}};
+    for (const auto& c : cases) {
+        Type(op()->RtDoubleEditStepDuration, QString::fromUtf8(c.Typed));
+        EXPECT_EQ(op()->Label31->text().toStdString(), c.Label) << c.Typed;
+    }
 }
 
 } // namespace

@@ -175,11 +175,11 @@ const TControlRow Controls[] = {
     // Page 3, "Mixture design && Operation".
     {"GroupBoxY1", TKind::Group, "A-component: ", 0, 0, 0, true},
     {"RzTrackBarY1", TKind::Track, nullptr, 5, 0, 10, true},
-    {"RtIntegerEditY1Flow", TKind::IntEdit, "0", 0, IntLowest, IntHighest, true},
+    {"RtIntegerEditY1Flow", TKind::IntEdit, "0", 0, 0, IntHighest, true}, // no negative flow
     {"Label10", TKind::Label, "0 g/min", 0, 0, 0, true},
     {"GroupBoxY2", TKind::Group, "B-component: ", 0, 0, 0, true},
     {"RzTrackBarY2", TKind::Track, nullptr, 5, 0, 10, true},
-    {"RtIntegerEditY2Flow", TKind::IntEdit, "0", 0, IntLowest, IntHighest, true},
+    {"RtIntegerEditY2Flow", TKind::IntEdit, "0", 0, 0, IntHighest, true}, // no negative flow
     {"Label45", TKind::Label, "0 g/min", 0, 0, 0, true},
     {"GroupBoxX", TKind::Group, "C-component: Undefined", 0, 0, 0, true},
     {"RzTrackBarFluid", TKind::Track, nullptr, 0, 0, 10, true},

@@ -69,6 +69,10 @@ TDesignController::TDesignController(TForm1& form, TMoistrelState& state, QObjec
     TMixtureOperationTab* op = form.Operation;
     connect(op->RtIntegerEditY1Flow, &Widgets::TNumberEdit::KeyUp, this,
             [this](int key) { RtIntegerEditY1FlowKeyUp(key); });
+    // Text that came without a key release (a paste by mouse, an input method) is held to MFC A's
+    // range when the field is left, before a segment can take it.
+    connect(op->RtIntegerEditY1Flow, &QLineEdit::editingFinished, this,
+            [this] { FlowUpdate(TMFCSide::msA, false, false, Design::TFlowFocus::ffField); });
     connect(op->RzTrackBarY1, &Widgets::TTrackBar::Changed, this,
             [this] { FlowUpdate(TMFCSide::msA, false, false, FocusOf(TMFCSide::msA)); });
     connect(op->RtIntegerEditY2Flow, &Widgets::TNumberEdit::KeyUp, this,

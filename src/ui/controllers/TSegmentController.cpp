@@ -41,14 +41,16 @@ void TSegmentController::ButtonAddStepClick() {
     }
     const TDesignInputs& inputs = fState.DesignInputs;
     const Program::TAddStepInput input{std::move(segment), op->RzTabbedListBoxSteps->ItemIndex(),
-                                       inputs.CustomTempC, inputs.CustomPressure_mbar};
-    if (!Program::AddOrSaveSegment(fState.SegmentProgram, input)) {
+                                       op->RtDoubleEditFluidFlow->Value(), inputs.CustomTempC,
+                                       inputs.CustomPressure_mbar};
+    const std::string refusal = Program::AddOrSaveSegment(fState.SegmentProgram, input);
+    if (!refusal.empty()) {
         // A line break and the refusal after the panel's text: on an empty panel the refusal is
         // the second line.
         if (memo->Lines().empty()) {
             memo->AddLine("");
         }
-        memo->AddLine(Program::InvalidMixtureRefusal);
+        memo->AddLine(refusal);
         return;
     }
     ShowStepProgram();

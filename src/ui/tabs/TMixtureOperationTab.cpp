@@ -47,7 +47,8 @@ QGroupBox* MakeGasBox(const QString& boxName, const QString& caption, const QStr
     auto* grid = new QGridLayout(box);
     track = MakeTrack(trackName, 5, box);
     AddTrackRow(grid, 0, track, box);
-    field = MakeIntegerEdit(fieldName, 0, box);
+    // A negative flow is no flow: the field never holds one (the segment would leave it out unseen).
+    field = MakeIntegerEdit(fieldName, 0, box, 0);
     field->setFixedWidth(FieldWidth);
     label = MakeLabel(QStringLiteral("0 g/min"), box, labelName);
     grid->addWidget(MakeLabelFor(QStringLiteral("Flow µg/min"), field, box), 1, 0);
