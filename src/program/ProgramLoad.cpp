@@ -282,8 +282,11 @@ private:
             }
             if (device == DeviceA && now->Pulsed != static_cast<float>(flow->Pulsed)) {
                 const auto [file, derived] = Differing(flow->Pulsed, static_cast<double>(now->Pulsed));
-                fJudged.Notes.push_back("MFC A pulsed share " + file + " in the file, " + derived +
-                                        " now (from MFC A's lowest flow)");
+                std::string note = "MFC A pulsed share " + file;
+                note += " in the file, ";
+                note += derived;
+                note += " now (from MFC A's lowest flow)";
+                fJudged.Notes.push_back(std::move(note));
             }
         }
     }
