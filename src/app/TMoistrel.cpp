@@ -80,7 +80,7 @@ TMoistrel::TMoistrel(const Base::TClock& clock, TProgramPlaces places, Base::TDi
                                                                       *fPumpFinder);
     fSegments = std::make_unique<UnitMain::TSegmentController>(*fForm, fState, *fDesign);
     fProgramFiles = std::make_unique<UnitMain::TProgramFileController>(
-        *fForm, fState, *fDialogs, *fSegments,
+        *fForm, fState, *fDialogs, *fDesign, *fSegments,
         (std::filesystem::path(fPlaces.ProgramFolder) / "Userdata").string());
     fRun = std::make_unique<UnitMain::TRunController>(*fForm, [this](UnitMain::TRunWindow& window) {
         return std::make_unique<UnitMain::TRunControl>(

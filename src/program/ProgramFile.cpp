@@ -84,7 +84,8 @@ public:
         if (!field->is_number()) {
             return Fail(where, Quoted(key) + " is not a number");
         }
-        value = field->get<double>();
+        // + 0.0 turns a "-0" into the zero it means, so that nothing downstream sees a negative sign.
+        value = field->get<double>() + 0.0;
         if (value < 0.0) {
             return Fail(where, Quoted(key) + " is negative");
         }

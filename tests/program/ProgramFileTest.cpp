@@ -8,6 +8,7 @@
 #include "program/SegmentEditor.h"
 #include "support/TempFolder.h"
 
+#include <cmath>
 #include <csignal>
 #include <fstream>
 #include <functional>
@@ -185,6 +186,28 @@ TEST(ProgramFile, FieldsAddedByALaterProgramAreIgnored) {
     const Program::TProgramFileRead read = Program::ParseProgramFile(document.dump(), "a.mixprog");
     ASSERT_TRUE(read.Ok) << read.Message;
     EXPECT_EQ(read.Content, Program::ProgramFileContent(Program2(), Composition()));
+}
+
+TEST(ProgramFile, MinusZeroIsReadAsTheZeroItMeans) {
+    json document = json::parse(GoodText());
+    document["composedFor"]["liquid"]["density_gpml"] = -0.0;
+    document["composedFor"]["liquid"]["parts"][0]["massPart"] = -0.0;
+    document["segments"][0]["duration_h"] = -0.0;
+    document["segments"][0]["flows"][0]["massFlow_gpm"] = -0.0;
+    document["segments"][0]["flows"][1]["pulsed"] = -0.0;
+    const std::string text = document.dump();
+    ASSERT_NE(text.find("-0.0"), std::string::npos) << "the file really holds minus zeros";
+    const Program::TProgramFileRead read = Program::ParseProgramFile(text, "a.mixprog");
+    ASSERT_TRUE(read.Ok) << read.Message;
+    const auto& segment = read.Content.Segments[0];
+    for (const double zero :
+         {read.Content.ComposedFor.Liquid.Density_gpml, read.Content.ComposedFor.Liquid.Parts[0].MassPart,
+          segment.Duration_h, segment.Flows[0].Mass_gpm, segment.Flows[1].Pulsed}) {
+        EXPECT_EQ(zero, 0.0);
+        EXPECT_FALSE(std::signbit(zero)) << "read as 0, not as -0";
+    }
+    // Written again, it is a plain zero.
+    EXPECT_EQ(Program::ProgramFileJson(read.Content).find("-0"), std::string::npos);
 }
 
 std::string ReadWhole(const std::string& path) {

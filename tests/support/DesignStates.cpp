@@ -1,5 +1,6 @@
 #include "support/DesignStates.h"
 
+#include "design/FlowSetPoints.h"
 #include "design/FluidDesigner.h"
 
 namespace TestSupport {
@@ -96,6 +97,28 @@ GasMixtures::TGasItem Segment(const std::string& name, double hours,
     segment.Valid = true;
     segment.Components = std::move(flows);
     return segment;
+}
+
+GasMixtures::TGasItem DesignedSegment(const TMoistrelState& state, const std::string& name, double hours,
+                                      std::int64_t a, std::int64_t b, double askedC) {
+    Design::TFluidFlowInput fluid;
+    fluid.DurationHours = hours;
+    fluid.FieldValue = askedC;
+    fluid.Pump = Design::PumpSetupOf(state.PumpDetails);
+    const Design::TFluidFlowResult pump = Design::FluidFlowUpdate(fluid);
+    TSnapshotInput input;
+    input.FlowA = a;
+    input.FlowB = b;
+    input.AchievableC = pump.Achievable;
+    input.PumpCommand = pump.PumpCommand;
+    input.StepComments = name;
+    input.StepDuration = hours;
+    const UnitMain::TDesignInputs& design = state.DesignInputs;
+    input.DemoA = {design.DemoA.Name, design.DemoA.Mass};
+    input.DemoB = {design.DemoB.Name, design.DemoB.Mass};
+    input.CustomTempC = design.CustomTempC;
+    input.CustomPressure_mbar = design.CustomPressure_mbar;
+    return Design::CreateMixture(state, input);
 }
 
 TSnapshotInput DesignScreen(std::int64_t a, std::int64_t b, double c) {

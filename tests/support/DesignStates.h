@@ -37,6 +37,12 @@ GasMixtures::TGasItem Flow(std::int32_t instrument, float mass, float pulsed = 1
 GasMixtures::TGasItem Segment(const std::string& name, double hours,
                               std::vector<GasMixtures::TGasItem> flows);
 
+// The segment the editor makes on `state` from a design screen with these A and B flows (µg/min,
+// as their fields hold them) and this C flow asked of the pump (µg/min): the pump speed function
+// gives its achievable flow and pump command, the custom conditions are the state's design inputs.
+GasMixtures::TGasItem DesignedSegment(const UnitMain::TMoistrelState& state, const std::string& name,
+                                      double hours, std::int64_t a, std::int64_t b, double askedC);
+
 // The design screen with the given A and B flows (µg/min) and achievable C flow, 0.75 hours,
 // custom conditions 20 ºC and 1500 mbar.
 Design::TSnapshotInput DesignScreen(std::int64_t a, std::int64_t b, double c);

@@ -7,6 +7,7 @@
 #include "app/TMoistrel.h"
 #include "base/RecordingDialogs.h"
 #include "program/SegmentEditor.h"
+#include "pump/PumpSettings.h"
 #include "state/MoistrelState.h"
 #include "support/DesignStates.h"
 #include "support/ProgramPlaces.h"
@@ -53,11 +54,12 @@ protected:
         UnitMain::TMoistrelState& s = state();
         TestSupport::ValidatedOnPorts(s, sim.Path(Sim::sdPump), sim.Path(Sim::sdMfcA), sim.Path(Sim::sdMfcB));
         // 0.0002 h: 0.72 s of instrument time, which the worker's pauses pass in a few passes.
-        s.SegmentProgram = {
-            Segment("constant", 0.0002,
-                    {Flow(0, 0.02F), Flow(1, 0.05F), Flow(2, 0.00035F, 1.0F, WaterCommand)}),
-            Segment("pulsed", 0.0002,
-                    {Flow(0, 0.0002F, 0.2F), Flow(1, 0.03F), Flow(2, 0.0002F, 1.0F, SlowWaterCommand)})};
+        // Segments as the editor makes them on this mixer: a loaded program is built again on it.
+        s.SegmentProgram = {TestSupport::DesignedSegment(s, "constant", 0.0002, 20000, 50000, 1000.0),
+                            TestSupport::DesignedSegment(s, "pulsed", 0.0002, 200, 30000, 500.0)};
+        ASSERT_EQ(s.SegmentProgram[0].Components.at(2).PumpCommand, WaterCommand);
+        ASSERT_EQ(s.SegmentProgram[1].Components.at(2).PumpCommand, SlowWaterCommand);
+        ASSERT_LT(s.SegmentProgram[1].Components[0].Pulsed, 1.0F);
         program.Segments().ShowStepProgram();
         saved = s.SegmentProgram;
     }
@@ -261,6 +263,60 @@ TEST_F(ProgramFileTest, OtherGasesOrAnotherLiquidAreNamedAndTheOperatorDecides) 
     EXPECT_EQ(s.SegmentProgram[1].StepName, "pulsed");
     EXPECT_EQ(ListLines(), Program::StepListLines(saved));
     EXPECT_TRUE(dialogs.Messages.empty());
+}
+
+TEST_F(ProgramFileTest, ASyringeChangedSinceTheSaveGetsPumpCommandsComputedAgainAndTheOperatorIsTold) {
+    const std::string path = folder.File("week 50.mixprog");
+    Save(path);
+    ASSERT_TRUE(dialogs.Messages.empty()) << dialogs.Messages.front();
+
+    // Since the save the pump got a 100 µL syringe; the editor holds a program of its own.
+    UnitMain::TMoistrelState& s = state();
+    s.PumpDetails.SYRINGE_VOLUME_INDEX = 1;
+    s.PumpDetails.SYRINGE_VOLUMEul = UnitMain::GetSyringeVolume(1);
+    UnitMain::UpdateSyringeSize(s.PumpDetails);
+    const std::vector<TGasItem> own = {Segment("own", 2.0, {Flow(1, 0.04F)})};
+    s.SegmentProgram = own;
+    program.Segments().ShowStepProgram();
+
+    dialogs.Answers = {false};
+    Load(path);
+    ASSERT_EQ(dialogs.Questions.size(), 1U);
+    const std::string question = dialogs.Questions[0].Text;
+    EXPECT_NE(question.find("Segment 1 \"constant\": pump command \"" + WaterCommand +
+                            "\" in the file, \"/1TgV48000IA192000V32OA0G0R\" now"),
+              std::string::npos)
+        << question;
+    EXPECT_NE(question.find("Segment 2 \"pulsed\": pump command \"" + SlowWaterCommand + "\" in the file"),
+              std::string::npos)
+        << question;
+    EXPECT_EQ(s.SegmentProgram, own) << "No keeps the program in the editor";
+
+    dialogs.Answers = {true};
+    Load(path);
+    ASSERT_EQ(dialogs.Questions.size(), 2U);
+    ASSERT_EQ(s.SegmentProgram.size(), 2U);
+    EXPECT_EQ(s.SegmentProgram[0].Components.at(2).PumpCommand, "/1TgV48000IA192000V32OA0G0R");
+    EXPECT_NE(s.SegmentProgram[1].Components.at(2).PumpCommand, SlowWaterCommand);
+    EXPECT_NE(s.SegmentProgram[0].Components[2].Mass, saved[0].Components[2].Mass);
+
+    // The run sends the commands computed now, never the file's.
+    std::vector<std::string> pumpLines;
+    Press(op()->ButtonApply);
+    ASSERT_EQ(state().MixerState, UnitMain::msRunning)
+        << (dialogs.Messages.empty() ? "" : dialogs.Messages[0]);
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            const std::string line = sim.Sim().PumpState().LastLine;
+            if (!line.empty() && (pumpLines.empty() || pumpLines.back() != line)) {
+                pumpLines.push_back(line);
+            }
+            return state().MixerState == UnitMain::msValidated;
+        },
+        60000));
+    ASSERT_GE(pumpLines.size(), 2U);
+    EXPECT_EQ(pumpLines[0], s.SegmentProgram[0].Components[2].PumpCommand);
+    EXPECT_EQ(pumpLines[1], s.SegmentProgram[1].Components[2].PumpCommand);
 }
 
 TEST_F(ProgramFileTest, AnEmptyProgramIsNotSavedAndACancelledDialogChangesNothing) {

@@ -1,5 +1,6 @@
 #include "ui/controllers/TProgramFileController.h"
 
+#include "program/ProgramLoad.h"
 #include "ui/TForm1.h"
 #include "ui/controllers/TSegmentController.h"
 #include "ui/tabs/TMixtureOperationTab.h"
@@ -11,23 +12,15 @@
 
 namespace UnitMain {
 
-namespace {
-
-std::string GasOf(const SerialPortVogtlin::TMFCDetails& mfc) {
-    const SerialPortVogtlin::TLUTData* table = ActiveLUTData(mfc);
-    return table != nullptr ? table->NameShort : std::string();
-}
-
-} // namespace
-
 Program::TProgramComposition MixerComposition(const TMoistrelState& state) {
-    return {GasOf(state.MFCADetails), GasOf(state.MFCBDetails), Program::LiquidOf(state.PumpDetails.Fluid)};
+    return Program::MixerComposition(state);
 }
 
 TProgramFileController::TProgramFileController(TForm1& form, TMoistrelState& state, Base::TDialogs& dialogs,
-                                               TSegmentController& segments, std::string folder,
-                                               QObject* parent)
-    : QObject(parent), fState(state), fDialogs(dialogs), fSegments(segments), fFolder(std::move(folder)) {
+                                               TSegmentDesign& design, TSegmentController& segments,
+                                               std::string folder, QObject* parent)
+    : QObject(parent), fState(state), fDialogs(dialogs), fDesign(design), fSegments(segments),
+      fFolder(std::move(folder)) {
     TMixtureOperationTab* op = form.Operation;
     connect(op->ButtonSaveProgram, &QPushButton::clicked, this, [this] { ButtonSaveProgramClick(); });
     connect(op->ButtonLoadProgram, &QPushButton::clicked, this, [this] { ButtonLoadProgramClick(); });
@@ -65,21 +58,20 @@ void TProgramFileController::ButtonLoadProgramClick() {
         fDialogs.ShowMessage(read.Message);
         return;
     }
-    const std::vector<std::string> differences =
-        Program::CompositionDifferences(read.Content.ComposedFor, MixerComposition(fState));
-    if (!differences.empty()) {
-        std::string question =
-            "The program in \"" + std::filesystem::path(*chosen).filename().string() +
-            "\" was composed for other gases or another liquid than the mixer holds now:\n";
-        for (const std::string& difference : differences) {
-            question += "\n" + difference;
-        }
-        question += "\n\nLoad it anyway?";
-        if (!fDialogs.AskYesNo("Load program", question)) {
-            return;
-        }
+    // Judged as the editor judges a new segment, so in simulation on the demonstration gases of
+    // the moment.
+    fDesign.ApplysimulationValues();
+    Program::TLoadJudgement judgement = Program::JudgeLoadedProgram(read.Content, fState);
+    const Program::TLoadQuestion question =
+        Program::LoadQuestion(std::filesystem::path(*chosen).filename().string(), judgement);
+    if (question.Ask && !question.CanLoad) {
+        fDialogs.ShowMessage(question.Text);
+        return;
     }
-    fState.SegmentProgram = Program::SegmentsOfProgramFile(read.Content);
+    if (question.Ask && !fDialogs.AskYesNo("Load program", question.Text)) {
+        return;
+    }
+    fState.SegmentProgram = std::move(judgement.Program);
     fSegments.ShowStepProgram();
 }
 

@@ -1,13 +1,16 @@
 #pragma once
 // Joins "Save program..." and "Load program..." beside the segment list to the saved programs:
 // saving writes the segment program with the gases and the liquid it was composed for; loading
-// replaces the segment program and shows it in the list, after asking when the mixer now holds
-// other gases or another liquid. A file that is not a program is refused with the reason, and the
-// program in the editor stays as it was. Loading is refused while a run is in progress.
+// builds every segment again on the mixer as it is now and judges it as the editor would, then
+// replaces the segment program and shows it in the list. When the mixer holds other gases or
+// another liquid, or a segment comes out differently or is refused, one question lists it all and
+// the operator decides. A file that is not a program is refused with the reason, and the program
+// in the editor stays as it was. Loading is refused while a run is in progress.
 
 #include "base/Dialogs.h"
 #include "program/ProgramFile.h"
 #include "state/MoistrelState.h"
+#include "ui/controllers/TSegmentDesign.h"
 
 #include <QObject>
 #include <string>
@@ -28,10 +31,11 @@ Program::TProgramComposition MixerComposition(const TMoistrelState& state);
 
 class TProgramFileController : public QObject {
 public:
-    // Connects the two buttons; `form`, `state`, `dialogs` and `segments` must outlive the
-    // controller. The file dialogs open in `folder`.
+    // Connects the two buttons; `form`, `state`, `dialogs`, `design` and `segments` must outlive
+    // the controller. The file dialogs open in `folder`.
     TProgramFileController(TForm1& form, TMoistrelState& state, Base::TDialogs& dialogs,
-                           TSegmentController& segments, std::string folder, QObject* parent = nullptr);
+                           TSegmentDesign& design, TSegmentController& segments, std::string folder,
+                           QObject* parent = nullptr);
 
     void ButtonSaveProgramClick();
     void ButtonLoadProgramClick();
@@ -39,6 +43,7 @@ public:
 private:
     TMoistrelState& fState;
     Base::TDialogs& fDialogs;
+    TSegmentDesign& fDesign;
     TSegmentController& fSegments;
     std::string fFolder;
 };
