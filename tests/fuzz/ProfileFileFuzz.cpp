@@ -4,6 +4,7 @@
 #include "FuzzCheck.h"
 #include "base/Text.h"
 #include "settings/ProfileFile.h"
+#include "settings/StoredSettings.h"
 
 #include <cmath>
 #include <cstddef>
@@ -87,6 +88,39 @@ void CheckWrittenValues(TProfileFile file, std::string_view value) {
     }
 }
 
+bool Near(double a, double b) {
+    return a == b || std::fabs(a - b) <= 1e-14 * std::fmax(std::fabs(a), std::fabs(b));
+}
+
+// The program's own settings: what is read from the file, saved and read again, reads the same, and
+// nothing it saved is unreadable the next time.
+void CheckStoredSettings(const TProfileFile& file) {
+    const Settings::TStoredSettings first = Settings::ReadStoredSettings(file);
+    TProfileFile saved = file;
+    Settings::WriteStoredSettings(saved, first);
+    std::vector<Settings::TUnreadableSetting> unreadable;
+    const Settings::TStoredSettings second = Settings::ReadStoredSettings(Reparsed(saved), &unreadable);
+    FUZZ_CHECK(unreadable.empty());
+    FUZZ_CHECK(first.SyringeVolumeIndex == second.SyringeVolumeIndex &&
+               first.SyringeSteps == second.SyringeSteps && first.SyringeMaxSpeed == second.SyringeMaxSpeed);
+    FUZZ_CHECK(first.PumpPort == second.PumpPort && first.MFCAPort == second.MFCAPort &&
+               first.MFCBPort == second.MFCBPort);
+    FUZZ_CHECK(first.LoggingMode == second.LoggingMode && first.ChartPoints == second.ChartPoints &&
+               first.AverageSampleSize == second.AverageSampleSize);
+    FUZZ_CHECK(first.MFCADynamicRangeCull == second.MFCADynamicRangeCull &&
+               first.MFCBDynamicRangeCull == second.MFCBDynamicRangeCull);
+    FUZZ_CHECK(Near(first.CustomTemperatureC, second.CustomTemperatureC) &&
+               Near(first.CustomPressuremBar, second.CustomPressuremBar));
+    FUZZ_CHECK(first.MixtureName == second.MixtureName && Near(first.MixtureDensity, second.MixtureDensity) &&
+               Near(first.MixtureMolarMass, second.MixtureMolarMass) && first.MaxPPM == second.MaxPPM);
+    FUZZ_CHECK(first.MixItemIndex == second.MixItemIndex);
+    for (std::size_t row = 0; row < first.MixMass_g.size(); ++row) {
+        FUZZ_CHECK(Near(first.MixMass_g[row], second.MixMass_g[row]));
+    }
+    FUZZ_CHECK(first.ReadingLossLimitSeconds == second.ReadingLossLimitSeconds);
+    FUZZ_CHECK(first.OldGasA == second.OldGasA && first.OldGasB == second.OldGasB);
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -107,6 +141,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
     }
 
+    CheckStoredSettings(file);
     CheckWrittenValues(std::move(file), text.substr(0, text.find('\n')));
     return 0;
 }

@@ -34,6 +34,7 @@ public:
         fFolder = pattern;
         Sim::TSimConfig config = Sim::DefaultSimConfig(fFolder + "/ports");
         config.Fast = true;
+        fDefaults = config;
         fSimulator = std::make_unique<Sim::TSimulator>(config);
         std::string error;
         if (!fSimulator->Start(error)) {
@@ -50,9 +51,22 @@ public:
     }
 
     Sim::TSimulator& Simulator() { return *fSimulator; }
+    void NoteChanged() { fChanged = true; }
 
-    // Every input starts from instruments without faults, as `moistrel-sim` starts.
-    void ClearFaults() {
+    // Every input starts from the instruments as `moistrel-sim` starts them: no faults, the
+    // table-change rule of the configuration. Only after an input that changed them, for each look
+    // is a trip through the instruments' loop.
+    void Reset() {
+        if (!fChanged) {
+            return;
+        }
+        fChanged = false;
+        for (const Sim::TSimDevice mfc : {Sim::sdMfcA, Sim::sdMfcB}) {
+            const bool keep =
+                (mfc == Sim::sdMfcA ? fDefaults.MfcA : fDefaults.MfcB).KeepSetPointOnTableChange;
+            fSimulator->EditMfc(mfc,
+                                [keep](Sim::TMfcConfig& config) { config.KeepSetPointOnTableChange = keep; });
+        }
         for (int d = 0; d < Sim::SimDeviceCount; ++d) {
             for (int f = 0; f < Sim::SimFaultCount; ++f) {
                 const auto device = static_cast<Sim::TSimDevice>(d);
@@ -69,6 +83,8 @@ public:
 
 private:
     std::string fFolder;
+    Sim::TSimConfig fDefaults;
+    bool fChanged = true;
     std::unique_ptr<Sim::TSimulator> fSimulator;
 };
 
@@ -86,17 +102,18 @@ bool StartsWith(std::string_view text, std::string_view prefix) {
     return text.substr(0, prefix.size()) == prefix;
 }
 
-void CheckCommand(Sim::TSimulator& simulator, std::string_view line) {
+// True when the command changed the instruments.
+bool CheckCommand(Sim::TSimulator& simulator, std::string_view line) {
     const std::string reply = Sim::ApplyControlCommand(simulator, line);
     const std::vector<std::string> words = Words(line);
     if (words.empty()) {
         FUZZ_CHECK(reply.empty());
-        return;
+        return false;
     }
     // Every reply is whole lines, and a refusal says so at its start.
     FUZZ_CHECK(!reply.empty() && reply.back() == '\n');
     if (StartsWith(reply, "error:")) {
-        return;
+        return false;
     }
     const std::string& verb = words[0];
     FUZZ_CHECK(verb == "help" || verb == "status" || verb == "table-change" || verb == "fault" ||
@@ -117,11 +134,13 @@ void CheckCommand(Sim::TSimulator& simulator, std::string_view line) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static TSimUnderTest sim;
-    sim.ClearFaults();
+    sim.Reset();
     std::string_view text(reinterpret_cast<const char*>(data), size);
     for (std::size_t lines = 0; lines < MaxLines && !text.empty(); ++lines) {
         const std::size_t end = text.find('\n');
-        CheckCommand(sim.Simulator(), text.substr(0, end));
+        if (CheckCommand(sim.Simulator(), text.substr(0, end))) {
+            sim.NoteChanged();
+        }
         text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
     }
     return 0;
