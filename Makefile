@@ -1,8 +1,9 @@
 # The two commands of the README, and the deeper checks.
 #   make test   - install what is missing, check the formatting, build the checked Debug build, run every test
 #   make run    - install what is missing, build the Release program and start it with the virtual instruments
-#   make check  - clang-tidy (bugprone, performance) over src/, and the unit and integration tests
-#                 under ThreadSanitizer in their own build
+#   make check  - clang-tidy (bugprone, performance) over src/, the unit and integration tests
+#                 under ThreadSanitizer in their own build, and every reader fuzzed (libFuzzer with
+#                 ASan and UBSan, clang, its own build) for FUZZ_RUNS inputs each
 #   make format - apply .clang-format to every source file
 
 SHELL       := /bin/bash
@@ -10,6 +11,8 @@ JOBS        ?= 2
 DEBUG_DIR   := build/debug
 RELEASE_DIR := build/release
 TSAN_DIR    := build/tsan
+FUZZ_DIR    := build/fuzz
+FUZZ_RUNS   ?= 30000
 
 FORMAT_DIRS := src tests tools bench
 SOURCES      = $(shell find $(FORMAT_DIRS) -name '*.cpp' -o -name '*.h' | sort)
@@ -21,7 +24,7 @@ TIDY_CHECKS := -*,bugprone-*,performance-*,-bugprone-easily-swappable-parameters
 # randomisation off for the tests and their children, wherever the machine allows it.
 NO_ASLR := $(shell setarch $$(uname -m) -R true >/dev/null 2>&1 && echo setarch $$(uname -m) -R)
 
-.PHONY: test run check bootstrap format format-check build-debug build-release build-tsan tidy tsan clean
+.PHONY: test run check bootstrap format format-check build-debug build-release build-tsan build-fuzz tidy tsan fuzz clean
 
 bootstrap:
 	@scripts/bootstrap
@@ -70,7 +73,19 @@ tsan: build-tsan
 	@cd $(TSAN_DIR) && TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" $(NO_ASLR) \
 		ctest -L 'unit|integration' --output-on-failure -j $(JOBS) --timeout 600
 
-check: tidy tsan
+# The fuzz targets and the libraries they read with, built by clang with the fuzzer's coverage;
+# nothing of the window.
+build-fuzz: bootstrap
+	@cmake -S . -B $(FUZZ_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_COMPILER=clang++ \
+		-DMOISTREL_FUZZ=ON -DMOISTREL_WERROR=ON -DMOISTREL_BUILD_UI=OFF -DMOISTREL_BUILD_TESTS=OFF \
+		-DMOISTREL_BUILD_BENCH=OFF >/dev/null
+	@cmake --build $(FUZZ_DIR) -j $(JOBS) --target moistrel_fuzzers
+
+fuzz: build-fuzz
+	@echo "check: every reader fuzzed, $(FUZZ_RUNS) inputs each"
+	@scripts/fuzz $(FUZZ_DIR) $(FUZZ_RUNS)
+
+check: tidy tsan fuzz
 
 clean:
 	rm -rf build

@@ -12,6 +12,21 @@ endif()
 if(MOISTREL_SANITIZE AND MOISTREL_TSAN)
     message(FATAL_ERROR "MOISTREL_SANITIZE and MOISTREL_TSAN exclude each other: use one build folder for each")
 endif()
+if(MOISTREL_FUZZ AND (MOISTREL_SANITIZE OR MOISTREL_TSAN))
+    message(FATAL_ERROR "MOISTREL_FUZZ brings its own sanitizers: build it in a folder of its own, without "
+        "MOISTREL_SANITIZE and MOISTREL_TSAN")
+endif()
+if(MOISTREL_FUZZ)
+    if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+        message(FATAL_ERROR "MOISTREL_FUZZ needs clang (libFuzzer): configure with -DCMAKE_CXX_COMPILER=clang++")
+    endif()
+    # Every library is instrumented for the fuzzer's coverage and checked by ASan and UBSan; the
+    # fuzz targets themselves link the fuzzer's main (tests/fuzz). UB stops the run like a crash.
+    # -O1: the fuzzer tries many times more inputs than at -O0, with the same checks.
+    target_compile_options(moistrel_options INTERFACE -fsanitize=fuzzer-no-link,address,undefined
+        -fno-sanitize-recover=all -fno-omit-frame-pointer -g -O1)
+    target_link_options(moistrel_options INTERFACE -fsanitize=address,undefined)
+endif()
 if(MOISTREL_SANITIZE)
     target_compile_options(moistrel_options INTERFACE -fsanitize=address,undefined -fno-omit-frame-pointer
         -fno-sanitize-recover=undefined)

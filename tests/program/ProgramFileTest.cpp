@@ -179,6 +179,33 @@ TEST(ProgramFile, FilesThatAreNotAProgramAreRefusedWithTheirReason) {
     }
 }
 
+// Figures a file may hold that no editor makes: the reader takes what JSON can hold (judging them
+// is the load's work), and listing what it read stays defined, even past the float's range.
+TEST(ProgramFile, EdgeFiguresReadAndListWithoutOverflow) {
+    const Base::TScopedFormatSettings dot({".", ":"});
+    const struct {
+        const char* Mass;
+        const char* Flows;
+    } cases[] = {
+        {"9.3e12", "A:9223372036854775807 "},
+        {"1e39", "A:9223372036854775807 "}, // infinite as a float
+        {"1.7976931348623157e308", "A:9223372036854775807 "},
+        {"3000", "A:3000000000 "},
+        {"-0.0", "A:0 "},
+    };
+    for (const auto& c : cases) {
+        json document = json::parse(GoodText());
+        document["segments"][0]["flows"] = json::array({document["segments"][0]["flows"][0]});
+        document["segments"][0]["flows"][0]["massFlow_gpm"] = json::parse(c.Mass);
+        const Program::TProgramFileRead read = Program::ParseProgramFile(document.dump(), "edge.mixprog");
+        ASSERT_TRUE(read.Ok) << c.Mass << ": " << read.Message;
+        const std::vector<TGasItem> loaded = Program::SegmentsOfProgramFile(read.Content);
+        EXPECT_EQ(Program::StepListLine(0, loaded[0]),
+                  std::string("1\tDry \"start\"\\µ\t1 h 30 min \t") + c.Flows)
+            << c.Mass;
+    }
+}
+
 TEST(ProgramFile, FieldsAddedByALaterProgramAreIgnored) {
     json document = json::parse(GoodText());
     document["comment"] = "made on the lab's second mixer";

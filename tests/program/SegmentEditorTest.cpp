@@ -49,6 +49,11 @@ TEST(SegmentEditor, ListLines) {
         // Hours beyond what a mask prints sensibly are written in the general format.
         {Segment("Ages", 1e99, {Flow(0, 0.000001F)}), 0, "1\tAges\t1E99 h 00 min \tA:1 "},
         {Segment("Long", 999999999999999.5, {}), 0, "1\tLong\t999999999999999 h 30 min \t"},
+        // Flows beyond what a line can count (a file's 9.3e12 or 1e39 g/min) stop at the largest
+        // count rather than turn negative.
+        {Segment("Huge", 1.0, {Flow(0, 9.3e12F)}), 0, "1\tHuge\t1 h 00 min \tA:9223372036854775807 "},
+        {Segment("Inf", 1.0, {Flow(1, std::numeric_limits<float>::infinity())}), 0,
+         "1\tInf\t1 h 00 min \tB:9223372036854775807 "},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(Program::StepListLine(c.Index, c.Item), c.Line);
