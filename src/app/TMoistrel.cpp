@@ -15,6 +15,7 @@
 #include "ui/controllers/TSegmentController.h"
 #include "ui/controllers/TSettingsController.h"
 #include "ui/controllers/TSetupController.h"
+#include "ui/controllers/TTargetController.h"
 #include "ui/tabs/TMixtureOperationTab.h"
 #include "ui/tabs/TSetupTab.h"
 #include "ui/widgets/TMemoPane.h"
@@ -79,6 +80,7 @@ TMoistrel::TMoistrel(const Base::TClock& clock, TProgramPlaces places, Base::TDi
     fFluidDesign = std::make_unique<UnitMain::TFluidDesignController>(*fForm, fState, *fDesign, *fSettings,
                                                                       *fPumpFinder);
     fSegments = std::make_unique<UnitMain::TSegmentController>(*fForm, fState, *fDesign);
+    fTargets = std::make_unique<UnitMain::TTargetController>(*fForm, fState, *fDesign, *fSegments);
     fProgramFiles = std::make_unique<UnitMain::TProgramFileController>(
         *fForm, fState, *fDialogs, *fDesign, *fSegments,
         (std::filesystem::path(fPlaces.ProgramFolder) / "Userdata").string());
@@ -119,6 +121,7 @@ void TMoistrel::Startup() {
     // The demonstration values, the ranges and flows as if typed, and "SIM" as the instruments'
     // ports (named first, so that the first design panel already shows them).
     fDesign->Startup();
+    fTargets->ShowConditions();
     fForm->PageControl1->setCurrentIndex(UnitMain::TForm1::pgSetup);
     // The recipes of the runs go here, beside the program (never into the folder it was started
     // from). An existing folder, or one that cannot be made, is no matter now: the recipe's own

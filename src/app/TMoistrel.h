@@ -24,6 +24,7 @@ class TRunController;
 class TSettingsController;
 class TSetupController;
 class TSegmentController;
+class TTargetController;
 } // namespace UnitMain
 
 namespace App {
@@ -63,6 +64,7 @@ public:
     UnitMain::TSetupController& Setup() { return *fSetup; }
     const TProgramPlaces& Places() const { return fPlaces; }
     UnitMain::TSegmentController& Segments() { return *fSegments; }
+    UnitMain::TTargetController& Targets() { return *fTargets; }
     UnitMain::TProgramFileController& ProgramFiles() { return *fProgramFiles; }
     UnitMain::TGasSelectionController& GasSelection() { return *fGasSelection; }
     UnitMain::TRunController& Run() { return *fRun; }
@@ -82,6 +84,8 @@ private:
     std::unique_ptr<UnitMain::TDesignController> fDesign;
     std::unique_ptr<UnitMain::TFluidDesignController> fFluidDesign;
     std::unique_ptr<UnitMain::TSegmentController> fSegments;
+    // The "Target" box: it fills the design fields, and appends sequences through fSegments.
+    std::unique_ptr<UnitMain::TTargetController> fTargets;
     // "Save program..." and "Load program...": they fill the segment list through fSegments.
     std::unique_ptr<UnitMain::TProgramFileController> fProgramFiles;
     // The run: the tick, Start and Stop, the worker and the safe stop.

@@ -155,15 +155,7 @@ TWantedFraction WantedFraction(const TTargetInput& input) {
 }
 
 std::string Unit(TTargetKind kind) {
-    switch (kind) {
-    case TTargetKind::tkRelativeHumidity:
-        return " %";
-    case TTargetKind::tkDewPoint:
-        return " " + Degree + "C";
-    case TTargetKind::tkPPM:
-        return " ppm";
-    }
-    return {};
+    return " " + TargetUnit(kind);
 }
 
 std::string Figure(double value) {
@@ -387,6 +379,33 @@ double TargetFigure(const TGasItem& segment, const TTarget& target, double press
     return NaN;
 }
 
+std::string TargetUnit(TTargetKind kind) {
+    switch (kind) {
+    case TTargetKind::tkRelativeHumidity:
+        return "%";
+    case TTargetKind::tkDewPoint:
+        return Degree + "C";
+    case TTargetKind::tkPPM:
+        return "ppm";
+    }
+    return {};
+}
+
+std::string AchievedText(const TTargetSolution& solution, TTargetKind kind) {
+    if (!solution.Ok) {
+        return "Achieved: none";
+    }
+    return "Achieved: " + Figure(solution.Achieved) + Unit(kind);
+}
+
+std::string ReachableText(const TTargetSolution& solution, TTargetKind kind) {
+    if (!solution.RangeKnown) {
+        return "Reachable: unknown";
+    }
+    return "Reachable: " + Figure(solution.ReachableLow) + " to " + Figure(solution.ReachableHigh) +
+           Unit(kind);
+}
+
 std::string TargetName(const TTarget& target, const TMoistrelState& state) {
     const std::string value = Base::FormatGeneral(target.Value);
     switch (target.Kind) {
@@ -459,6 +478,7 @@ TTargetSolution SolveTarget(const TMoistrelState& state, const TTargetInput& inp
         return refuse("The pump cannot dispense with its present syringe, model and liquid: check the pump "
                       "settings.");
     }
+    solution.RangeKnown = true;
     solution.ReachableLow = figureOf(lowest);
     solution.ReachableHigh = figureOf(*highest);
     // More water than saturation would condense: the reachable range ends there.

@@ -62,6 +62,7 @@ struct TTargetSolution {
     double Achieved = 0.0; // the target's figure the segment gives, in the target's unit
     // The target's figures at the pump's lowest and highest liquid flow; set whenever the carrier
     // and the liquid allow a solution at all, also for a target outside them.
+    bool RangeKnown = false;
     double ReachableLow = 0.0;
     double ReachableHigh = 0.0;
 
@@ -79,6 +80,13 @@ double TargetFigure(const GasMixtures::TGasItem& segment, const TTarget& target,
 // The temperature (ºC) at which the saturation vapour pressure of water is `pressure_mbar`, to
 // 0.001 ºC; over ice at and below 0 ºC. NaN for a pressure that is not positive and finite.
 double DewPointC(double vapourPressure_mbar);
+
+// The unit of a kind of target: "%", "ºC", "ppm".
+std::string TargetUnit(TTargetKind kind);
+// The lines beside the target box: "Achieved: 49.873 %" ("Achieved: none" without a solution), and
+// "Reachable: 0.120 to 100.000 %" (or "Reachable: unknown" when the carrier or liquid give no range).
+std::string AchievedText(const TTargetSolution& solution, TTargetKind kind);
+std::string ReachableText(const TTargetSolution& solution, TTargetKind kind);
 
 // The segment name of a target: "RH 50 %", "Td -10 ºC", "Ethanol 50 ppm".
 std::string TargetName(const TTarget& target, const UnitMain::TMoistrelState& state);

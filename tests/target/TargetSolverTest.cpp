@@ -288,6 +288,22 @@ TEST(TargetSolverTest, ATargetOutsideTheRangeNamesTheRange) {
         << solved.Refusal;
 }
 
+TEST(TargetSolverTest, TheBoxLinesGiveTheAchievedFigureAndTheRangeInTheTargetsUnit) {
+    Target::TTargetSolution solved;
+    EXPECT_EQ(Target::AchievedText(solved, TTargetKind::tkRelativeHumidity), "Achieved: none");
+    EXPECT_EQ(Target::ReachableText(solved, TTargetKind::tkRelativeHumidity), "Reachable: unknown");
+    // A refused target whose range is known still shows the range.
+    solved.RangeKnown = true;
+    solved.ReachableLow = -41.25;
+    solved.ReachableHigh = 23.0;
+    EXPECT_EQ(Target::AchievedText(solved, TTargetKind::tkDewPoint), "Achieved: none");
+    EXPECT_EQ(Target::ReachableText(solved, TTargetKind::tkDewPoint), "Reachable: -41.250 to 23.000 \u00BAC");
+    solved.Ok = true;
+    solved.Achieved = 49.8734;
+    EXPECT_EQ(Target::AchievedText(solved, TTargetKind::tkRelativeHumidity), "Achieved: 49.873 %");
+    EXPECT_EQ(Target::AchievedText(solved, TTargetKind::tkPPM), "Achieved: 49.873 ppm");
+}
+
 TEST(TargetSolverTest, TheDewPointInvertsTheReportsVapourPressureToAThousandthOfADegree) {
     for (double t = -60.0; t <= 60.0; t += 0.37) {
         SCOPED_TRACE(t);

@@ -1,6 +1,7 @@
 #include "ui/tabs/TMixtureOperationTab.h"
 
 #include "ui/tabs/ControlFactory.h"
+#include "ui/tabs/TTargetBox.h"
 #include "ui/widgets/TDoubleEdit.h"
 #include "ui/widgets/TIntegerEdit.h"
 #include "ui/widgets/TLedCaption.h"
@@ -132,11 +133,13 @@ TMixtureOperationTab::TMixtureOperationTab(QWidget* parent) : QWidget(parent) {
     leftLayout->addWidget(GroupBoxSegment);
     leftLayout->addStretch(1);
 
-    // Middle column: operation and the segment program.
+    // Middle column: the target, operation and the segment program.
     auto* middle = new QWidget(this);
     middle->setFixedWidth(MiddleColumnWidth);
     auto* middleLayout = new QVBoxLayout(middle);
     middleLayout->setContentsMargins(0, 0, 0, 0);
+    GroupBoxTarget = new TTargetBox(middle);
+    middleLayout->addWidget(GroupBoxTarget);
     GroupBoxOperation =
         MakeGroupBox(QStringLiteral("GroupBoxOperation"), QStringLiteral("Operation"), middle);
     auto* operationLayout = new QVBoxLayout(GroupBoxOperation);

@@ -1,7 +1,7 @@
 #pragma once
 // Page 3, "Mixture design && Operation": the status bar and LED caption across the top; the A, B
 // and C flows and the segment box on the left; operation and the segment program in the middle;
-// the mixture text pane Memo1 on the right, growing with the window.
+// the target box above them; the mixture text pane Memo1 on the right, growing with the window.
 
 #include <QWidget>
 
@@ -21,6 +21,8 @@ class TTrackBar;
 } // namespace Widgets
 
 namespace UnitMain {
+
+class TTargetBox;
 
 class TMixtureOperationTab : public QWidget {
     Q_OBJECT
@@ -53,6 +55,8 @@ public:
     QLineEdit* EditStepComments;
     QPushButton* ButtonAddStep;
     QPushButton* ButtonSegmentDelete;
+
+    TTargetBox* GroupBoxTarget;
 
     QGroupBox* GroupBoxOperation;
     QPushButton* ButtonApply;
