@@ -3,6 +3,7 @@
 #include "base/DateTime.h"
 #include "base/Text.h"
 #include "logging/DiagnosticLogger.h"
+#include "serial/PortTurn.h"
 #include "serial/SerialStatus.h"
 
 #include <algorithm>
@@ -19,6 +20,16 @@ namespace {
 constexpr std::uint32_t QueueSizeBytes = 4096;
 constexpr std::size_t TextReadSize = 80;
 constexpr std::size_t DataReadSize = 256;
+// The read total time-out for a whole read (see TTimeouts).
+constexpr std::uint32_t ReadTotalMS(std::size_t bytes) {
+    const TTimeouts timeouts;
+    return timeouts.ReadTotalMultiplierMS * static_cast<std::uint32_t>(bytes) + timeouts.ReadTotalConstantMS;
+}
+constexpr std::uint32_t WriteTotalMS(std::size_t bytes) {
+    const TTimeouts timeouts;
+    return timeouts.WriteTotalMultiplierMS * static_cast<std::uint32_t>(bytes) +
+           timeouts.WriteTotalConstantMS;
+}
 
 void Pause(std::uint32_t milliseconds) {
     std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
@@ -71,6 +82,27 @@ void TSerialPort::Trace(int point) {
     fDebugMSG +=
         "Time  " + std::to_string(point) + ": " + Base::FormatDateTime("hh:nn:ss.zzz", Base::SystemNow());
     fDebugMSG += Base::CRLF;
+}
+
+void TSerialPort::LogNoTurn() const {
+    Logging::Logger().Send("Serial port " + fPort +
+                           ": another transaction of this program held the port beyond its longest");
+}
+
+std::uint32_t TSerialPort::LongestTransactionMS(std::size_t requestBytes, bool waitForResponse,
+                                                bool data) const {
+    std::uint32_t longest = WriteTotalMS(requestBytes);
+    if (!waitForResponse) {
+        return longest;
+    }
+    if (data) {
+        // The pause, the wait for the first byte, the read's pause and its total time-out.
+        longest += 2 * fWindowsReadLoopTimeoutMS + fReadoutTimeoutMS + ReadTotalMS(DataReadSize);
+    } else {
+        // The looks end one pause after the read-out time at the latest.
+        longest += fWindowsReadLoopTimeoutMS + fReadoutTimeoutMS + ReadTotalMS(TextReadSize);
+    }
+    return longest;
 }
 
 void TSerialPort::Log(const std::string& what, const TComDevice& device) const {
@@ -181,6 +213,13 @@ void TSerialPort::Send2(const std::string& aMessage, bool WaitForResponse, TSeri
     try {
         response.SentMessage = aMessage;
         const std::string wire = Base::Utf8ToLatin1(aMessage);
+        // The turn outlives the device: it is closed before the next transaction may open it.
+        const TPortTurn turn(DevicePathOf(fPort), LongestTransactionMS(wire.size(), WaitForResponse, false));
+        if (!turn.Taken()) {
+            LogNoTurn();
+            response.Status = StatusSetupFailed;
+            return;
+        }
         TComDevice device;
         if (const TOpenResult opened = OpenAndConfigure(device); opened != orOK) {
             response.Status = StatusOf(opened);
@@ -222,6 +261,12 @@ void TSerialPort::SendData(const void* Data, std::uint32_t dataSize, bool WaitFo
         Trace(1);
         response.Status = StatusUnknownProblem;
         response.ResponseLength = 0;
+        const TPortTurn turn(DevicePathOf(fPort), LongestTransactionMS(dataSize, WaitForResponse, true));
+        if (!turn.Taken()) {
+            LogNoTurn();
+            response.Status = StatusSetupFailed;
+            return;
+        }
         TComDevice device;
         if (const TOpenResult opened = OpenAndConfigure(device); opened != orOK) {
             response.Status = StatusOf(opened);
