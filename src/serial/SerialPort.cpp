@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <array>
 #include <chrono>
+#include <span>
 #include <string_view>
 #include <thread>
 #include <vector>
@@ -38,6 +39,12 @@ void Pause(std::uint32_t milliseconds) {
 // Code of the reply byte at index, 0 beyond the reply.
 std::int32_t ByteAt(const unsigned char* bytes, std::size_t count, std::size_t index) {
     return index < count ? static_cast<std::int32_t>(bytes[index]) : 0;
+}
+
+// A text reply is whole with its line feed; without one, only the read's time-outs end it.
+std::size_t LineLength(std::span<const std::uint8_t> received) {
+    const auto end = std::find(received.begin(), received.end(), std::uint8_t{'\n'});
+    return end == received.end() ? 0 : static_cast<std::size_t>(end - received.begin()) + 1;
 }
 
 } // namespace
@@ -99,7 +106,7 @@ std::uint32_t TSerialPort::LongestTransactionMS(std::size_t requestBytes, bool w
         // The pause, the wait for the first byte, the read's pause and its total time-out.
         longest += 2 * fWindowsReadLoopTimeoutMS + fReadoutTimeoutMS + ReadTotalMS(DataReadSize);
     } else {
-        // The looks end one pause after the read-out time at the latest.
+        // The wait for the first byte, the read's pause and its total time-out.
         longest += fWindowsReadLoopTimeoutMS + fReadoutTimeoutMS + ReadTotalMS(TextReadSize);
     }
     return longest;
@@ -144,19 +151,6 @@ TSerialPort::TOpenResult TSerialPort::OpenAndConfigure(TComDevice& device) {
     }
     Trace(5);
     return orOK;
-}
-
-bool TSerialPort::WaitForReply(TComDevice& device) const {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(fReadoutTimeoutMS);
-    bool received = false;
-    do {
-        std::size_t queued = 0;
-        if (device.QueuedInput(queued) && queued > 0) {
-            received = true;
-        }
-        Pause(fWindowsReadLoopTimeoutMS);
-    } while (!received && std::chrono::steady_clock::now() < deadline);
-    return received;
 }
 
 bool TSerialPort::WaitForFirstByte(TComDevice& device) const {
@@ -236,14 +230,21 @@ void TSerialPort::Send2(const std::string& aMessage, bool WaitForResponse, TSeri
             response.Response.clear();
             return;
         }
-        if (!WaitForReply(device)) {
+        if (!WaitForFirstByte(device)) {
             response.Response.clear();
             response.Status = StatusTimeout;
             return;
         }
+        // As in SendData: the read takes the bytes as they come with its time-outs counted from the
+        // end of one more pause, so it takes what a slept-out pause and a read would have taken,
+        // but a reply that ends its line is whole at once. The tick talks to the pump on the main
+        // thread: a prompt answer must not hold the window for a third of a second, nor a silent
+        // pump for a pause beyond the read-out time.
+        const auto pauseOver =
+            std::chrono::steady_clock::now() + std::chrono::milliseconds(fWindowsReadLoopTimeoutMS);
         std::array<char, TextReadSize> buffer{};
         std::size_t received = 0;
-        if (!device.Read(buffer.data(), buffer.size(), received)) {
+        if (!device.Read(buffer.data(), buffer.size(), received, pauseOver, LineLength)) {
             Log("read failed", device);
             response.Status = StatusReadFailed;
             return;

@@ -44,7 +44,8 @@ public:
     // (Latin-1); reply bytes come back as the Latin-1 characters of the same code, at most 80
     // of them, with leading and trailing blanks and control characters removed. Sets
     // SentMessage and, as the outcome requires, Response and Status. A transaction that succeeds
-    // leaves Status as the record held it.
+    // leaves Status as the record held it. The reply is taken as soon as its line feed is in; a
+    // reply without one ends 20 ms after its last byte, counted from one pause after its first.
     void Send2(const std::string& aMessage, bool WaitForResponse, TSerialResponse& response);
 
     // Binary transaction: writes dataSize bytes and takes up to 256 reply bytes into rArray and,
@@ -60,11 +61,9 @@ private:
 
     static std::string_view StatusOf(TOpenResult result);
     TOpenResult OpenAndConfigure(TComDevice& device);
-    // Looks at the input queue until a byte is there or the read-out time is over; sleeps one
-    // pause after every look. True when something arrived.
-    bool WaitForReply(TComDevice& device) const;
-    // The same looks, but between two of them it waits up to one pause for input and wakes as soon
-    // as a byte comes; the last wait ends at the read-out time. True when something arrived.
+    // Looks at the input queue until a byte is there or the read-out time is over: between two looks
+    // it waits up to one pause for input and wakes as soon as a byte comes; the last wait ends at
+    // the read-out time. True when something arrived.
     bool WaitForFirstByte(TComDevice& device) const;
     // The longest a transaction with these settings may take, from its open to its close, apart
     // from the open itself: what another transaction waiting for the port allows it.
