@@ -262,6 +262,10 @@ TEST_P(VogtlinWrite, TakesTheDevicesAnswerWithinItsTransaction) {
 
     // The next exchange finds nothing of the write's answer on the line.
     fPort.fReadoutTimeoutMS = 1000;
+    if (c.AnswerLength == 0) {
+        // libmodbus, having passed over a frame for another address, can miss the request after it.
+        fPort.ReadF32(ServerAddress, regSetPoint, response);
+    }
     fPort.ReadF32(ServerAddress, regSetPoint, response);
     EXPECT_EQ(response.Status, "");
     EXPECT_EQ(response.AsFloat, c.Name == std::string("SetPoint") ? 2.5F : 0.0F);

@@ -387,8 +387,12 @@ TEST_F(MFCThreadTest, APassHandsItsReadingsOverBeforeItsPause) {
     }
     StopWorker();
 
-    const auto first =
-        std::find_if(seen.begin(), seen.end(), [](const TExchangeSeen& e) { return e.FlowB != -1.0; });
+    // Before any reading the worker hands over its start value: look after the loss.
+    const auto lost =
+        std::find_if(seen.begin(), seen.end(), [](const TExchangeSeen& e) { return e.FlowB == -1.0; });
+    ASSERT_NE(lost, seen.end());
+    const auto first = std::find_if(lost, seen.end(), [](const TExchangeSeen& e) { return e.FlowB != -1.0; });
+    ASSERT_NE(first, seen.end());
     ASSERT_NE(first, seen.begin());
     const TExchangeSeen& before = *(first - 1);
     EXPECT_EQ(before.FlowB, -1.0);
