@@ -6,6 +6,7 @@
 #include <deque>
 #include <filesystem>
 #include <map>
+#include <memory>
 #include <mutex>
 
 namespace SerialPort {
@@ -21,16 +22,18 @@ struct TPortTurn::TDevice {
 
 namespace {
 
-// Every device the program has talked to keeps its entry: a handful of ports, a few bytes each.
-std::shared_ptr<TPortTurn::TDevice> DeviceOf(const std::string& key) {
+// Every device the program has talked to keeps its entry for the life of the program (a handful
+// of ports, a few bytes each), so a pointer to it never dangles. No object with a virtual table
+// is made on the way: the transaction's system calls stay its own.
+TPortTurn::TDevice* DeviceOf(const std::string& key) {
     static std::mutex registryMutex;
-    static std::map<std::string, std::shared_ptr<TPortTurn::TDevice>> registry;
+    static std::map<std::string, std::unique_ptr<TPortTurn::TDevice>> registry;
     const std::lock_guard lock(registryMutex);
     auto& entry = registry[key];
     if (!entry) {
-        entry = std::make_shared<TPortTurn::TDevice>();
+        entry = std::make_unique<TPortTurn::TDevice>();
     }
-    return entry;
+    return entry.get();
 }
 
 } // namespace
@@ -45,7 +48,7 @@ std::string TurnKeyOf(const std::string& devicePath) {
 }
 
 std::size_t TransactionsWaitingFor(const std::string& devicePath) {
-    const std::shared_ptr<TPortTurn::TDevice> device = DeviceOf(TurnKeyOf(devicePath));
+    TPortTurn::TDevice* const device = DeviceOf(TurnKeyOf(devicePath));
     const std::lock_guard lock(device->Mutex);
     return device->Waiting.size();
 }

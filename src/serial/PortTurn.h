@@ -10,7 +10,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <memory>
 #include <string>
 
 namespace SerialPort {
@@ -36,7 +35,7 @@ public:
     struct TDevice;
 
 private:
-    std::shared_ptr<TDevice> fDevice;
+    TDevice* fDevice; // lives as long as the program
     bool fTaken = false;
 };
 

@@ -9,7 +9,6 @@
 #include <algorithm>
 #include <array>
 #include <chrono>
-#include <span>
 #include <string_view>
 #include <thread>
 #include <vector>
@@ -39,12 +38,6 @@ void Pause(std::uint32_t milliseconds) {
 // Code of the reply byte at index, 0 beyond the reply.
 std::int32_t ByteAt(const unsigned char* bytes, std::size_t count, std::size_t index) {
     return index < count ? static_cast<std::int32_t>(bytes[index]) : 0;
-}
-
-// A text reply is whole with its line feed; without one, only the read's time-outs end it.
-std::size_t LineLength(std::span<const std::uint8_t> received) {
-    const auto end = std::find(received.begin(), received.end(), std::uint8_t{'\n'});
-    return end == received.end() ? 0 : static_cast<std::size_t>(end - received.begin()) + 1;
 }
 
 } // namespace
@@ -235,16 +228,15 @@ void TSerialPort::Send2(const std::string& aMessage, bool WaitForResponse, TSeri
             response.Status = StatusTimeout;
             return;
         }
-        // As in SendData: the read takes the bytes as they come with its time-outs counted from the
-        // end of one more pause, so it takes what a slept-out pause and a read would have taken,
-        // but a reply that ends its line is whole at once. The tick talks to the pump on the main
-        // thread: a prompt answer must not hold the window for a third of a second, nor a silent
-        // pump for a pause beyond the read-out time.
+        // Once the first byte is seen, one more pause lets the rest of the answer come in (the pump
+        // may answer an earlier line too, and the reply holds all of it), the read's time-outs
+        // counted from its end as after a pause slept out. Waking on the first byte instead of
+        // looking once a pause: a silent pump holds the tick for the read-out time, not beyond.
         const auto pauseOver =
             std::chrono::steady_clock::now() + std::chrono::milliseconds(fWindowsReadLoopTimeoutMS);
         std::array<char, TextReadSize> buffer{};
         std::size_t received = 0;
-        if (!device.Read(buffer.data(), buffer.size(), received, pauseOver, LineLength)) {
+        if (!device.Read(buffer.data(), buffer.size(), received, pauseOver, TReplyLength{})) {
             Log("read failed", device);
             response.Status = StatusReadFailed;
             return;

@@ -44,8 +44,8 @@ public:
     // (Latin-1); reply bytes come back as the Latin-1 characters of the same code, at most 80
     // of them, with leading and trailing blanks and control characters removed. Sets
     // SentMessage and, as the outcome requires, Response and Status. A transaction that succeeds
-    // leaves Status as the record held it. The reply is taken as soon as its line feed is in; a
-    // reply without one ends 20 ms after its last byte, counted from one pause after its first.
+    // leaves Status as the record held it. The reply is what came in until one pause after its first
+    // byte, and then until 20 ms pass without another.
     void Send2(const std::string& aMessage, bool WaitForResponse, TSerialResponse& response);
 
     // Binary transaction: writes dataSize bytes and takes up to 256 reply bytes into rArray and,

@@ -98,9 +98,7 @@ INSTANTIATE_TEST_SUITE_P(
                       TTextCase{"Latin1Bytes", "/0\xE9\xFC\xB0\r", "/0\u00E9\u00FC\u00B0"},
                       TTextCase{"NoBreakSpaceIsKept", "x\xA0\r", "x\u00A0"},
                       TTextCase{"Exactly80", Bytes(80), Bytes(80)},
-                      TTextCase{"LongerThan80", Bytes(100) + "\r", Bytes(80)},
-                      // The reply is whole with its line feed: what follows is no part of it.
-                      TTextCase{"EndsAtItsLineFeed", "/0`\x03\r\nEXTRA", "/0`"}),
+                      TTextCase{"LongerThan80", Bytes(100) + "\r", Bytes(80)}),
     [](const auto& testInfo) { return std::string(testInfo.param.Name); });
 
 TEST(Send2, FreshRecordKeepsEmptyStatusOnSuccess) {
