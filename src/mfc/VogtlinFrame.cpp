@@ -1,5 +1,6 @@
 #include "mfc/VogtlinFrame.h"
 
+#include <algorithm>
 #include <bit>
 
 namespace SerialPortVogtlin {
@@ -43,6 +44,45 @@ std::size_t ReadReplyLength(std::uint16_t registerCount, std::span<const std::ui
     }
     return skipped +
            ((received[1] & ExceptionFlag) != 0 ? ExceptionReplyLength : ExpectedReplyLength(registerCount));
+}
+
+std::size_t WriteReplyLength(std::span<const std::uint8_t> received) {
+    if (received.size() < 2) {
+        return 0;
+    }
+    return (received[1] & ExceptionFlag) != 0 ? ExceptionReplyLength : WriteAcknowledgementLength;
+}
+
+std::string WriteAcknowledgementProblem(std::span<const std::uint8_t> request,
+                                        std::span<const std::uint8_t> received) {
+    if (received.empty()) {
+        return "No acknowledgement";
+    }
+    const bool refusal = received.size() >= 2 && (received[1] & ExceptionFlag) != 0;
+    if (received.size() != (refusal ? ExceptionReplyLength : WriteAcknowledgementLength)) {
+        return "Acknowledgement of wrong length (" + std::to_string(received.size()) + " bytes)";
+    }
+    // The CRC first: in a corrupted frame no other byte can be trusted.
+    if (ComputeCRC16(received) != 0) {
+        return "Acknowledgement CRC wrong";
+    }
+    if (request.size() < WriteAcknowledgementLength || received[0] != request[0]) {
+        return "Acknowledgement from another device address";
+    }
+    if (refusal) {
+        if ((received[1] & static_cast<std::uint8_t>(~ExceptionFlag)) != request[1]) {
+            return "Acknowledgement with another function code";
+        }
+        return "Write refused with exception code " + std::to_string(received[2]);
+    }
+    if (received[1] != request[1]) {
+        return "Acknowledgement with another function code";
+    }
+    // Register and value (function 6) or register and count (function 16).
+    if (!std::equal(received.begin() + 2, received.begin() + 6, request.begin() + 2)) {
+        return "Acknowledgement does not echo the request";
+    }
+    return {};
 }
 
 std::size_t ReplyOffset(std::uint32_t deviceAddress, std::span<const std::uint8_t> received) {

@@ -66,9 +66,19 @@ inline constexpr std::uint8_t ExceptionFlag = 0x80;
 inline constexpr std::size_t ExceptionReplyLength = 5;
 
 // A device acknowledges a write (function 6 or 16) with 8 bytes: address, function, register,
-// value or count, CRC. The program never waits for it, so on a loaded machine it can come in late,
-// after the next request's discard of stale input, ahead of that request's reply.
+// value or count, CRC. A write reads it inside its own transaction; one that comes later still
+// (after the write gave up waiting) can land ahead of the next request's reply.
 inline constexpr std::size_t WriteAcknowledgementLength = 8;
+
+// Length of the whole answer to a write, judged from its first bytes: 0 until the function code is
+// in, then 5 for an exception reply, else WriteAcknowledgementLength.
+std::size_t WriteReplyLength(std::span<const std::uint8_t> received);
+
+// What is wrong with the answer a write request received: empty for a whole, valid acknowledgement
+// from the request's device that echoes its function, register and value or count. The answer
+// does not decide the write (the request went out); the caller only logs a problem.
+std::string WriteAcknowledgementProblem(std::span<const std::uint8_t> request,
+                                        std::span<const std::uint8_t> received);
 
 // Length of the whole reply to a read of registerCount registers, judged from its first bytes: 0
 // until the function code is in, then 5 for an exception reply, else ExpectedReplyLength. A write

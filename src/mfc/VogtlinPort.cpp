@@ -1,10 +1,13 @@
 #include "mfc/VogtlinPort.h"
 
 #include "base/Text.h"
+#include "logging/DiagnosticLogger.h"
 #include "mfc/VogtlinFrame.h"
 #include "mfc/VogtlinReply.h"
+#include "serial/SerialStatus.h"
 
 #include <chrono>
+#include <cstdint>
 #include <span>
 #include <thread>
 
@@ -41,7 +44,31 @@ void Read(TVogtlinPort& port, TVogtlinReadKind kind, std::uint32_t deviceAddress
 
 void Write(TVogtlinPort& port, const TFrame& request, SerialPort::TSerialResponse& response) {
     response.Status = std::string(StatusUnknownCondition);
-    port.SendData(request.data(), static_cast<std::uint32_t>(request.size()), false, response);
+    // The device's acknowledgement is taken inside the write's own transaction: left on the line it
+    // would be there, ahead of the reply, when the next request on this port (perhaps the other
+    // thread's) reads. It does not decide the write, which went out once SendData wrote it.
+    port.SendData(request.data(), static_cast<std::uint32_t>(request.size()), true, response,
+                  WriteReplyLength);
+    const bool written = response.Status.empty() || response.Status == SerialPort::StatusTimeout ||
+                         response.Status == SerialPort::StatusReadFailed;
+    if (written) {
+        const std::span<const std::uint8_t> received(response.rArray.data(),
+                                                     response.Status.empty() ? response.ResponseLength : 0U);
+        if (const std::string problem = WriteAcknowledgementProblem(request, received); !problem.empty()) {
+            std::string message = "Serial port " + port.fPort + ": write to device " +
+                                  std::to_string(request[0]) + " at register ";
+            AppendHexListing(message, std::span<const std::uint8_t>(request).subspan(2, 2));
+            message.pop_back();
+            message += ": " + problem;
+            if (!received.empty()) {
+                message += ": ";
+                AppendHexListing(message, received);
+                message.pop_back();
+            }
+            Logging::Logger().Send(message);
+        }
+        response.Status.clear();
+    }
     std::this_thread::sleep_for(PauseAfterWrite);
 }
 

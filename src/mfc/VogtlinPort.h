@@ -2,8 +2,9 @@
 // TVogtlinPort: Modbus RTU register access to a mass flow controller. Each call is one request on
 // its own transaction (the port is opened and closed inside it). Reads wait for the reply, check
 // it as Modbus RTU requires (length, CRC, address, function, byte count) and decode it into the
-// caller's response record; writes are never acknowledged (the
-// device's echo is not read) and are followed by a 10 ms pause.
+// caller's response record. Writes read the device's acknowledgement inside their own transaction
+// (into rArray and ResponseLength); a missing or invalid one is logged and does not fail the write,
+// whose Status is empty once the request was written. Each write is followed by a 10 ms pause.
 
 #include "serial/SerialPort.h"
 #include "serial/SerialResponse.h"

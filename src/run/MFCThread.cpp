@@ -279,6 +279,11 @@ void TMFCThread::Execute() {
         }
 
         ControlMFCA(r);
+        // The pass's readings (and what its control wrote) go to the main thread now, not after the
+        // pause at the top of the next pass: the display follows the instruments a pass sooner,
+        // and after a failed pass by the time of its reads, not by the pause that follows them.
+        Exchange();
+        aMessage.clear();
 
         previousTotalizer = TotalizerNow;
         previousTime = TotalizerNowTime;

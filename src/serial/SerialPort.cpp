@@ -3,6 +3,7 @@
 #include "base/DateTime.h"
 #include "base/Text.h"
 #include "logging/DiagnosticLogger.h"
+#include "serial/PortTurn.h"
 #include "serial/SerialStatus.h"
 
 #include <algorithm>
@@ -19,6 +20,16 @@ namespace {
 constexpr std::uint32_t QueueSizeBytes = 4096;
 constexpr std::size_t TextReadSize = 80;
 constexpr std::size_t DataReadSize = 256;
+// The read total time-out for a whole read (see TTimeouts).
+constexpr std::uint32_t ReadTotalMS(std::size_t bytes) {
+    const TTimeouts timeouts;
+    return timeouts.ReadTotalMultiplierMS * static_cast<std::uint32_t>(bytes) + timeouts.ReadTotalConstantMS;
+}
+constexpr std::uint32_t WriteTotalMS(std::size_t bytes) {
+    const TTimeouts timeouts;
+    return timeouts.WriteTotalMultiplierMS * static_cast<std::uint32_t>(bytes) +
+           timeouts.WriteTotalConstantMS;
+}
 
 void Pause(std::uint32_t milliseconds) {
     std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
@@ -73,6 +84,27 @@ void TSerialPort::Trace(int point) {
     fDebugMSG += Base::CRLF;
 }
 
+void TSerialPort::LogNoTurn() const {
+    Logging::Logger().Send("Serial port " + fPort +
+                           ": another transaction of this program held the port beyond its longest");
+}
+
+std::uint32_t TSerialPort::LongestTransactionMS(std::size_t requestBytes, bool waitForResponse,
+                                                bool data) const {
+    std::uint32_t longest = WriteTotalMS(requestBytes);
+    if (!waitForResponse) {
+        return longest;
+    }
+    if (data) {
+        // The pause, the wait for the first byte, the read's pause and its total time-out.
+        longest += 2 * fWindowsReadLoopTimeoutMS + fReadoutTimeoutMS + ReadTotalMS(DataReadSize);
+    } else {
+        // The wait for the first byte, the read's pause and its total time-out.
+        longest += fWindowsReadLoopTimeoutMS + fReadoutTimeoutMS + ReadTotalMS(TextReadSize);
+    }
+    return longest;
+}
+
 void TSerialPort::Log(const std::string& what, const TComDevice& device) const {
     std::string message = "Serial port " + fPort + ": " + what;
     if (!device.LastError().empty()) {
@@ -112,19 +144,6 @@ TSerialPort::TOpenResult TSerialPort::OpenAndConfigure(TComDevice& device) {
     }
     Trace(5);
     return orOK;
-}
-
-bool TSerialPort::WaitForReply(TComDevice& device) const {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(fReadoutTimeoutMS);
-    bool received = false;
-    do {
-        std::size_t queued = 0;
-        if (device.QueuedInput(queued) && queued > 0) {
-            received = true;
-        }
-        Pause(fWindowsReadLoopTimeoutMS);
-    } while (!received && std::chrono::steady_clock::now() < deadline);
-    return received;
 }
 
 bool TSerialPort::WaitForFirstByte(TComDevice& device) const {
@@ -181,6 +200,13 @@ void TSerialPort::Send2(const std::string& aMessage, bool WaitForResponse, TSeri
     try {
         response.SentMessage = aMessage;
         const std::string wire = Base::Utf8ToLatin1(aMessage);
+        // The turn outlives the device: it is closed before the next transaction may open it.
+        const TPortTurn turn(DevicePathOf(fPort), LongestTransactionMS(wire.size(), WaitForResponse, false));
+        if (!turn.Taken()) {
+            LogNoTurn();
+            response.Status = StatusSetupFailed;
+            return;
+        }
         TComDevice device;
         if (const TOpenResult opened = OpenAndConfigure(device); opened != orOK) {
             response.Status = StatusOf(opened);
@@ -197,14 +223,20 @@ void TSerialPort::Send2(const std::string& aMessage, bool WaitForResponse, TSeri
             response.Response.clear();
             return;
         }
-        if (!WaitForReply(device)) {
+        if (!WaitForFirstByte(device)) {
             response.Response.clear();
             response.Status = StatusTimeout;
             return;
         }
+        // Once the first byte is seen, one more pause lets the rest of the answer come in (the pump
+        // may answer an earlier line too, and the reply holds all of it), the read's time-outs
+        // counted from its end as after a pause slept out. Waking on the first byte instead of
+        // looking once a pause: a silent pump holds the tick for the read-out time, not beyond.
+        const auto pauseOver =
+            std::chrono::steady_clock::now() + std::chrono::milliseconds(fWindowsReadLoopTimeoutMS);
         std::array<char, TextReadSize> buffer{};
         std::size_t received = 0;
-        if (!device.Read(buffer.data(), buffer.size(), received)) {
+        if (!device.Read(buffer.data(), buffer.size(), received, pauseOver, TReplyLength{})) {
             Log("read failed", device);
             response.Status = StatusReadFailed;
             return;
@@ -222,6 +254,12 @@ void TSerialPort::SendData(const void* Data, std::uint32_t dataSize, bool WaitFo
         Trace(1);
         response.Status = StatusUnknownProblem;
         response.ResponseLength = 0;
+        const TPortTurn turn(DevicePathOf(fPort), LongestTransactionMS(dataSize, WaitForResponse, true));
+        if (!turn.Taken()) {
+            LogNoTurn();
+            response.Status = StatusSetupFailed;
+            return;
+        }
         TComDevice device;
         if (const TOpenResult opened = OpenAndConfigure(device); opened != orOK) {
             response.Status = StatusOf(opened);

@@ -1,7 +1,9 @@
 #pragma once
 // One request/response transaction per call on a serial port: open, configure, discard stale input,
-// write, optionally wait for and read the reply, close. No port stays open between calls, so two
-// overlapping transactions on one port never interleave: the later one finds the port in use.
+// write, optionally wait for and read the reply, close. No port stays open between calls. Inside the
+// program a transaction waits for its turn on the device (TPortTurn), so two threads never
+// interleave on one port nor make each other fail; another program holding the port makes the
+// transaction fail with "port in use".
 //
 // Callers create a TSerialPort for one operation, set its public fields and run transactions into
 // a TSerialResponse of their own. Every outcome is reported in that record; nothing is thrown.
@@ -42,7 +44,8 @@ public:
     // (Latin-1); reply bytes come back as the Latin-1 characters of the same code, at most 80
     // of them, with leading and trailing blanks and control characters removed. Sets
     // SentMessage and, as the outcome requires, Response and Status. A transaction that succeeds
-    // leaves Status as the record held it.
+    // leaves Status as the record held it. The reply is what came in until one pause after its first
+    // byte, and then until 20 ms pass without another.
     void Send2(const std::string& aMessage, bool WaitForResponse, TSerialResponse& response);
 
     // Binary transaction: writes dataSize bytes and takes up to 256 reply bytes into rArray and,
@@ -58,12 +61,14 @@ private:
 
     static std::string_view StatusOf(TOpenResult result);
     TOpenResult OpenAndConfigure(TComDevice& device);
-    // Looks at the input queue until a byte is there or the read-out time is over; sleeps one
-    // pause after every look. True when something arrived.
-    bool WaitForReply(TComDevice& device) const;
-    // The same looks, but between two of them it waits up to one pause for input and wakes as soon
-    // as a byte comes; the last wait ends at the read-out time. True when something arrived.
+    // Looks at the input queue until a byte is there or the read-out time is over: between two looks
+    // it waits up to one pause for input and wakes as soon as a byte comes; the last wait ends at
+    // the read-out time. True when something arrived.
     bool WaitForFirstByte(TComDevice& device) const;
+    // The longest a transaction with these settings may take, from its open to its close, apart
+    // from the open itself: what another transaction waiting for the port allows it.
+    std::uint32_t LongestTransactionMS(std::size_t requestBytes, bool waitForResponse, bool data) const;
+    void LogNoTurn() const;
     void Trace(int point);
     void LogStale(const std::vector<std::uint8_t>& stale) const;
     void Log(const std::string& what, const TComDevice& device) const;

@@ -196,3 +196,53 @@ TEST(VogtlinFrame, TrimBlanksAndListings) {
 }
 
 } // namespace
+
+namespace {
+
+// The device's answer to a write: the request's first six bytes (or the refusal's three) and a CRC.
+TFrame WithCRC(TFrame frame) {
+    AppendCRC(frame);
+    return frame;
+}
+
+TEST(VogtlinFrame, WriteAcknowledgementChecks) {
+    const TFrame multiple = BuildWriteF32Request(2, regSetPoint, 0.5F);
+    const TFrame single = BuildWriteSingleRequest(1, regActiveGasTable, 3);
+    const TFrame echo = WithCRC(TFrame(multiple.begin(), multiple.begin() + 6));
+    TFrame badCrc = echo;
+    badCrc.back() ^= 0x01U;
+    struct TCase {
+        const char* Name;
+        TFrame Request;
+        TFrame Received;
+        std::size_t Length; // WriteReplyLength of the received bytes
+        std::string Problem;
+    };
+    const TCase cases[] = {
+        {"EchoOfMultiple", multiple, echo, 8, ""},
+        {"EchoOfSingle", single, single, 8, ""},
+        {"Nothing", multiple, {}, 0, "No acknowledgement"},
+        {"OneByte", multiple, Bytes({0x02}), 0, "Acknowledgement of wrong length (1 bytes)"},
+        {"Short", multiple, TFrame(echo.begin(), echo.begin() + 7), 8,
+         "Acknowledgement of wrong length (7 bytes)"},
+        {"BadCrc", multiple, badCrc, 8, "Acknowledgement CRC wrong"},
+        {"OtherDevice", multiple, WithCRC(Bytes({0x01, 0x10, 0x00, 0x06, 0x00, 0x02})), 8,
+         "Acknowledgement from another device address"},
+        {"OtherFunction", multiple, WithCRC(Bytes({0x02, 0x06, 0x00, 0x06, 0x00, 0x02})), 8,
+         "Acknowledgement with another function code"},
+        {"OtherRegister", multiple, WithCRC(Bytes({0x02, 0x10, 0x00, 0x07, 0x00, 0x02})), 8,
+         "Acknowledgement does not echo the request"},
+        {"OtherValue", single, WithCRC(Bytes({0x01, 0x06, 0x41, 0x39, 0x00, 0x04})), 8,
+         "Acknowledgement does not echo the request"},
+        {"Refusal", multiple, WithCRC(Bytes({0x02, 0x90, 0x02})), 5, "Write refused with exception code 2"},
+        {"RefusalOfAnotherFunction", multiple, WithCRC(Bytes({0x02, 0x83, 0x02})), 5,
+         "Acknowledgement with another function code"},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        EXPECT_EQ(WriteReplyLength(c.Received), c.Length);
+        EXPECT_EQ(WriteAcknowledgementProblem(c.Request, c.Received), c.Problem);
+    }
+}
+
+} // namespace

@@ -211,8 +211,9 @@ TEST(VogtlinReply, InvalidRepliesAreFailedReads) {
     }
 }
 
-// The late acknowledgement of an earlier write (never read) ahead of the reply is passed over when
-// it is a whole, valid frame of the device; anything else ahead makes the reply's length wrong.
+// The late acknowledgement of an earlier write (one that came after the write stopped waiting for it) ahead
+// of the reply is passed over when it is a whole, valid frame of the device; anything else ahead makes the
+// reply's length wrong.
 TEST(VogtlinReply, ALateWriteAcknowledgementAheadOfTheReplyIsPassedOver) {
     const TFrame acknowledgement{0x01, 0x10, 0x00, 0x06, 0x00, 0x02, 0xA1, 0xC9};
     struct TCase {

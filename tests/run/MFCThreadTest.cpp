@@ -324,7 +324,7 @@ TEST_F(MFCThreadTest, SilentMFCAMakesEachPassPauseOneSecondWithoutControl) {
     const std::size_t failedPasses = LinesWith("Could not talk to MFC A, sleep 1 second.");
     EXPECT_NEAR((Clock().Now() - start) * SecondsPerDay, static_cast<double>(failedPasses), 1e-6)
         << "one second of pause for every failed pass, and nothing else";
-    // The only write is the stop's zero (a write waits for no answer, so it counts as made).
+    // The only write is the stop's zero (a write that gets no answer still went out, so it counts as made).
     EXPECT_EQ(SetPointWrites(), std::vector<float>{0.0F});
     EXPECT_EQ(LinesWith("Could not talk to MFC B"), 0U);
 }
@@ -348,6 +348,62 @@ TEST_F(MFCThreadTest, SilentMFCBMarksItsFlowFailedAndPausesWithoutControl) {
     const std::size_t failedPasses = LinesWith("Could not talk to MFC B, sleep 1 second.");
     EXPECT_GE((Clock().Now() - start) * SecondsPerDay, static_cast<double>(failedPasses));
     EXPECT_EQ(SetPointWrites(), (std::vector<float>{0.5F, 0.0F}));
+}
+
+// A pass hands its readings to the main thread before it pauses: MFC B's first good reading after
+// a loss reaches the display in the pass that read it, on the clock of that pass's first exchange,
+// not a pause later.
+TEST_F(MFCThreadTest, APassHandsItsReadingsOverBeforeItsPause) {
+    StartInstruments();
+    std::string error;
+    ASSERT_TRUE(sim->Sim().SetFault(Sim::sdMfcB, Sim::sfSilent, true, error)) << error;
+    StartWorker(AFlow("Air", 0.5F, 1.0F));
+    struct TExchangeSeen {
+        double Seconds; // the shared clock while the worker waited in the exchange
+        double FlowB;   // what the exchange handed over
+    };
+    std::vector<TExchangeSeen> seen;
+    const auto serveOne = [&] {
+        if (!ServeUntil([&] { return mainThread.Pending() > 0 || worker->Finished(); }) ||
+            worker->Finished()) {
+            return false;
+        }
+        // The worker waits in the exchange: the clock stands still until it is served.
+        const double seconds = Clock().Now() * SecondsPerDay;
+        mainThread.ProcessPending();
+        seen.push_back({seconds, state.Run.FlowBObserved});
+        return true;
+    };
+    while (LinesWith("Could not talk to MFC B, sleep 1 second.") < 2) {
+        ASSERT_TRUE(serveOne());
+    }
+    ASSERT_TRUE(sim->Sim().SetFault(Sim::sdMfcB, Sim::sfSilent, false, error)) << error;
+    const auto good = [&] {
+        return std::count_if(seen.begin(), seen.end(),
+                             [](const TExchangeSeen& e) { return e.FlowB != -1.0; });
+    };
+    while (good() < 6) {
+        ASSERT_TRUE(serveOne());
+    }
+    StopWorker();
+
+    // Before any reading the worker hands over its start value: look after the loss.
+    const auto lost =
+        std::find_if(seen.begin(), seen.end(), [](const TExchangeSeen& e) { return e.FlowB == -1.0; });
+    ASSERT_NE(lost, seen.end());
+    const auto first = std::find_if(lost, seen.end(), [](const TExchangeSeen& e) { return e.FlowB != -1.0; });
+    ASSERT_NE(first, seen.end());
+    ASSERT_NE(first, seen.begin());
+    const TExchangeSeen& before = *(first - 1);
+    EXPECT_EQ(before.FlowB, -1.0);
+    EXPECT_EQ(first->Seconds, before.Seconds)
+        << "the good reading came a pause after the pass's first exchange, at "
+        << first->Seconds - before.Seconds << " s";
+    // From then on every pass hands over twice: at its start and, with its own reading, before its pause.
+    for (auto e = first + 1; e + 1 < seen.end(); e += 2) {
+        EXPECT_EQ(e->Seconds, (e + 1)->Seconds) << "exchange " << e - seen.begin();
+        EXPECT_NE(e->FlowB, -1.0);
+    }
 }
 
 TEST_F(MFCThreadTest, StopFinishesThePassWritesZeroAndReportsPermanentStop) {

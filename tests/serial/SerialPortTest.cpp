@@ -4,12 +4,14 @@
 
 #include "base/FormatSettings.h"
 #include "base/Text.h"
+#include "serial/PortTurn.h"
 #include "serial/SerialStatus.h"
 #include "support/LogCapture.h"
 #include "support/PtyPeer.h"
 #include "support/SyscallGate.h"
 #include "support/TempFolder.h"
 
+#include <atomic>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -23,6 +25,7 @@
 #include <string>
 #include <sys/ioctl.h>
 #include <sys/syscall.h>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -207,15 +210,19 @@ TEST(Transaction, PortLockedByAnotherHolderIsInUse) {
     EXPECT_EQ(r.Response, "/0`");
 }
 
-TEST(Transaction, OverlappingTransactionFindsThePortInUse) {
+TEST(Transaction, OverlappingTransactionWaitsForItsTurn) {
     TPtyPeer peer;
     std::promise<void> requestSeen;
     std::promise<void> release;
     auto released = release.get_future().share();
-    peer.SetResponder([&requestSeen, released](const std::string&) {
-        requestSeen.set_value();
-        released.wait(); // hold the first transaction in its wait until the second has run
-        return TPeerReply{"/0`\r\n"};
+    int answered = 0;
+    peer.SetResponder([&requestSeen, &answered, released](const std::string&) {
+        if (answered++ == 0) {
+            requestSeen.set_value();
+            released.wait(); // hold the first transaction in its wait until the second waits too
+            return TPeerReply{"/0`first\r\n"};
+        }
+        return TPeerReply{"/0`second\r\n"};
     });
     TSerialPort first = QuickPort(peer.SlavePath());
     first.fReadoutTimeoutMS = 60000;
@@ -223,15 +230,76 @@ TEST(Transaction, OverlappingTransactionFindsThePortInUse) {
     std::thread worker([&] { first.Send2("/1Q\r", true, firstResult); });
     requestSeen.get_future().wait();
 
-    TSerialPort second = QuickPort(peer.SlavePath());
+    // The second transaction, on another name of the same device, comes while the first is on the line.
+    const TestSupport::TTempFolder folder("moistrel-serial");
+    const std::filesystem::path link = folder.File("pump");
+    std::filesystem::create_symlink(peer.SlavePath(), link);
+    TSerialPort second = QuickPort(link.string());
     TSerialResponse secondResult;
-    second.Send2("/1Q\r", true, secondResult);
+    std::atomic<bool> secondDone{false};
+    std::thread tick([&] {
+        second.Send2("/1?\r", true, secondResult);
+        secondDone = true;
+    });
+    while (!secondDone && SerialPort::TransactionsWaitingFor(peer.SlavePath()) == 0) {
+        std::this_thread::yield();
+    }
+    EXPECT_FALSE(secondDone) << secondResult.Status;
     release.set_value();
     worker.join();
+    tick.join();
 
-    EXPECT_EQ(secondResult.Status, "Failed to setup Com port, port in use");
     EXPECT_EQ(firstResult.Status, "");
-    EXPECT_EQ(firstResult.Response, "/0`");
+    EXPECT_EQ(firstResult.Response, "/0`first");
+    EXPECT_EQ(secondResult.Status, "");
+    EXPECT_EQ(secondResult.Response, "/0`second");
+    EXPECT_THAT(peer.Requests(), ::testing::ElementsAre("/1Q\r", "/1?\r"));
+}
+
+// A turn is bounded: a holder beyond the longest of either transaction (plus the margin) leaves the
+// waiter with "port in use", never waiting for ever; two names of one device share the turn, two
+// devices do not.
+TEST(Transaction, TurnNotGivenWithinItsBoundFailsAsPortInUse) {
+    TPtyPeer peer;
+    peer.SetResponder([](const std::string&) { return TPeerReply{"/0`\r\n"}; });
+    TPtyPeer other;
+    other.SetResponder([](const std::string&) { return TPeerReply{"/0@\r\n"}; });
+    const TestSupport::TTempFolder folder("moistrel-serial");
+    const std::filesystem::path link = folder.File("pump");
+    std::filesystem::create_symlink(peer.SlavePath(), link);
+
+    struct TCase {
+        std::string Path;
+        std::string Status;
+        std::string Response;
+    };
+    const TCase cases[] = {
+        {peer.SlavePath(), "Failed to setup Com port, port in use", "kept"},
+        {link.string(), "Failed to setup Com port, port in use", "kept"},
+        {other.SlavePath(), "", "/0@"},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Path);
+        TSerialResponse r;
+        r.Response = "kept";
+        {
+            // Held by a transaction that said it would take no time at all.
+            const SerialPort::TPortTurn holder(peer.SlavePath(), 0);
+            ASSERT_TRUE(holder.Taken());
+            TSerialPort port = QuickPort(c.Path);
+            port.fReadoutTimeoutMS = 100;
+            std::thread waiter([&] { port.Send2("/1Q\r", true, r); });
+            waiter.join();
+        }
+        EXPECT_EQ(r.Status, c.Status);
+        EXPECT_EQ(r.Response, c.Response);
+        EXPECT_EQ(SerialPort::TransactionsWaitingFor(peer.SlavePath()), 0U);
+    }
+    // Given back: the device works again.
+    TSerialResponse r;
+    QuickPort(link.string()).Send2("/1Q\r", true, r);
+    EXPECT_EQ(r.Status, "");
+    EXPECT_EQ(r.Response, "/0`");
 }
 
 TEST(Transaction, BytesArrivingAfterATransactionAreNotTheNextReply) {
@@ -239,7 +307,7 @@ TEST(Transaction, BytesArrivingAfterATransactionAreNotTheNextReply) {
     peer.Script({{Raw("\x01\x06\x00\x21\x00\x05")}, {"first\r\n"}, {Raw("\x01\x03\x02\x00\x07")}});
     TSerialPort port = QuickPort(peer.SlavePath());
 
-    // A register write whose acknowledgement is never read...
+    // A register write sent without waiting, whose acknowledgement is left unread...
     TSerialResponse ack;
     port.SendData("\x01\x06\x00\x21\x00\x05", 6, false, ack);
     ASSERT_TRUE(peer.WaitForRequests(1));
