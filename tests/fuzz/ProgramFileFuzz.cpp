@@ -37,6 +37,16 @@ void CheckReadContent(const TProgramFileContent& content) {
             FUZZ_CHECK(Finite(flow.Mass_gpm) && flow.Mass_gpm >= 0.0);
             FUZZ_CHECK(Finite(flow.Pulsed) && flow.Pulsed >= 0.0 && flow.Pulsed <= 1.0);
         }
+        // A target is one the solver can be given: finite, a carrier, a share, a pressure.
+        if (segment.Target) {
+            const GasMixtures::TTargetInput& target = *segment.Target;
+            FUZZ_CHECK(Finite(target.Target.Value) && Finite(target.TempC));
+            FUZZ_CHECK(Finite(target.Carrier) && target.Carrier > 0.0);
+            FUZZ_CHECK(target.BSharePercent >= 0.0 && target.BSharePercent <= 100.0);
+            FUZZ_CHECK(Finite(target.Pressure_mbar) && target.Pressure_mbar > 0.0);
+            FUZZ_CHECK((target.Target.Kind == GasMixtures::TTargetKind::tkPPM) !=
+                       target.Target.Substance.empty());
+        }
     }
 }
 
@@ -70,5 +80,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     const TProgramFileContent saved = ProgramFileContent(program, read.Content.ComposedFor);
     FUZZ_CHECK(saved.Segments.size() == read.Content.Segments.size());
+    // The editor keeps every target it was given.
+    for (std::size_t i = 0; i < saved.Segments.size(); ++i) {
+        FUZZ_CHECK(saved.Segments[i].Target == read.Content.Segments[i].Target);
+    }
     return 0;
 }

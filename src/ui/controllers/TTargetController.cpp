@@ -105,6 +105,8 @@ void TTargetController::ButtonApplyTargetClick() {
     }
     fDesign.FluidFlowUpdate();
     fDesign.UpdateTrackbars();
+    // A segment added from these fields keeps the target while they hold its flows.
+    fState.DesignInputs.AppliedTarget = input;
 }
 
 void TTargetController::ButtonTargetSequenceClick() {
