@@ -25,6 +25,7 @@
 #include "ui/tabs/TTargetBox.h"
 #include "ui/widgets/TDoubleEdit.h"
 #include "ui/widgets/TIntegerEdit.h"
+#include "ui/widgets/TMemoPane.h"
 #include "ui/widgets/TTabbedListBox.h"
 
 #include <QApplication>
@@ -179,6 +180,12 @@ TEST_F(TargetProgramTest, AnAppliedTargetStaysWithItsSegmentUntilAFlowIsTypedByH
     Press(box()->ButtonApplyTarget);
     const Target::TTargetSolution solution = Target::SolveTarget(state(), input);
     ASSERT_TRUE(solution.Ok) << solution.Refusal;
+    // The design panel's figures are at the design's conditions (75 ºC, 1500 mbar), not the target's.
+    const std::vector<std::string> panel = op()->Memo1->Lines();
+    ASSERT_FALSE(panel.empty());
+    EXPECT_EQ(panel.back(),
+              "The figures above are for 75 \u00BAC and 1500 mbar; the target and the segments made "
+              "of it are for 23 \u00BAC and 1013.25 mbar.");
     Press(op()->ButtonAddStep);
     ASSERT_EQ(state().SegmentProgram.size(), 1U);
     const TGasItem& applied = state().SegmentProgram[0];
