@@ -135,7 +135,7 @@ private:
         }
         if (SolvedDifferently()) {
             fJudged.Notes.push_back("solved again from its target " + name + ": " +
-                                    FlowsText(fJudged.Segment) + " (in the file " + FileFlowsText() + ")");
+                                    FlowsText(fJudged.Segment) + " (in the file: " + FileFlowsText() + ")");
         }
         return fJudged;
     }
@@ -156,7 +156,7 @@ private:
         return false;
     }
 
-    // "A 30000 µg/min, B none, C 412.5 µg/min (pump command "...")"
+    // "A 30000 µg/min, B none, C 412.5 µg/min, pump command "...""
     static std::string FlowsText(const std::array<double, 3>& flows_ugpm, const std::string& command) {
         std::string text;
         for (const std::int32_t device : {DeviceA, DeviceB, DevicePump}) {
@@ -167,7 +167,7 @@ private:
                     (flow > 0.0 ? Flow_ugpm(flow) : std::string("none"));
         }
         if (!command.empty()) {
-            text += " (pump command " + Quoted(command) + ")";
+            text += ", pump command " + Quoted(command);
         }
         return text;
     }

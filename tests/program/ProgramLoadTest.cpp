@@ -493,9 +493,9 @@ TEST(ProgramLoad, SegmentsOfTargetsAreSolvedAgainFromTheirTargets) {
         std::size_t Loaded; // segments of the three that load
     } cases[] = {
         {"a larger syringe", NoFileChange, largerSyringe, false,
-         "solved again from its target RH 50 %: A 20000 µg/min, B none, C 155.872 µg/min (pump command "
-         "\"/1TgV48000IA192000V5OA0G0R\") (in the file A 20000 µg/min, B none, C 155.847 µg/min (pump "
-         "command \"/1TgV48000IA192000V10OA0G0R\"))",
+         "solved again from its target RH 50 %: A 20000 µg/min, B none, C 155.872 µg/min, pump command "
+         "\"/1TgV48000IA192000V5OA0G0R\" (in the file: A 20000 µg/min, B none, C 155.847 µg/min, pump "
+         "command \"/1TgV48000IA192000V10OA0G0R\")",
          3},
         {"the 24 000-step pump", NoFileChange,
          [](TMoistrelState& m) { UnitMain::ApplyPumpModel(m.PumpDetails, 0); }, false,

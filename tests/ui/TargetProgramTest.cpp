@@ -331,7 +331,8 @@ TEST_F(TargetProgramTest, AProgramOfTargetsLoadedAfterTheSyringeChangedIsSolvedA
           "Segment 3 \"by hand\": pump command"}) {
         EXPECT_NE(question.find(said), std::string::npos) << said << "\n" << question;
     }
-    EXPECT_NE(question.find("(pump command \"" + rh20.PumpCommand + "\") (in the file "), std::string::npos)
+    EXPECT_NE(question.find(", pump command \"" + rh20.PumpCommand + "\" (in the file: A "),
+              std::string::npos)
         << question;
 
     // The flows are the targets' on the mixer as it is now: the figures are the targets' again.
