@@ -365,10 +365,11 @@ TEST_F(ProgramFileTest, ASyringeChangedSinceTheSaveGetsPumpCommandsComputedAgain
 }
 
 TEST_F(ProgramFileTest, ASavedAndLoadedProgramWritesTheSameDataFileColumnsAsTheDesignedOne) {
-    // 0.001 h: 3.6 s of instrument time, a few lines of the data file for each segment.
+    // 0.0005 h: 1.8 s of instrument time, so at least one line of the data file (one a second) for
+    // each segment.
     UnitMain::TMoistrelState& s = state();
-    s.SegmentProgram = {TestSupport::DesignedSegment(s, "constant", 0.001, 20000, 50000, 1000.0),
-                        TestSupport::DesignedSegment(s, "pulsed", 0.001, 200, 30000, 500.0)};
+    s.SegmentProgram = {TestSupport::DesignedSegment(s, "constant", 0.0005, 20000, 50000, 1000.0),
+                        TestSupport::DesignedSegment(s, "pulsed", 0.0005, 200, 30000, 500.0)};
     const std::vector<TGasItem> designedProgram = s.SegmentProgram;
     program.Segments().ShowStepProgram();
 
