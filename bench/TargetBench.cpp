@@ -28,22 +28,9 @@ UnitMain::TMoistrelState Mixer() {
     };
     gas(state.MFCADetails, "N2", 1.0F);
     gas(state.MFCBDetails, "Ar", 2.0F);
-    Design::TFluidDesignInput input;
-    input.Rows[0].ItemIndex = static_cast<int>(GasMixtures::gH2O);
-    input.Rows[0].ItemText = GasMixtures::GasItemsLongNames()[static_cast<std::size_t>(GasMixtures::gH2O)];
-    input.Rows[0].Mass_g = 1000.0;
-    input.MixtureName = "Water pure";
-    input.Density = 0.997735;
-    input.SyringeVolume_ul = state.PumpDetails.SYRINGE_VOLUMEul;
-    const Design::TFluidDesignResult designed = Design::FluidMixtureCalculation(state.DesignedMixture, input);
-    state.DesignedMixture = designed.DesignedMixture;
-    Design::TFluidAssignInput assign;
-    assign.MixtureName = input.MixtureName;
-    assign.Density = input.Density;
-    assign.MolarMass = designed.MolarMass;
-    assign.MolPerML = designed.MolPerML;
-    assign.PPMLimit = state.PumpDetails.FLUID_MAX_PPM;
-    Design::AssignFluidMixtureToPump(state.PumpDetails, state.DesignedMixture, assign);
+    Design::TLiquidParts water;
+    water[0] = {static_cast<int>(GasMixtures::gH2O), 1000.0};
+    Design::DesignAndAssignLiquid(state, "Water pure", water, 0.997735);
     return state;
 }
 

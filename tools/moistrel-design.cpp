@@ -110,29 +110,12 @@ std::string Text(const TOptions& options, const std::string& name, const std::st
 
 // The liquid of the designer rows, assigned to the pump as "Apply and save" does.
 void AssignLiquid(UnitMain::TMoistrelState& state, const Settings::TStoredSettings& stored) {
-    Design::TFluidDesignInput input;
-    const std::vector<std::string> names = GasMixtures::GasItemsLongNames();
-    for (std::size_t row = 0; row < Design::DesignerRowCount; ++row) {
-        const int index = stored.MixItemIndex[row];
-        input.Rows[row].ItemIndex = index;
-        if (index > 0 && static_cast<std::size_t>(index) < names.size()) {
-            input.Rows[row].ItemText = names[static_cast<std::size_t>(index)];
-        }
-        input.Rows[row].Mass_g = stored.MixMass_g[row];
+    static_assert(Settings::MixRowCount == Design::DesignerRowCount);
+    Design::TLiquidParts parts;
+    for (std::size_t row = 0; row < parts.size(); ++row) {
+        parts[row] = {stored.MixItemIndex[row], stored.MixMass_g[row]};
     }
-    input.MixtureName = stored.MixtureName;
-    input.Density = stored.MixtureDensity;
-    input.SyringeVolume_ul = state.PumpDetails.SYRINGE_VOLUMEul;
-    const Design::TFluidDesignResult designed = Design::FluidMixtureCalculation(state.DesignedMixture, input);
-    state.DesignedMixture = designed.DesignedMixture;
-    Design::TFluidAssignInput assign;
-    assign.MixtureName = stored.MixtureName;
-    assign.Density = stored.MixtureDensity;
-    assign.MolarMass = designed.MolarMass;
-    assign.MolPerML = designed.MolPerML;
-    assign.PPMLimit = stored.MaxPPM;
-    assign.SyringeIndex = state.PumpDetails.SYRINGE_VOLUME_INDEX;
-    Design::AssignFluidMixtureToPump(state.PumpDetails, state.DesignedMixture, assign);
+    Design::DesignAndAssignLiquid(state, stored.MixtureName, parts, stored.MixtureDensity);
 }
 
 // The mixer the options describe: simulation with the demonstration gases, as the program starts.

@@ -3,8 +3,10 @@
 #include "base/NumberFormat.h"
 #include "base/Text.h"
 #include "model/GasCatalogue.h"
+#include "model/GasItems.h"
 #include "model/MixtureReport.h"
 
+#include <string>
 #include <vector>
 
 namespace Design {
@@ -130,6 +132,33 @@ TAssignedFluid AssignFluidMixtureToPump(UnitMain::TPumpDetails& pump, const TGas
     shown.MolPerML = static_cast<double>(pump.Fluid.MolPerML);
     shown.SyringeSizeMg = pump.SYRINGE_SIZEmg;
     return shown;
+}
+
+TAssignedFluid DesignAndAssignLiquid(UnitMain::TMoistrelState& state, const std::string& name,
+                                     const TLiquidParts& rows, double density) {
+    TFluidDesignInput input;
+    const std::vector<std::string> names = GasMixtures::GasItemsLongNames();
+    for (std::size_t row = 0; row < rows.size(); ++row) {
+        const int index = rows[row].ItemIndex;
+        input.Rows[row].ItemIndex = index;
+        if (index > 0 && static_cast<std::size_t>(index) < names.size()) {
+            input.Rows[row].ItemText = names[static_cast<std::size_t>(index)];
+        }
+        input.Rows[row].Mass_g = rows[row].Mass_g;
+    }
+    input.MixtureName = name;
+    input.Density = density;
+    input.SyringeVolume_ul = state.PumpDetails.SYRINGE_VOLUMEul;
+    const TFluidDesignResult designed = FluidMixtureCalculation(state.DesignedMixture, input);
+    state.DesignedMixture = designed.DesignedMixture;
+    TFluidAssignInput assign;
+    assign.MixtureName = name;
+    assign.Density = density;
+    assign.MolarMass = designed.MolarMass;
+    assign.MolPerML = designed.MolPerML;
+    assign.PPMLimit = state.PumpDetails.FLUID_MAX_PPM;
+    assign.SyringeIndex = state.PumpDetails.SYRINGE_VOLUME_INDEX;
+    return AssignFluidMixtureToPump(state.PumpDetails, state.DesignedMixture, assign);
 }
 
 void ApplyPumpSettings(UnitMain::TPumpDetails& pump, int pumpModelIndex) {

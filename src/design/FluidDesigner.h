@@ -6,6 +6,7 @@
 
 #include "model/GasItem.h"
 #include "pump/PumpSettings.h"
+#include "state/MoistrelState.h"
 
 #include <array>
 #include <cstdint>
@@ -91,6 +92,20 @@ struct TAssignedFluid {
 // group shows.
 TAssignedFluid AssignFluidMixtureToPump(UnitMain::TPumpDetails& pump, const GasMixtures::TGasItem& designed,
                                         const TFluidAssignInput& input);
+
+// One substance of a liquid as a designer row takes it: its place in the substance lists (the
+// catalogue's ordinal; 0 or less is no substance) and its mass in grams.
+struct TLiquidPart {
+    int ItemIndex = -1;
+    double Mass_g = 0.0;
+};
+using TLiquidParts = std::array<TLiquidPart, DesignerRowCount>;
+
+// Designs the liquid of these rows, named `name`, with the operator's density, and assigns it to
+// the pump as "Apply and save" does, without a screen: the designed liquid becomes the state's
+// DesignedMixture and the pump's liquid, with the pump's present syringe and ppm limit.
+TAssignedFluid DesignAndAssignLiquid(UnitMain::TMoistrelState& state, const std::string& name,
+                                     const TLiquidParts& rows, double density);
 
 // The pump part of applying the settings: the model's step count and top speed (no model chosen:
 // unchanged), the syringe volume of the chosen index and the mass of one full syringe.

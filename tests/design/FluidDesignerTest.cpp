@@ -183,6 +183,67 @@ TEST(FluidDesigner, AssignToPumpCopiesTheDesign) {
     EXPECT_NEAR(pump.SYRINGE_SIZEmg, 12500 * 0.93, 1e-2);
 }
 
+TEST(FluidDesigner, DesigningAndAssigningWithoutAScreenIsTheDesignersTwoSteps) {
+    using GasMixtures::gC2H6O;
+    using GasMixtures::gH2O;
+    using GasMixtures::gO2;
+    const struct {
+        const char* What;
+        Design::TLiquidParts Parts;
+        std::size_t Components;
+    } cases[] = {
+        {"pure water", {{{static_cast<int>(gH2O), 1000.0}}}, 1},
+        {"ethanol in water", {{{static_cast<int>(gH2O), 60.0}, {static_cast<int>(gC2H6O), 40.0}}}, 2},
+        {"rows without substance or mass are left out",
+         {{{0, 10.0}, {static_cast<int>(gC2H6O), 0.0}, {static_cast<int>(gO2), 5.0}, {-1, 3.0}}},
+         1},
+    };
+    for (const auto& c : cases) {
+        // A pump with a 100 µL syringe (index 1) and a ppm limit of its own, which the assignment keeps.
+        UnitMain::TMoistrelState state;
+        state.PumpDetails.SYRINGE_VOLUME_INDEX = 1;
+        state.PumpDetails.SYRINGE_VOLUMEul = 100;
+        state.PumpDetails.FLUID_MAX_PPM = 25000;
+        UnitMain::TMoistrelState byHand = state;
+
+        const Design::TAssignedFluid shown = Design::DesignAndAssignLiquid(state, "Mine", c.Parts, 0.93);
+
+        TFluidDesignInput input;
+        for (std::size_t row = 0; row < c.Parts.size(); ++row) {
+            const int index = c.Parts[row].ItemIndex;
+            input.Rows[row].ItemIndex = index;
+            input.Rows[row].ItemText = index > 0 ? LongName(static_cast<GasMixtures::TGasItems>(index)) : "";
+            input.Rows[row].Mass_g = c.Parts[row].Mass_g;
+        }
+        input.MixtureName = "Mine";
+        input.Density = 0.93;
+        input.SyringeVolume_ul = 100;
+        const Design::TFluidDesignResult designed =
+            Design::FluidMixtureCalculation(byHand.DesignedMixture, input);
+        byHand.DesignedMixture = designed.DesignedMixture;
+        Design::TFluidAssignInput assign;
+        assign.MixtureName = "Mine";
+        assign.Density = 0.93;
+        assign.MolarMass = designed.MolarMass;
+        assign.MolPerML = designed.MolPerML;
+        assign.PPMLimit = 25000;
+        assign.SyringeIndex = 1;
+        const Design::TAssignedFluid expected =
+            Design::AssignFluidMixtureToPump(byHand.PumpDetails, byHand.DesignedMixture, assign);
+
+        EXPECT_EQ(state.DesignedMixture, byHand.DesignedMixture) << c.What;
+        EXPECT_EQ(state.PumpDetails.Fluid, byHand.PumpDetails.Fluid) << c.What;
+        EXPECT_EQ(state.PumpDetails.Fluid.Components.size(), c.Components) << c.What;
+        EXPECT_EQ(state.PumpDetails.FLUID_MAX_PPM, 25000) << c.What;
+        EXPECT_EQ(state.PumpDetails.SYRINGE_VOLUME_INDEX, 1) << c.What;
+        EXPECT_DOUBLE_EQ(state.PumpDetails.SYRINGE_SIZEmg, byHand.PumpDetails.SYRINGE_SIZEmg) << c.What;
+        EXPECT_NEAR(state.PumpDetails.SYRINGE_SIZEmg, 93.0, 1e-4) << c.What;
+        EXPECT_EQ(shown.Name, expected.Name) << c.What;
+        EXPECT_DOUBLE_EQ(shown.MolarMass, expected.MolarMass) << c.What;
+        EXPECT_GT(shown.MolarMass, 0.0) << c.What;
+    }
+}
+
 TEST(FluidDesigner, VapourPressureLineNamesTheTemperature) {
     const std::string line = Design::VapourPressureLine(20.0);
     const std::string head = "H2O Vapor pressure @ 20ºC = 23.";

@@ -12,6 +12,7 @@
 #include "base/NumberFormat.h"
 #include "mfc/VogtlinPort.h"
 #include "modbus/VogtlinRegisters.h"
+#include "serial/PortTurn.h"
 #include "state/MoistrelState.h"
 #include "support/LogCapture.h"
 #include "support/SetPointWrites.h"
@@ -586,6 +587,52 @@ TEST_F(MFCThreadTest, ASetPointThatCannotBeWrittenIsSaidInTheOperationLog) {
     EXPECT_EQ(LinesWith(" Thread: Failed to set MFC A flow to :0 g/min"), 1U) << memoLog.Text();
     EXPECT_EQ(LinesWith("MFC A: permanent stop"), 1U);
 }
+
+// A set-point write that fails says so in the diagnostic log, in each mode. The write can only
+// fail when MFC A's port is lost between the pass's reads and its write: the test holds MFC B's
+// turn, so that the worker waits there with its reads of MFC A done, lets another program take
+// MFC A's port, and then gives the turn back.
+struct TFailedWriteCase {
+    const char* Name;
+    float Mass, Pulsed;
+    bool AfterAPulse; // the failing pass comes after one that opened the valve
+    const char* Line;
+};
+
+class FailedSetPointWrite : public MFCThreadTest, public testing::WithParamInterface<TFailedWriteCase> {};
+
+TEST_P(FailedSetPointWrite, IsSaidInTheDiagnosticLog) {
+    const TFailedWriteCase& c = GetParam();
+    StartInstruments([](Sim::TSimConfig& config) { config.MfcA.TimeConstantSeconds = 0.0; });
+    const TestSupport::TLogCapture log;
+    StartWorker(AFlow("Air", c.Mass, c.Pulsed));
+    if (c.AfterAPulse) {
+        // Served until the pulse is written; the worker then waits for its next exchange.
+        ASSERT_TRUE(ServeUntil([&] { return !SetPointWrites().empty(); }));
+    }
+    const std::string portB = sim->Path(Sim::sdMfcB);
+    auto turnB = std::make_unique<SerialPort::TPortTurn>(portB, 10000);
+    ASSERT_TRUE(turnB->Taken());
+    ASSERT_TRUE(ServeUntil([&] { return SerialPort::TransactionsWaitingFor(portB) == 1; }));
+    std::string error;
+    ASSERT_TRUE(sim->Sim().SetFault(Sim::sdMfcA, Sim::sfPortHeld, true, error)) << error;
+    turnB.reset();
+    ASSERT_TRUE(ServeUntil([&] { return LinesWith(" Thread: Failed to set MFC A flow to :") > 0; }))
+        << memoLog.Text();
+    ASSERT_TRUE(sim->Sim().SetFault(Sim::sdMfcA, Sim::sfPortHeld, false, error)) << error;
+    StopWorker();
+    const std::vector<std::string> messages = log.Messages();
+    EXPECT_EQ(std::count(messages.begin(), messages.end(), std::string(c.Line)), 1) << c.Line;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Modes, FailedSetPointWrite,
+    testing::Values(
+        TFailedWriteCase{"Constant", 0.5F, 1.0F, false,
+                         "Thread. Constant flow: Failed to set MFC flow to 0.5"},
+        TFailedWriteCase{"PulsedBehind", 0.01F, 0.1F, false, "Thread. Pulsed: Failed to set MFC flow"},
+        TFailedWriteCase{"PulsedAhead", 0.01F, 0.1F, true, "Thread. Pulsed: Failed to set MFC flow to 0"}),
+    [](const testing::TestParamInfo<TFailedWriteCase>& row) { return std::string(row.param.Name); });
 
 // The diagnostic lines of one pass, in order (a pattern each).
 TEST_F(MFCThreadTest, OnePassWritesItsDiagnosticLinesInOrder) {

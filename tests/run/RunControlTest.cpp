@@ -207,10 +207,16 @@ TEST_F(RunControlTest, AWorkerThatNeverStopsIsWaitedForOnlySoLongAndMFCACountsAs
 }
 
 TEST_F(RunControlTest, NoTickStartsWhileTheStopWaitsForTheWorker) {
-    // Window events during the wait would run Timer1: the tick in progress must keep them out.
+    // Window events stand for Timer1 here. The stop runs inside a tick and waits for the worker
+    // there; were window events handled during that wait, a second tick could start inside the
+    // first. Count every event that arrives while a tick is in progress.
     int eventsHandled = 0;
+    int eventsInsideATick = 0;
     mainThread.OnProcessPending = [&] {
         ++eventsHandled;
+        if (!state.Run.TickDone) {
+            ++eventsInsideATick;
+        }
         run->Timer1Timer();
     };
     state.SegmentProgram = {Segment("one", 1.0, {Flow(0, 0.02F), Flow(1, 0.05F)})};
@@ -220,6 +226,7 @@ TEST_F(RunControlTest, NoTickStartsWhileTheStopWaitsForTheWorker) {
     const int before = eventsHandled;
     ASSERT_TRUE(TurnUntil([this] { return state.MixerState != msStopping; }));
     EXPECT_GT(eventsHandled, before);
+    EXPECT_EQ(eventsInsideATick, 0);
     EXPECT_EQ(state.MixerState, msValidated);
     EXPECT_EQ(CountLogged("Fluid commanded to stop"), 1);
 }

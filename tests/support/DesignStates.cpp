@@ -3,6 +3,8 @@
 #include "design/FlowSetPoints.h"
 #include "design/FluidDesigner.h"
 
+#include <stdexcept>
+
 namespace TestSupport {
 
 using Design::TSnapshotInput;
@@ -24,26 +26,15 @@ void SetGas(SerialPortVogtlin::TMFCDetails& mfc, const std::string& port, const 
 // Designs a liquid from (substance, grams) rows and assigns it to the pump, as "Apply and save" does.
 void AssignLiquid(TMoistrelState& state, const std::string& name,
                   std::initializer_list<std::pair<GasMixtures::TGasItems, double>> rows, double density) {
-    Design::TFluidDesignInput input;
+    Design::TLiquidParts parts;
+    if (rows.size() > parts.size()) {
+        throw std::invalid_argument("a liquid has at most " + std::to_string(parts.size()) + " substances");
+    }
     std::size_t i = 0;
     for (const auto& [gas, grams] : rows) {
-        input.Rows[i].ItemIndex = static_cast<int>(gas);
-        input.Rows[i].ItemText = GasMixtures::GasItemsLongNames()[static_cast<std::size_t>(gas)];
-        input.Rows[i].Mass_g = grams;
-        ++i;
+        parts[i++] = {static_cast<int>(gas), grams};
     }
-    input.MixtureName = name;
-    input.Density = density;
-    input.SyringeVolume_ul = state.PumpDetails.SYRINGE_VOLUMEul;
-    const Design::TFluidDesignResult designed = Design::FluidMixtureCalculation(state.DesignedMixture, input);
-    state.DesignedMixture = designed.DesignedMixture;
-    Design::TFluidAssignInput assign;
-    assign.MixtureName = name;
-    assign.Density = density;
-    assign.MolarMass = designed.MolarMass;
-    assign.MolPerML = designed.MolPerML;
-    assign.PPMLimit = state.PumpDetails.FLUID_MAX_PPM;
-    Design::AssignFluidMixtureToPump(state.PumpDetails, state.DesignedMixture, assign);
+    Design::DesignAndAssignLiquid(state, name, parts, density);
 }
 
 // Validated instruments: O2 on MFC A (lowest flow 300 µg/min), N2 on MFC B, water in the pump.

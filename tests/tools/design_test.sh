@@ -5,22 +5,7 @@ set -u
 design=$1
 dir=$(mktemp -d)
 trap 'rm -rf "$dir"' EXIT
-fail=0
-
-check() { # description, expected exit, pattern, command...
-    local what=$1 want=$2 pattern=$3
-    shift 3
-    local out code
-    out=$("$@" 2>&1)
-    code=$?
-    if [ "$code" -ne "$want" ] || ! grep -qF -- "$pattern" <<<"$out"; then
-        echo "FAIL: $what (exit $code, wanted $want; looked for '$pattern')"
-        echo "$out"
-        fail=1
-    else
-        echo "ok: $what"
-    fi
-}
+. "$(dirname "$0")/check.sh" || exit 1
 
 gases=(--gas-a N2 --molar-mass-a 28.0134 --range-a 2 --turndown-a 100)
 check "relative humidity" 0 "Target      : RH 40 %" \

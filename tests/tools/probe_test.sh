@@ -4,7 +4,7 @@ set -u
 sim=$1
 probe=$2
 dir=$(mktemp -d)
-fail=0
+. "$(dirname "$0")/check.sh" || exit 1
 
 "$sim" --dir "$dir/links" --fast --pump-init 0 >"$dir/sim.out" 2>&1 &
 sim_pid=$!
@@ -24,21 +24,6 @@ for link in pump mfc-a mfc-b; do
         exit 1
     fi
 done
-
-check() { # description, expected exit, pattern, command...
-    local what=$1 want=$2 pattern=$3
-    shift 3
-    local out code
-    out=$("$@" 2>&1)
-    code=$?
-    if [ "$code" -ne "$want" ] || ! grep -qF -- "$pattern" <<<"$out"; then
-        echo "FAIL: $what (exit $code, wanted $want; looked for '$pattern')"
-        echo "$out"
-        fail=1
-    else
-        echo "ok: $what"
-    fi
-}
 
 export MOISTREL_SERIAL_PORTS="$dir/links/pump:$dir/links/mfc-a:$dir/links/mfc-b"
 check "ports lists the links" 0 "$dir/links/mfc-b" "$probe" ports

@@ -8,6 +8,7 @@
 #include "base/RecordingDialogs.h"
 #include "program/SegmentEditor.h"
 #include "pump/PumpSettings.h"
+#include "run/RunDataFile.h"
 #include "state/MoistrelState.h"
 #include "support/DesignStates.h"
 #include "support/ProgramPlaces.h"
@@ -85,6 +86,50 @@ protected:
     static void WriteWhole(const std::string& path, const std::string& text) {
         std::ofstream file(path, std::ios::binary | std::ios::trunc);
         file << text;
+    }
+
+    // Starts the program in the editor with "Start with current program", waits for its end and
+    // gives the run data file's fields that come from the segment (number, name, A and B
+    // set-points, pump command, liquid ppm, RH), a row each time one of them changes. The data file
+    // is removed afterwards, so that the next run's is the only one.
+    void RunAndReadSegmentColumns(std::vector<std::vector<std::string>>& columns) {
+        Press(op()->ButtonApply);
+        ASSERT_EQ(state().MixerState, UnitMain::msRunning)
+            << (dialogs.Messages.empty() ? "" : dialogs.Messages[0]);
+        ASSERT_TRUE(QTest::qWaitFor([this] { return state().MixerState == UnitMain::msValidated; }, 60000))
+            << form().MemoLog->Text();
+        std::vector<std::filesystem::path> files;
+        for (const auto& entry : std::filesystem::directory_iterator(Userdata())) {
+            const std::string name = entry.path().filename().string();
+            if (name.rfind("Run ", 0) == 0 && entry.path().extension() == ".csv") {
+                files.push_back(entry.path());
+            }
+        }
+        ASSERT_EQ(files.size(), 1U);
+        std::ifstream file(files[0]);
+        std::string line;
+        ASSERT_TRUE(std::getline(file, line));
+        ASSERT_EQ(line, UnitMain::RunDataHeader());
+        while (std::getline(file, line)) {
+            std::vector<std::string> fields(1);
+            for (const char c : line) {
+                if (c == ',') {
+                    fields.emplace_back();
+                } else {
+                    fields.back() += c;
+                }
+            }
+            ASSERT_EQ(fields.size(), 15U) << line;
+            std::vector<std::string> row;
+            for (const std::size_t column : {3, 4, 5, 9, 11, 12, 13, 14}) {
+                row.push_back(fields[column]);
+            }
+            if (columns.empty() || columns.back() != row) {
+                columns.push_back(row);
+            }
+        }
+        file.close();
+        std::filesystem::remove(files[0]);
     }
 
     TForm1& form() { return program.Form(); }
@@ -318,6 +363,42 @@ TEST_F(ProgramFileTest, ASyringeChangedSinceTheSaveGetsPumpCommandsComputedAgain
     ASSERT_GE(pumpLines.size(), 2U);
     EXPECT_EQ(pumpLines[0], s.SegmentProgram[0].Components[2].PumpCommand);
     EXPECT_EQ(pumpLines[1], s.SegmentProgram[1].Components[2].PumpCommand);
+}
+
+TEST_F(ProgramFileTest, ASavedAndLoadedProgramWritesTheSameDataFileColumnsAsTheDesignedOne) {
+    // 0.0005 h: 1.8 s of instrument time, so at least one line of the data file (one a second) for
+    // each segment.
+    UnitMain::TMoistrelState& s = state();
+    s.SegmentProgram = {TestSupport::DesignedSegment(s, "constant", 0.0005, 20000, 50000, 1000.0),
+                        TestSupport::DesignedSegment(s, "pulsed", 0.0005, 200, 30000, 500.0)};
+    const std::vector<TGasItem> designedProgram = s.SegmentProgram;
+    program.Segments().ShowStepProgram();
+
+    std::vector<std::vector<std::string>> designed;
+    ASSERT_NO_FATAL_FAILURE(RunAndReadSegmentColumns(designed));
+    // Both segments ran, each with the liquid's ppm and RH of its gases and liquid.
+    std::vector<std::string> segments;
+    for (const std::vector<std::string>& row : designed) {
+        if (row[0] == "1" || row[0] == "2") {
+            segments.push_back(row[0]);
+            ASSERT_FALSE(row[5].empty() || row[6].empty()) << "segment " << row[0];
+            EXPECT_GT(std::stod(row[5]), 0.0) << "ppm of segment " << row[0];
+            EXPECT_GT(std::stod(row[6]), 0.0) << "RH of segment " << row[0];
+        }
+    }
+    ASSERT_EQ(segments, (std::vector<std::string>{"1", "2"}));
+
+    const std::string path = folder.File("Userdata/week 50.mixprog");
+    Save(path);
+    program.Segments().ClearStepProgram();
+    Load(path);
+    ASSERT_TRUE(dialogs.Messages.empty()) << dialogs.Messages.front();
+    ASSERT_TRUE(dialogs.Questions.empty()) << dialogs.Questions.front().Text;
+    EXPECT_EQ(state().SegmentProgram, designedProgram) << "a loaded segment is the record the editor made";
+
+    std::vector<std::vector<std::string>> loaded;
+    ASSERT_NO_FATAL_FAILURE(RunAndReadSegmentColumns(loaded));
+    EXPECT_EQ(loaded, designed);
 }
 
 TEST_F(ProgramFileTest, AnEmptyProgramIsNotSavedAndACancelledDialogChangesNothing) {

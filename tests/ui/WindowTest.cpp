@@ -25,6 +25,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTabWidget>
@@ -72,6 +73,26 @@ TEST_F(WindowTest, PortListsShowTheEndOfALongPortName) {
         ASSERT_EQ(list->count(), 2);
         EXPECT_EQ(list->item(1)->toolTip().toStdString(), longName);
     }
+}
+
+// At the start size the design page shows what composing a program needs without scrolling: the
+// Target box, Start and Stop, the segment program with its Save and Load buttons.
+TEST_F(WindowTest, TheDesignPageShowsTheProgramAndItsButtonsAtTheStartSize) {
+    fForm.show();
+    fForm.PageControl1->setCurrentWidget(fForm.TabSheetMixtureOperation);
+    QApplication::processEvents();
+    auto* page = qobject_cast<QScrollArea*>(fForm.TabSheetMixtureOperation);
+    ASSERT_NE(page, nullptr);
+    const QRect shown = page->viewport()->rect();
+    for (const char* name : {"GroupBoxTarget", "ButtonApplyTarget", "ButtonApply", "ButtonStop",
+                             "RzTabbedListBoxSteps", "ButtonSaveProgram", "ButtonLoadProgram", "Memo1"}) {
+        auto* widget = Find<QWidget>(name);
+        ASSERT_NE(widget, nullptr);
+        const QRect where(widget->mapTo(page->viewport(), QPoint(0, 0)), widget->size());
+        EXPECT_TRUE(shown.contains(where)) << name << " lies outside the page shown";
+    }
+    EXPECT_EQ(page->verticalScrollBar()->maximum(), 0);
+    EXPECT_EQ(page->horizontalScrollBar()->maximum(), 0);
 }
 
 TEST_F(WindowTest, SevenPagesInOrderWithTheirCaptions) {

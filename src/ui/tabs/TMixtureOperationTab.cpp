@@ -23,7 +23,7 @@ namespace UnitMain {
 namespace {
 
 constexpr int LeftColumnWidth = 370;
-constexpr int MiddleColumnWidth = 330;
+constexpr int MiddleColumnWidth = 356;
 constexpr int FieldWidth = 100;
 
 // "Minimum" [track bar] "Maximum" on one row.
@@ -143,6 +143,7 @@ TMixtureOperationTab::TMixtureOperationTab(QWidget* parent) : QWidget(parent) {
     GroupBoxOperation =
         MakeGroupBox(QStringLiteral("GroupBoxOperation"), QStringLiteral("Operation"), middle);
     auto* operationLayout = new QVBoxLayout(GroupBoxOperation);
+    operationLayout->setContentsMargins(9, 4, 9, 6);
     auto* operationNote = MakeLabel(
         QStringLiteral("Once satisfied with the mixture design, start the pump here"), GroupBoxOperation);
     operationNote->setWordWrap(true);

@@ -13,7 +13,7 @@ namespace UnitMain {
 
 namespace {
 
-constexpr int FieldWidth = 90;
+constexpr int FieldWidth = 56;
 
 QComboBox* MakeCombo(const QString& name, const QStringList& items, QWidget* parent) {
     auto* combo = new QComboBox(parent);
@@ -58,31 +58,34 @@ TTargetBox::TTargetBox(QWidget* parent) : QGroupBox(QStringLiteral("Target"), pa
     LabelTargetAchieved->setTextInteractionFlags(Qt::TextSelectableByMouse);
     LabelTargetRange->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
-    int row = 0;
-    grid->addWidget(MakeLabelFor(QStringLiteral("Kind"), ComboBoxTargetKind, this), row, 0);
-    grid->addWidget(ComboBoxTargetKind, row++, 1, 1, 2);
-    grid->addWidget(MakeLabelFor(QStringLiteral("Value"), EditTargetValue, this), row, 0);
-    grid->addWidget(EditTargetValue, row, 1);
-    grid->addWidget(LabelTargetUnit, row++, 2);
-    grid->addWidget(MakeLabelFor(QStringLiteral("Substance"), EditTargetSubstance, this), row, 0);
-    grid->addWidget(EditTargetSubstance, row++, 1);
-    grid->addWidget(MakeLabelFor(QStringLiteral("Carrier flow"), EditTargetCarrier, this), row, 0);
-    grid->addWidget(EditTargetCarrier, row, 1);
-    grid->addWidget(ComboBoxTargetCarrierUnit, row++, 2);
-    grid->addWidget(MakeLabelFor(QStringLiteral("B share"), EditTargetBShare, this), row, 0);
-    grid->addWidget(EditTargetBShare, row, 1);
-    grid->addWidget(MakeLabel(QStringLiteral("%"), this), row++, 2);
-    grid->addWidget(MakeLabelFor(QStringLiteral("Temperature"), EditTargetTemp, this), row, 0);
-    grid->addWidget(EditTargetTemp, row, 1);
-    grid->addWidget(MakeLabel(QStringLiteral("\u00BAC"), this), row++, 2);
-    grid->addWidget(MakeLabelFor(QStringLiteral("Pressure"), EditTargetPressure, this), row, 0);
-    grid->addWidget(EditTargetPressure, row, 1);
-    grid->addWidget(MakeLabel(QStringLiteral("mbar"), this), row++, 2);
-    grid->addWidget(ButtonApplyTarget, row, 0, 1, 2);
-    grid->addWidget(ButtonTargetSequence, row++, 2);
-    grid->addWidget(LabelTargetAchieved, row++, 0, 1, 3);
-    grid->addWidget(LabelTargetRange, row, 0, 1, 3);
-    grid->setColumnStretch(2, 1);
+    // Two fields to a row, so that the box leaves the segment program in sight at the window's
+    // start size: label, field, unit | label, field, unit.
+    grid->addWidget(MakeLabelFor(QStringLiteral("Kind"), ComboBoxTargetKind, this), 0, 0);
+    grid->addWidget(ComboBoxTargetKind, 0, 1, 1, 5);
+    grid->addWidget(MakeLabelFor(QStringLiteral("Value"), EditTargetValue, this), 1, 0);
+    grid->addWidget(EditTargetValue, 1, 1);
+    grid->addWidget(LabelTargetUnit, 1, 2);
+    grid->addWidget(MakeLabelFor(QStringLiteral("Substance"), EditTargetSubstance, this), 1, 3);
+    grid->addWidget(EditTargetSubstance, 1, 4, 1, 2);
+    grid->addWidget(MakeLabelFor(QStringLiteral("Carrier flow"), EditTargetCarrier, this), 2, 0);
+    grid->addWidget(EditTargetCarrier, 2, 1);
+    grid->addWidget(ComboBoxTargetCarrierUnit, 2, 2);
+    grid->addWidget(MakeLabelFor(QStringLiteral("B share"), EditTargetBShare, this), 2, 3);
+    grid->addWidget(EditTargetBShare, 2, 4);
+    grid->addWidget(MakeLabel(QStringLiteral("%"), this), 2, 5);
+    grid->addWidget(MakeLabelFor(QStringLiteral("Temperature"), EditTargetTemp, this), 3, 0);
+    grid->addWidget(EditTargetTemp, 3, 1);
+    grid->addWidget(MakeLabel(QStringLiteral("\u00BAC"), this), 3, 2);
+    grid->addWidget(MakeLabelFor(QStringLiteral("Pressure"), EditTargetPressure, this), 3, 3);
+    grid->addWidget(EditTargetPressure, 3, 4);
+    grid->addWidget(MakeLabel(QStringLiteral("mbar"), this), 3, 5);
+    grid->addWidget(ButtonApplyTarget, 4, 0, 1, 3);
+    grid->addWidget(ButtonTargetSequence, 4, 3, 1, 3);
+    grid->addWidget(LabelTargetAchieved, 5, 0, 1, 6);
+    grid->addWidget(LabelTargetRange, 6, 0, 1, 6);
+    grid->setHorizontalSpacing(4);
+    grid->setVerticalSpacing(2);
+    grid->setContentsMargins(6, 1, 6, 3);
 
     connect(ComboBoxTargetKind, &QComboBox::currentIndexChanged, this, [this] { KindChanged(); });
     KindChanged();
