@@ -4,6 +4,10 @@
 
 #include "design/FluidDesigner.h"
 #include "model/GasItems.h"
+#include "program/ProgramFile.h"
+#include "program/ProgramLoad.h"
+#include "pump/PumpSettings.h"
+#include "target/TargetSequence.h"
 #include "target/TargetSolver.h"
 
 #include <benchmark/benchmark.h>
@@ -59,6 +63,40 @@ void BM_SolveAfterASyringeChange(benchmark::State& bench) {
     }
 }
 BENCHMARK(BM_SolveAfterASyringeChange)->Unit(benchmark::kMicrosecond);
+
+// Loading a saved program of targets onto a mixer with another syringe solves every segment again:
+// a calibration of `range(0)` targets (RH 5 to 95 % and back, repeated), read from its file text.
+void BM_LoadAProgramOfTargets(benchmark::State& bench) {
+    const UnitMain::TMoistrelState mixer = Mixer();
+    Target::TSequenceInput sequence;
+    sequence.Solve = Target::DefaultTargetInput(mixer);
+    sequence.Solve.Carrier = 1.0;
+    sequence.Solve.TempC = 23.0;
+    sequence.Solve.Pressure_mbar = 1013.25;
+    for (long i = 0; i < bench.range(0); ++i) {
+        const long step = i % 18;
+        sequence.Values.push_back(static_cast<double>(step < 9 ? 5 + 10 * step : 95 - 10 * (step - 9)));
+    }
+    sequence.HoldHours = 0.5;
+    const Target::TSequenceResult built = Target::BuildSequence(mixer, sequence);
+    if (!built.Ok) {
+        bench.SkipWithError("the sequence cannot be built on this mixer");
+        return;
+    }
+    const std::string text = Program::ProgramFileJson(
+        Program::ProgramFileContent(built.Segments, Program::MixerComposition(mixer)));
+    UnitMain::TMoistrelState changed = mixer;
+    changed.PumpDetails.SYRINGE_VOLUME_INDEX = 1;
+    changed.PumpDetails.SYRINGE_VOLUMEul = UnitMain::GetSyringeVolume(1);
+    UnitMain::UpdateSyringeSize(changed.PumpDetails);
+    for (auto _ : bench) {
+        const Program::TProgramFileRead read = Program::ParseProgramFile(text, "calibration.mixprog");
+        const Program::TLoadJudgement judged = Program::JudgeLoadedProgram(read.Content, changed);
+        benchmark::DoNotOptimize(judged.Program.size());
+    }
+    bench.SetItemsProcessed(bench.iterations() * bench.range(0));
+}
+BENCHMARK(BM_LoadAProgramOfTargets)->Arg(18)->Arg(1000)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

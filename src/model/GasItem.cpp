@@ -23,6 +23,7 @@ void TGasItem::Init() {
     CustTempC = 0.0F;
     CustPressmBar = 0.0F;
     Components.clear();
+    Target.reset();
 }
 
 std::string TGasItem::FluidMixtureAsString(Base::TDateTime savedAt) const {

@@ -6,8 +6,10 @@
 // items gives for a missing key.
 
 #include "base/DateTime.h"
+#include "model/SegmentTarget.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -35,6 +37,8 @@ struct TGasItem {
     float CustTempC = 0.0F;           // ºC, for the water vapour figures
     float CustPressmBar = 0.0F;       // mbar, for the same
     std::vector<TGasItem> Components; // parts of a mixture, or flows of a segment
+    // segment: the target it was solved for; none when its flows were set by hand
+    std::optional<TSegmentTarget> Target;
 
     // Resets the item for reuse. MixtureMass, DensityFluid20C, MolPerML and MGperStroke keep their
     // values.

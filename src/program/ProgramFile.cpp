@@ -2,10 +2,12 @@
 
 #include "base/FileReplace.h"
 #include "base/NumberFormat.h"
+#include "target/TargetSolver.h"
 
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -21,6 +23,10 @@ using nlohmann::json;
 using nlohmann::ordered_json;
 
 constexpr std::array<const char*, 3> DeviceNames = {"MFC A", "MFC B", "pump"};
+
+// The kinds of target and the carrier units as the file names them, in the order of the enums.
+constexpr std::array<const char*, 3> TargetKindNames = {"relative humidity", "dew point", "ppm"};
+constexpr std::array<const char*, 2> CarrierUnitNames = {"g/min", "ln/min"};
 
 std::string DeviceName(std::int32_t device) {
     if (device < 0 || device >= static_cast<std::int32_t>(DeviceNames.size())) {
@@ -89,6 +95,42 @@ public:
         if (value < 0.0) {
             return Fail(where, Quoted(key) + " is negative");
         }
+        return true;
+    }
+
+    // Any finite number (a dew point may be below zero).
+    bool Finite(const json& object, const std::string& where, const char* key, double& value) {
+        const json* field = Field(object, where, key);
+        if (field == nullptr) {
+            return false;
+        }
+        if (!field->is_number()) {
+            return Fail(where, Quoted(key) + " is not a number");
+        }
+        value = field->get<double>() + 0.0;
+        if (!std::isfinite(value)) {
+            return Fail(where, Quoted(key) + " is not a finite number");
+        }
+        return true;
+    }
+
+    // A text that must be one of `names`; its index.
+    template <std::size_t N>
+    bool OneOf(const json& object, const std::string& where, const char* key,
+               const std::array<const char*, N>& names, std::size_t& index) {
+        std::string text;
+        if (!String(object, where, key, text)) {
+            return false;
+        }
+        const auto known = std::find(names.begin(), names.end(), text);
+        if (known == names.end()) {
+            std::string allowed;
+            for (const char* name : names) {
+                allowed += (allowed.empty() ? "" : ", ") + Quoted(name);
+            }
+            return Fail(where, Quoted(key) + " is " + Quoted(text) + ", not one of " + allowed);
+        }
+        index = static_cast<std::size_t>(known - names.begin());
         return true;
     }
 
@@ -176,7 +218,44 @@ bool ReadFlow(TFieldReader& reader, const json& object, const std::string& where
     return true;
 }
 
-bool ReadSegment(TFieldReader& reader, const json& object, const std::string& where,
+// A segment's target: everything the solver needs, each figure where the solver can use it.
+bool ReadTarget(TFieldReader& reader, const json& object, const std::string& segmentWhere,
+                GasMixtures::TTargetInput& input) {
+    const std::string where = segmentWhere + ", target";
+    std::size_t kind = 0;
+    std::size_t unit = 0;
+    GasMixtures::TTarget& target = input.Target;
+    if (!reader.OneOf(object, where, "kind", TargetKindNames, kind) ||
+        !reader.Finite(object, where, "value", target.Value) ||
+        !reader.String(object, where, "substance", target.Substance) ||
+        !reader.Finite(object, where, "carrier", input.Carrier) ||
+        !reader.OneOf(object, where, "carrierUnit", CarrierUnitNames, unit) ||
+        !reader.Finite(object, where, "bShare_percent", input.BSharePercent) ||
+        !reader.Finite(object, where, "temp_C", input.TempC) ||
+        !reader.Finite(object, where, "pressure_mbar", input.Pressure_mbar)) {
+        return false;
+    }
+    target.Kind = static_cast<GasMixtures::TTargetKind>(kind);
+    input.CarrierUnit = static_cast<GasMixtures::TCarrierUnit>(unit);
+    if (target.Kind == GasMixtures::TTargetKind::tkPPM && target.Substance.empty()) {
+        return reader.Fail(where, "a ppm target names no \"substance\"");
+    }
+    if (target.Kind != GasMixtures::TTargetKind::tkPPM && !target.Substance.empty()) {
+        return reader.Fail(where, "a target of water names a \"substance\"");
+    }
+    if (!(input.Carrier > 0.0)) {
+        return reader.Fail(where, "\"carrier\" is not above 0");
+    }
+    if (!(input.BSharePercent >= 0.0 && input.BSharePercent <= 100.0)) {
+        return reader.Fail(where, "\"bShare_percent\" is not between 0 and 100");
+    }
+    if (!(input.Pressure_mbar > 0.0)) {
+        return reader.Fail(where, "\"pressure_mbar\" is not above 0");
+    }
+    return true;
+}
+
+bool ReadSegment(TFieldReader& reader, const json& object, const std::string& where, int version,
                  TProgramSegment& segment) {
     const json* flows = nullptr;
     if (!reader.IsObject(object, where) || !reader.String(object, where, "name", segment.Name) ||
@@ -200,11 +279,20 @@ bool ReadSegment(TFieldReader& reader, const json& object, const std::string& wh
         twice = true;
         segment.Flows.push_back(std::move(flow));
     }
+    // A first-version file knows no targets: whatever it holds under that key is not one.
+    if (version >= 2 && object.contains("target")) {
+        const json* target = reader.Object(object, where, "target");
+        GasMixtures::TTargetInput input;
+        if (target == nullptr || !ReadTarget(reader, *target, where, input)) {
+            return false;
+        }
+        segment.Target = input;
+    }
     return true;
 }
 
 // Everything below the version; false with the reason in the reader.
-bool ReadContent(TFieldReader& reader, const json& document, TProgramFileContent& content) {
+bool ReadContent(TFieldReader& reader, const json& document, int version, TProgramFileContent& content) {
     const json* composition = reader.Object(document, "", "composedFor");
     if (composition == nullptr || !ReadComposition(reader, *composition, content.ComposedFor)) {
         return false;
@@ -215,7 +303,7 @@ bool ReadContent(TFieldReader& reader, const json& document, TProgramFileContent
     }
     for (std::size_t i = 0; i < segments->size(); ++i) {
         TProgramSegment segment;
-        if (!ReadSegment(reader, (*segments)[i], "segment " + std::to_string(i + 1), segment)) {
+        if (!ReadSegment(reader, (*segments)[i], "segment " + std::to_string(i + 1), version, segment)) {
             return false;
         }
         content.Segments.push_back(std::move(segment));
@@ -270,6 +358,9 @@ TProgramFileContent ProgramFileContent(const std::vector<TGasItem>& program,
                                      ShortestOf(component.Mass), ShortestOf(component.Pulsed),
                                      component.PumpCommand});
         }
+        if (item.Target) {
+            segment.Target = item.Target->Input;
+        }
         content.Segments.push_back(std::move(segment));
     }
     return content;
@@ -295,6 +386,10 @@ std::vector<TGasItem> SegmentsOfProgramFile(const TProgramFileContent& content) 
             component.Fluid = flow.Device == 2;
             item.Components.push_back(std::move(component));
         }
+        if (segment.Target) {
+            item.Target =
+                GasMixtures::TSegmentTarget{*segment.Target, Target::TargetName(segment.Target->Target)};
+        }
         program.push_back(std::move(item));
     }
     return program;
@@ -317,7 +412,20 @@ std::string ProgramFileJson(const TProgramFileContent& content) {
                              {"pulsed", flow.Pulsed},
                              {"pumpCommand", flow.PumpCommand}});
         }
-        segments.push_back({{"name", segment.Name}, {"duration_h", segment.Duration_h}, {"flows", flows}});
+        ordered_json written = {{"name", segment.Name}, {"duration_h", segment.Duration_h}, {"flows", flows}};
+        if (segment.Target) {
+            const GasMixtures::TTargetInput& input = *segment.Target;
+            written["target"] = {
+                {"kind", TargetKindNames.at(static_cast<std::size_t>(input.Target.Kind))},
+                {"value", input.Target.Value},
+                {"substance", input.Target.Substance},
+                {"carrier", input.Carrier},
+                {"carrierUnit", CarrierUnitNames.at(static_cast<std::size_t>(input.CarrierUnit))},
+                {"bShare_percent", input.BSharePercent},
+                {"temp_C", input.TempC},
+                {"pressure_mbar", input.Pressure_mbar}};
+        }
+        segments.push_back(std::move(written));
     }
     const TProgramComposition& composition = content.ComposedFor;
     ordered_json document = {{"version", ProgramFileVersion},
@@ -358,12 +466,14 @@ TProgramFileRead ParseProgramFile(const std::string& text, const std::string& fi
     if (!version->is_number_integer()) {
         return refuse("\"version\" is not a whole number");
     }
-    if (*version != ProgramFileVersion) {
-        return refuse("it is of version " + version->dump() + "; this program reads version " +
+    if (*version < FirstProgramFileVersion || *version > ProgramFileVersion) {
+        constexpr bool two = ProgramFileVersion == FirstProgramFileVersion + 1;
+        return refuse("it is of version " + version->dump() + "; this program reads versions " +
+                      std::to_string(FirstProgramFileVersion) + (two ? " and " : " to ") +
                       std::to_string(ProgramFileVersion));
     }
     TFieldReader reader;
-    if (!ReadContent(reader, document, read.Content)) {
+    if (!ReadContent(reader, document, version->get<int>(), read.Content)) {
         read.Content = {};
         return refuse(reader.Error);
     }

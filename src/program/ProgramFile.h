@@ -4,19 +4,25 @@
 // loaded again next week and the operator is told when the mixer now holds something else.
 //
 // The file holds a format version, the composition and every segment with its name, its duration
-// in hours and its flows (device, gas names, mass flow, pulsed fraction, pump command). Reading is
-// strict: anything that is not a program of this version is refused with the reason, and nothing
-// is half-loaded.
+// in hours and its flows (device, gas names, mass flow, pulsed fraction, pump command); since
+// version 2 a segment made from a target also holds that target (kind, value, substance, carrier
+// flow and unit, MFC B's share, conditions). Files of version 1 still load, their segments without
+// target. Reading is strict: anything that is not a program of these versions is refused with the
+// reason, and nothing is half-loaded.
 
 #include "model/GasItem.h"
+#include "model/SegmentTarget.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace Program {
 
-inline constexpr int ProgramFileVersion = 1;
+// The version written; every version from the first up to it is read.
+inline constexpr int ProgramFileVersion = 2;
+inline constexpr int FirstProgramFileVersion = 1;
 inline constexpr const char* ProgramFileExtension = ".mixprog";
 // The file dialogs' filter.
 inline constexpr const char* ProgramFileFilter = "Segment programs (*.mixprog)";
@@ -58,6 +64,7 @@ struct TProgramSegment {
     std::string Name;
     double Duration_h = 0.0;
     std::vector<TProgramFlow> Flows;
+    std::optional<GasMixtures::TTargetInput> Target; // none: the flows were set by hand
     bool operator==(const TProgramSegment&) const = default;
 };
 
@@ -71,7 +78,7 @@ struct TProgramFileContent {
 TProgramFileContent ProgramFileContent(const std::vector<GasMixtures::TGasItem>& program,
                                        const TProgramComposition& composition);
 // The segments a loaded file gives the editor: valid, each flow with the file's figures (the
-// liquid flow marked as the pump's).
+// liquid flow marked as the pump's), a target named as the file gives its substance.
 std::vector<GasMixtures::TGasItem> SegmentsOfProgramFile(const TProgramFileContent& content);
 
 // The file's text: JSON, indented, ending in a line break.

@@ -6,6 +6,7 @@
 #include "design/MixtureSnapshot.h"
 #include "program/SegmentEditor.h"
 #include "pump/PumpSpeedFunction.h"
+#include "target/TargetSolver.h"
 
 #include <algorithm>
 #include <array>
@@ -93,21 +94,122 @@ public:
     }
 
     TJudgedSegment Judge() {
-        if (!NumbersAreSound() || !DurationAllowed() || !GasFlow(DeviceA) || !GasFlow(DeviceB) ||
-            !LiquidFlow()) {
+        if (!NumbersAreSound() || !DurationAllowed()) {
             return fJudged;
         }
-        const UnitMain::TDesignInputs& inputs = fMixer.DesignInputs;
+        if (fSegment.Target) {
+            return JudgeTarget(*fSegment.Target);
+        }
+        if (!GasFlow(DeviceA) || !GasFlow(DeviceB) || !LiquidFlow()) {
+            return fJudged;
+        }
         TGasItem segment = Design::CreateMixture(fMixer, Screen());
         // The editor names a segment without comment by its place; a loaded one keeps its own name.
         if (!segment.Components.empty()) {
             segment.StepName = fSegment.Name;
         }
+        if (!AsTheEditorJudges(std::move(segment))) {
+            return fJudged;
+        }
+        NoteChanges();
+        return fJudged;
+    }
+
+private:
+    // A segment of a target is solved again from it on the mixer as it is now: its flows are what
+    // the target needs here, whatever syringe, liquid or gas tables the file was made with.
+    TJudgedSegment JudgeTarget(const GasMixtures::TTargetInput& target) {
+        const Target::TTargetSolution solution = Target::SolveTarget(fMixer, target);
+        const std::string name = Target::TargetName(target.Target, fMixer);
+        if (!solution.Ok) {
+            Refuse("its target " + name +
+                   " cannot be reached on the mixer as it is now: " + solution.Refusal);
+            return fJudged;
+        }
+        TGasItem segment = solution.Segment;
+        segment.StepName = fSegment.Name;
+        segment.StepTime = fSegment.Duration_h + 0.0;
+        fRequestedC_ugpm = solution.FlowC_ugpm;
+        if (!AsTheEditorJudges(std::move(segment))) {
+            return fJudged;
+        }
+        if (SolvedDifferently()) {
+            fJudged.Notes.push_back("solved again from its target " + name + ": " +
+                                    FlowsText(fJudged.Segment) + " (in the file: " + FileFlowsText() + ")");
+        }
+        return fJudged;
+    }
+
+    // Whether the solved segment doses otherwise than the file says.
+    bool SolvedDifferently() const {
+        for (const std::int32_t device : {DeviceA, DeviceB, DevicePump}) {
+            const TProgramFlow* flow = FlowOf(device);
+            const TGasItem* now = ComponentOf(fJudged.Segment, device);
+            if ((flow == nullptr) != (now == nullptr)) {
+                return true;
+            }
+            if (flow != nullptr && (now->Mass != static_cast<float>(flow->Mass_gpm) ||
+                                    (device == DevicePump && now->PumpCommand != flow->PumpCommand))) {
+                return true;
+            }
+        }
+        return false;
+    }
+
+    // "A 30000 µg/min, B none, C 412.5 µg/min, pump command "...""
+    static std::string FlowsText(const std::array<double, 3>& flows_ugpm, const std::string& command) {
+        std::string text;
+        for (const std::int32_t device : {DeviceA, DeviceB, DevicePump}) {
+            const double flow = flows_ugpm[static_cast<std::size_t>(device)];
+            text += std::string(device == DeviceA   ? "A "
+                                : device == DeviceB ? ", B "
+                                                    : ", C ") +
+                    (flow > 0.0 ? Flow_ugpm(flow) : std::string("none"));
+        }
+        if (!command.empty()) {
+            text += ", pump command " + Quoted(command);
+        }
+        return text;
+    }
+
+    static std::string FlowsText(const TGasItem& segment) {
+        std::array<double, 3> flows{};
+        std::string command;
+        for (const std::int32_t device : {DeviceA, DeviceB, DevicePump}) {
+            if (const TGasItem* now = ComponentOf(segment, device); now != nullptr) {
+                flows[static_cast<std::size_t>(device)] = static_cast<double>(now->Mass) * MicrogramsPerGram;
+                if (device == DevicePump) {
+                    command = now->PumpCommand;
+                }
+            }
+        }
+        return FlowsText(flows, command);
+    }
+
+    std::string FileFlowsText() const {
+        std::array<double, 3> flows{};
+        std::string command;
+        for (const std::int32_t device : {DeviceA, DeviceB, DevicePump}) {
+            if (const TProgramFlow* flow = FlowOf(device); flow != nullptr) {
+                flows[static_cast<std::size_t>(device)] = flow->Mass_gpm * MicrogramsPerGram;
+                if (device == DevicePump) {
+                    command = flow->PumpCommand;
+                }
+            }
+        }
+        return FlowsText(flows, command);
+    }
+
+    // The segment judged as the editor judges a new one; false when refused.
+    bool AsTheEditorJudges(TGasItem segment) {
+        const UnitMain::TDesignInputs& inputs = fMixer.DesignInputs;
         std::vector<TGasItem> judged;
-        const std::string refusal = AddOrSaveSegment(
-            judged, {segment, -1, fRequestedC_ugpm, inputs.CustomTempC, inputs.CustomPressure_mbar});
+        const bool empty = segment.Components.empty();
+        const std::string refusal =
+            AddOrSaveSegment(judged, {std::move(segment), -1, fRequestedC_ugpm, inputs.CustomTempC,
+                                      inputs.CustomPressure_mbar});
         if (!refusal.empty()) {
-            if (segment.Components.empty()) {
+            if (empty) {
                 Refuse("it has no flow at all");
             } else if (refusal == InvalidMixtureRefusal) {
                 Refuse("its liquid's ppm is higher than the artificial limit of " +
@@ -115,14 +217,12 @@ public:
             } else {
                 Refuse(refusal);
             }
-            return fJudged;
+            return false;
         }
         fJudged.Segment = std::move(judged.front());
-        NoteChanges();
-        return fJudged;
+        return true;
     }
 
-private:
     // The design screen as it would stand with this segment's flows in its fields.
     Design::TSnapshotInput Screen() const {
         Design::TSnapshotInput screen;

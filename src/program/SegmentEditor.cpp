@@ -125,8 +125,12 @@ std::string StepListLine(std::size_t index, const GasMixtures::TGasItem& segment
         flows += std::to_string(ScreenFlow(component.Mass));
         flows += ' ';
     }
-    return std::to_string(index + 1) + "\t" + segment.StepName + "\t" + StepDurationText(segment.StepTime) +
-           "\t" + flows;
+    std::string line = std::to_string(index + 1) + "\t" + segment.StepName + "\t" +
+                       StepDurationText(segment.StepTime) + "\t" + flows;
+    if (segment.Target) {
+        line += "\tTarget: " + segment.Target->Name;
+    }
+    return line;
 }
 
 std::vector<std::string> StepListLines(const std::vector<GasMixtures::TGasItem>& program) {

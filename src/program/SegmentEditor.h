@@ -56,7 +56,8 @@ struct TRetrievedStep {
 };
 TRetrievedStep RetrieveStep(const GasMixtures::TGasItem& segment);
 
-// "1\tDry\t1 h 30 min \tA:120 C:350 " for segment index 0.
+// "1\tDry\t1 h 30 min \tA:120 C:350 " for segment index 0; a segment of a target adds a column
+// with it: "1\tRH 50 %\t0 h 30 min \tA:30000 C:350 \tTarget: RH 50 %".
 std::string StepListLine(std::size_t index, const GasMixtures::TGasItem& segment);
 // Every segment's list line, in program order.
 std::vector<std::string> StepListLines(const std::vector<GasMixtures::TGasItem>& program);

@@ -64,7 +64,7 @@ std::string IsoTime(Base::TDateTime time) {
 std::string RunDataHeader() {
     return "Time,Elapsed s,Mixer state,Segment,Segment name,A set-point g/min,A observed g/min,"
            "A moving average g/min,A totalizer g,B set-point g/min,B observed g/min,Pump command,"
-           "Liquid ppm,RH %";
+           "Liquid ppm,RH %,Target";
 }
 
 std::string RunDataLine(const TRunDataRow& row) {
@@ -74,7 +74,7 @@ std::string RunDataLine(const TRunDataRow& row) {
           Text(row.SegmentName), Number(row.ASetPoint, 6), Reading(row.AObserved, 6),
           Number(row.AMovingAverage, 6), Number(row.ATotalizer, 6), Number(row.BSetPoint, 6),
           Reading(row.BObserved, 6), Text(row.PumpCommand), Number(row.LiquidPPM, 1),
-          Number(row.RelativeHumidity, 2)}) {
+          Number(row.RelativeHumidity, 2), Text(row.Target)}) {
         line += ",";
         line += field;
     }

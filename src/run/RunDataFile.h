@@ -29,6 +29,7 @@ struct TRunDataRow {
     std::string PumpCommand;
     double LiquidPPM = 0.0;        // NaN: no value
     double RelativeHumidity = 0.0; // %; NaN: no value
+    std::string Target;            // the segment's target ("RH 50 %"); empty for flows set by hand
 };
 
 std::string RunDataHeader();

@@ -149,6 +149,7 @@ TRunDataRow TRunRecorder::Row(const TMoistrelState& state, Base::TDateTime time,
             const GasMixtures::TLiquidFigures liquid = GasMixtures::LiquidFigures(totals);
             row.LiquidPPM = liquid.LiquidPPM;
             row.RelativeHumidity = liquid.RelativeHumidity;
+            row.Target = segment.Target ? segment.Target->Name : std::string();
         }
     }
     return row;

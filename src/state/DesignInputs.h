@@ -4,6 +4,9 @@
 // they are typed; the snapshot, the demonstration values, the settings file, the segment editor's
 // recall and the run read them from here, never from the widgets.
 
+#include "model/SegmentTarget.h"
+
+#include <optional>
 #include <string>
 
 namespace UnitMain {
@@ -25,6 +28,10 @@ struct TDesignInputs {
     TDemoInputs DemoB{"Ar", 39.948, 0.0892, 100.0};
     double StepDuration_h = 0.75;
     std::string StepComments;
+    // The target whose flows "Apply target" (or the recall of a segment of a target) put into the A,
+    // B and C fields. A segment made of the design keeps it only while the fields still hold what
+    // it solves to on the mixer as it stands; flows typed by hand make a segment without target.
+    std::optional<GasMixtures::TTargetInput> AppliedTarget;
 };
 
 } // namespace UnitMain

@@ -407,16 +407,26 @@ std::string ReachableText(const TTargetSolution& solution, TTargetKind kind) {
 }
 
 std::string TargetName(const TTarget& target, const TMoistrelState& state) {
+    if (target.Kind == TTargetKind::tkPPM) {
+        const TLiquidShare share = LiquidShareOf(state, target.Substance);
+        if (share.Found) {
+            TTarget named = target;
+            named.Substance = share.LongName;
+            return TargetName(named);
+        }
+    }
+    return TargetName(target);
+}
+
+std::string TargetName(const TTarget& target) {
     const std::string value = Base::FormatGeneral(target.Value);
     switch (target.Kind) {
     case TTargetKind::tkRelativeHumidity:
         return "RH " + value + " %";
     case TTargetKind::tkDewPoint:
         return "Td " + value + " " + Degree + "C";
-    case TTargetKind::tkPPM: {
-        const TLiquidShare share = LiquidShareOf(state, target.Substance);
-        return (share.Found ? share.LongName : target.Substance) + " " + value + " ppm";
-    }
+    case TTargetKind::tkPPM:
+        return target.Substance + " " + value + " ppm";
     }
     return {};
 }
@@ -553,6 +563,7 @@ TTargetSolution SolveTarget(const TMoistrelState& state, const TTargetInput& inp
     solution.PumpCommand = best->Command;
     solution.PumpFrequency = best->Frequency;
     solution.Segment = segmentOf(*best);
+    solution.Segment.Target = GasMixtures::TSegmentTarget{input, TargetName(target, state)};
     solution.Achieved = TargetFigure(solution.Segment, target, input.Pressure_mbar);
     for (const TGasItem& flow : solution.Segment.Components) {
         if (flow.InstrumentID == 0 && flow.Pulsed < 1.0F) {

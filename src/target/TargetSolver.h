@@ -9,6 +9,7 @@
 // screen does (Design::CreateMixture) and runs the mixture report's own figures on it.
 
 #include "model/GasItem.h"
+#include "model/SegmentTarget.h"
 #include "state/MoistrelState.h"
 
 #include <cstdint>
@@ -16,32 +17,12 @@
 
 namespace Target {
 
-enum class TTargetKind : std::uint8_t {
-    tkRelativeHumidity, // % of water at the conditions' temperature and pressure
-    tkDewPoint,         // ºC of water at the conditions' pressure; a frost point at and below 0 ºC
-    tkPPM,              // mol/mol × 10⁶ of one substance of the liquid
-};
-
-enum class TCarrierUnit : std::uint8_t {
-    cuGramsPerMinute,
-    cuNormalLitresPerMinute, // litres at 0 ºC and 1013.25 mbar, as the mixture report counts them
-};
-
-struct TTarget {
-    TTargetKind Kind = TTargetKind::tkRelativeHumidity;
-    double Value = 0.0;
-    std::string Substance; // tkPPM: the substance's symbol or long name ("C2H6O", "Ethanol")
-    bool operator==(const TTarget&) const = default;
-};
-
-struct TTargetInput {
-    TTarget Target;
-    double Carrier = 0.0; // the total of MFC A and MFC B, in CarrierUnit
-    TCarrierUnit CarrierUnit = TCarrierUnit::cuGramsPerMinute;
-    double BSharePercent = 0.0; // share of the carrier that MFC B carries, by mass (g/min) or volume (ln/min)
-    double TempC = 0.0;         // the conditions of the RH and the dew point
-    double Pressure_mbar = 0.0;
-};
+// The kinds of target, the target and the solver's input are the segment's own records, so that a
+// segment keeps what it was solved for.
+using GasMixtures::TCarrierUnit;
+using GasMixtures::TTarget;
+using GasMixtures::TTargetInput;
+using GasMixtures::TTargetKind;
 
 // The input with the design screen's custom conditions and everything else empty.
 TTargetInput DefaultTargetInput(const UnitMain::TMoistrelState& state);
@@ -66,7 +47,8 @@ struct TTargetSolution {
     double ReachableLow = 0.0;
     double ReachableHigh = 0.0;
 
-    GasMixtures::TGasItem Segment; // the segment the design screen makes of these fields
+    // The segment the design screen makes of these fields, keeping the target it was solved for.
+    GasMixtures::TGasItem Segment;
 };
 
 // Solves the target on the mixer as it stands (the MFCs' active tables, or the demonstration gases
@@ -90,5 +72,7 @@ std::string ReachableText(const TTargetSolution& solution, TTargetKind kind);
 
 // The segment name of a target: "RH 50 %", "Td -10 ºC", "Ethanol 50 ppm".
 std::string TargetName(const TTarget& target, const UnitMain::TMoistrelState& state);
+// The same without a mixer: a ppm target's substance as it was given.
+std::string TargetName(const TTarget& target);
 
 } // namespace Target

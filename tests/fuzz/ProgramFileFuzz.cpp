@@ -1,7 +1,8 @@
 // The saved-program reader: a file's text, read as the window's "Load program..." reads it, and
 // what the editor then makes of the segments (the list lines, a segment put back into the fields,
 // the program saved again); then every segment built again and judged on a fixed mixer in
-// simulation, as loading does, with what a kept segment must hold.
+// simulation, as loading does, with what a kept segment must hold (a segment of a target solved
+// again from it).
 
 #include "FuzzCheck.h"
 #include "design/FlowSetPoints.h"
@@ -12,6 +13,7 @@
 #include "program/ProgramLoad.h"
 #include "program/SegmentEditor.h"
 #include "state/MoistrelState.h"
+#include "target/TargetSolver.h"
 
 #include <cmath>
 #include <cstddef>
@@ -44,6 +46,16 @@ void CheckReadContent(const TProgramFileContent& content) {
             FUZZ_CHECK(flow.Device >= 0 && flow.Device <= 2);
             FUZZ_CHECK(Finite(flow.Mass_gpm) && flow.Mass_gpm >= 0.0);
             FUZZ_CHECK(Finite(flow.Pulsed) && flow.Pulsed >= 0.0 && flow.Pulsed <= 1.0);
+        }
+        // A target is one the solver can be given: finite, a carrier, a share, a pressure.
+        if (segment.Target) {
+            const GasMixtures::TTargetInput& target = *segment.Target;
+            FUZZ_CHECK(Finite(target.Target.Value) && Finite(target.TempC));
+            FUZZ_CHECK(Finite(target.Carrier) && target.Carrier > 0.0);
+            FUZZ_CHECK(target.BSharePercent >= 0.0 && target.BSharePercent <= 100.0);
+            FUZZ_CHECK(Finite(target.Pressure_mbar) && target.Pressure_mbar > 0.0);
+            FUZZ_CHECK((target.Target.Kind == GasMixtures::TTargetKind::tkPPM) !=
+                       target.Target.Substance.empty());
         }
     }
 }
@@ -136,11 +148,24 @@ void CheckJudged(const TProgramFileContent& content) {
         FUZZ_CHECK(Finite(segment.StepTime) && segment.StepTime > 0.0 &&
                    segment.StepTime <= MaxStepDuration_h);
         FUZZ_CHECK(!segment.Components.empty() && segment.Components.size() <= 3);
+        // A segment of a target is the solver's on this mixer, with its target; its file flows count
+        // for nothing.
+        const std::optional<GasMixtures::TTargetInput>& target = content.Segments[i].Target;
+        std::optional<Target::TTargetSolution> solved;
+        if (target) {
+            FUZZ_CHECK(segment.Target.has_value() && segment.Target->Input == *target);
+            solved = Target::SolveTarget(mixer, *target);
+            FUZZ_CHECK(solved->Ok && segment.Components == solved->Segment.Components);
+        } else {
+            FUZZ_CHECK(!segment.Target.has_value());
+        }
         std::int32_t lastDevice = -1;
         for (const GasMixtures::TGasItem& flow : segment.Components) {
             FUZZ_CHECK(flow.InstrumentID > lastDevice && flow.InstrumentID <= 2);
             lastDevice = flow.InstrumentID;
-            if (flow.InstrumentID == 2) {
+            if (flow.InstrumentID == 2 && solved) {
+                FUZZ_CHECK(Finite(flow.Mass) && flow.Mass > 0.0F && flow.PumpCommand == solved->PumpCommand);
+            } else if (flow.InstrumentID == 2) {
                 CheckLiquidFlow(flow, content.Segments[i], mixer.PumpDetails);
             } else {
                 FUZZ_CHECK(flow.PumpCommand.empty());
@@ -196,6 +221,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     const TProgramFileContent saved = ProgramFileContent(program, read.Content.ComposedFor);
     FUZZ_CHECK(saved.Segments.size() == read.Content.Segments.size());
+    // The editor keeps every target it was given.
+    for (std::size_t i = 0; i < saved.Segments.size(); ++i) {
+        FUZZ_CHECK(saved.Segments[i].Target == read.Content.Segments[i].Target);
+    }
 
     CheckJudged(read.Content);
     return 0;

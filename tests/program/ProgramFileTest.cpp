@@ -7,6 +7,7 @@
 #include "base/FormatSettings.h"
 #include "program/SegmentEditor.h"
 #include "support/TempFolder.h"
+#include "target/TargetSolver.h"
 
 #include <cmath>
 #include <csignal>
@@ -67,6 +68,44 @@ std::string GoodText() {
     return Program::ProgramFileJson(Program::ProgramFileContent(Program2(), Composition()));
 }
 
+GasMixtures::TTargetInput TargetInput(GasMixtures::TTargetKind kind, double value,
+                                      const std::string& substance, double carrier,
+                                      GasMixtures::TCarrierUnit unit, double bShare, double tempC,
+                                      double pressure) {
+    GasMixtures::TTargetInput input;
+    input.Target = {kind, value, substance};
+    input.Carrier = carrier;
+    input.CarrierUnit = unit;
+    input.BSharePercent = bShare;
+    input.TempC = tempC;
+    input.Pressure_mbar = pressure;
+    return input;
+}
+
+TGasItem WithTarget(TGasItem segment, const GasMixtures::TTargetInput& input) {
+    segment.Target = GasMixtures::TSegmentTarget{input, Target::TargetName(input.Target)};
+    return segment;
+}
+
+// A segment of each kind of target (the carrier in either unit, a share for B, conditions below
+// zero), and one whose flows were set by hand between them.
+std::vector<TGasItem> TargetProgram() {
+    using GasMixtures::TCarrierUnit;
+    using GasMixtures::TTargetKind;
+    const std::vector<TGasItem> flows = Program2();
+    return {WithTarget(flows[1], TargetInput(TTargetKind::tkRelativeHumidity, 40.0, "", 1.0,
+                                             TCarrierUnit::cuNormalLitresPerMinute, 0.0, 23.0, 1013.25)),
+            flows[0],
+            WithTarget(flows[1], TargetInput(TTargetKind::tkDewPoint, -12.5, "", 0.03,
+                                             TCarrierUnit::cuGramsPerMinute, 25.0, -5.0, 980.0)),
+            WithTarget(flows[1], TargetInput(TTargetKind::tkPPM, 5000.0, "Ethanol", 0.05,
+                                             TCarrierUnit::cuGramsPerMinute, 100.0, 20.0, 1500.0))};
+}
+
+std::string TargetText() {
+    return Program::ProgramFileJson(Program::ProgramFileContent(TargetProgram(), Composition()));
+}
+
 TEST(ProgramFile, RoundTripKeepsEveryFieldOfTheFile) {
     const TProgramFileContent content = Program::ProgramFileContent(Program2(), Composition());
     const Program::TProgramFileRead read =
@@ -105,12 +144,116 @@ TEST(ProgramFile, LoadedSegmentsRunAndListAsTheSavedOnes) {
     EXPECT_EQ(Program::StepListLines(loaded), Program::StepListLines(saved));
 }
 
+TEST(ProgramFile, SegmentsKeepTheirTargetsThroughTheFile) {
+    const std::vector<TGasItem> saved = TargetProgram();
+    const TProgramFileContent content = Program::ProgramFileContent(saved, Composition());
+    ASSERT_TRUE(content.Segments[0].Target.has_value());
+    EXPECT_FALSE(content.Segments[1].Target.has_value());
+    const Program::TProgramFileRead read = Program::ParseProgramFile(TargetText(), "targets.mixprog");
+    ASSERT_TRUE(read.Ok) << read.Message;
+    EXPECT_EQ(read.Content, content);
+    const std::vector<TGasItem> loaded = Program::SegmentsOfProgramFile(read.Content);
+    ASSERT_EQ(loaded.size(), saved.size());
+    for (std::size_t i = 0; i < saved.size(); ++i) {
+        EXPECT_EQ(loaded[i].Target, saved[i].Target) << "segment " << i + 1;
+    }
+    EXPECT_EQ(Program::StepListLines(loaded), Program::StepListLines(saved));
+    EXPECT_EQ(loaded[2].Target->Name, "Td -12.5 \u00BAC");
+
+    // The target as a reader of the file finds it.
+    const json document = json::parse(TargetText());
+    EXPECT_EQ(document["version"], 2);
+    EXPECT_FALSE(document["segments"][1].contains("target")) << "flows set by hand have no target";
+    EXPECT_EQ(document["segments"][0]["target"],
+              json::parse(R"({"kind": "relative humidity", "value": 40.0, "substance": "", "carrier": 1.0,
+                              "carrierUnit": "ln/min", "bShare_percent": 0.0, "temp_C": 23.0,
+                              "pressure_mbar": 1013.25})"));
+    EXPECT_NE(TargetText().find("\"target\": {\n        \"kind\": \"relative humidity\",\n"),
+              std::string::npos)
+        << "the kind first:\n"
+        << TargetText();
+    EXPECT_EQ(document["segments"][2]["target"]["kind"], "dew point");
+    EXPECT_EQ(document["segments"][3]["target"]["kind"], "ppm");
+    EXPECT_EQ(document["segments"][3]["target"]["substance"], "Ethanol");
+}
+
+TEST(ProgramFile, AFileOfTheFirstVersionStillLoadsWithoutTargets) {
+    // As the program wrote them before segments kept their targets.
+    json document = json::parse(GoodText());
+    document["version"] = 1;
+    Program::TProgramFileRead read = Program::ParseProgramFile(document.dump(), "old.mixprog");
+    ASSERT_TRUE(read.Ok) << read.Message;
+    EXPECT_EQ(read.Content, Program::ProgramFileContent(Program2(), Composition()));
+
+    // That version has no targets: what stands under the key in such a file is not read as one.
+    document = json::parse(TargetText());
+    document["version"] = 1;
+    document["segments"][2]["target"] = "whatever";
+    read = Program::ParseProgramFile(document.dump(), "old.mixprog");
+    ASSERT_TRUE(read.Ok) << read.Message;
+    for (const Program::TProgramSegment& segment : read.Content.Segments) {
+        EXPECT_FALSE(segment.Target.has_value()) << segment.Name;
+    }
+}
+
+TEST(ProgramFile, AMalformedTargetIsRefusedWithItsReason) {
+    const std::string prefix = "Cannot load program file \"bad.mixprog\": ";
+    const auto edited = [](const std::function<void(json&)>& edit) {
+        json document = json::parse(TargetText());
+        edit(document);
+        return document.dump();
+    };
+    const auto target = [](json& d, int segment) -> json& { return d["segments"][segment]["target"]; };
+    const struct {
+        std::string Text;
+        const char* Reason;
+    } cases[] = {
+        {edited([&](json& d) { target(d, 0) = "RH 40 %"; }), "segment 1: \"target\" is not an object"},
+        {edited([&](json& d) { target(d, 0) = nullptr; }), "segment 1: \"target\" is not an object"},
+        {edited([&](json& d) { target(d, 0).erase("kind"); }), "segment 1, target: \"kind\" is missing"},
+        {edited([&](json& d) { target(d, 0)["kind"] = "humidity"; }),
+         "segment 1, target: \"kind\" is \"humidity\", not one of \"relative humidity\", \"dew point\", "
+         "\"ppm\""},
+        {edited([&](json& d) { target(d, 0)["kind"] = 0; }), "segment 1, target: \"kind\" is not a text"},
+        {edited([&](json& d) { target(d, 2).erase("value"); }), "segment 3, target: \"value\" is missing"},
+        {edited([&](json& d) { target(d, 2)["value"] = "-12.5"; }),
+         "segment 3, target: \"value\" is not a number"},
+        {edited([&](json& d) { target(d, 3)["substance"] = ""; }),
+         "segment 4, target: a ppm target names no \"substance\""},
+        {edited([&](json& d) { target(d, 3)["substance"] = 5; }),
+         "segment 4, target: \"substance\" is not a text"},
+        {edited([&](json& d) { target(d, 0)["substance"] = "Ethanol"; }),
+         "segment 1, target: a target of water names a \"substance\""},
+        {edited([&](json& d) { target(d, 0)["carrier"] = 0; }),
+         "segment 1, target: \"carrier\" is not above 0"},
+        {edited([&](json& d) { target(d, 0)["carrier"] = -1.0; }),
+         "segment 1, target: \"carrier\" is not above 0"},
+        {edited([&](json& d) { target(d, 0)["carrierUnit"] = "l/min"; }),
+         "segment 1, target: \"carrierUnit\" is \"l/min\", not one of \"g/min\", \"ln/min\""},
+        {edited([&](json& d) { target(d, 2)["bShare_percent"] = 100.5; }),
+         "segment 3, target: \"bShare_percent\" is not between 0 and 100"},
+        {edited([&](json& d) { target(d, 2)["bShare_percent"] = -1; }),
+         "segment 3, target: \"bShare_percent\" is not between 0 and 100"},
+        {edited([&](json& d) { target(d, 2).erase("temp_C"); }), "segment 3, target: \"temp_C\" is missing"},
+        {edited([&](json& d) { target(d, 2)["pressure_mbar"] = 0; }),
+         "segment 3, target: \"pressure_mbar\" is not above 0"},
+        {edited([&](json& d) { target(d, 2)["pressure_mbar"] = true; }),
+         "segment 3, target: \"pressure_mbar\" is not a number"},
+    };
+    for (const auto& c : cases) {
+        const Program::TProgramFileRead read = Program::ParseProgramFile(c.Text, "bad.mixprog");
+        EXPECT_FALSE(read.Ok) << c.Reason;
+        EXPECT_EQ(read.Message, prefix + c.Reason);
+        EXPECT_EQ(read.Content, TProgramFileContent{}) << "nothing of a refused file is kept: " << c.Reason;
+    }
+}
+
 TEST(ProgramFile, TheFileIsReadableJsonWithTheFiguresAsTyped) {
-    EXPECT_EQ(GoodText().rfind("{\n  \"version\": 1,\n  \"composedFor\": {\n    \"gasA\": \"O2\",", 0), 0U)
+    EXPECT_EQ(GoodText().rfind("{\n  \"version\": 2,\n  \"composedFor\": {\n    \"gasA\": \"O2\",", 0), 0U)
         << "the version first, then what the program was composed for:\n"
         << GoodText();
     const json document = json::parse(GoodText());
-    EXPECT_EQ(document["version"], 1);
+    EXPECT_EQ(document["version"], 2);
     EXPECT_EQ(document["composedFor"]["gasA"], "O2");
     EXPECT_EQ(document["composedFor"]["liquid"]["density_gpml"].dump(), "0.93");
     const json& flow = document["segments"][1]["flows"][0];
@@ -137,7 +280,10 @@ TEST(ProgramFile, FilesThatAreNotAProgramAreRefusedWithTheirReason) {
         {edited([](json& d) { d.erase("version"); }), "\"version\" is missing"},
         {edited([](json& d) { d["version"] = "1"; }), "\"version\" is not a whole number"},
         {edited([](json& d) { d["version"] = 1.5; }), "\"version\" is not a whole number"},
-        {edited([](json& d) { d["version"] = 2; }), "it is of version 2; this program reads version 1"},
+        {edited([](json& d) { d["version"] = 3; }),
+         "it is of version 3; this program reads versions 1 and 2"},
+        {edited([](json& d) { d["version"] = 0; }),
+         "it is of version 0; this program reads versions 1 and 2"},
         {edited([](json& d) { d.erase("composedFor"); }), "\"composedFor\" is missing"},
         {edited([](json& d) { d["composedFor"] = "O2"; }), "\"composedFor\" is not an object"},
         {edited([](json& d) { d["composedFor"]["gasB"] = 5; }), "composedFor: \"gasB\" is not a text"},

@@ -12,6 +12,7 @@
 #include "program/SegmentEditor.h"
 #include "pump/PumpSettings.h"
 #include "support/DesignStates.h"
+#include "target/TargetSolver.h"
 
 #include <cmath>
 #include <functional>
@@ -415,6 +416,171 @@ TEST(ProgramLoad, TheOperatorIsAskedOnceWithEverythingSegmentBySegment) {
         EXPECT_EQ(question.CanLoad, c.CanLoad) << c.What;
         EXPECT_EQ(question.Text, c.Text) << c.What;
     }
+}
+
+// A program of targets made on the mixer: 50 % RH at 23 ºC in 0.02 g/min of oxygen, a dew point of
+// -10 ºC with half of the carrier in nitrogen, and between them a segment of flows set by hand.
+GasMixtures::TTargetInput RH50() {
+    GasMixtures::TTargetInput input;
+    input.Target = {GasMixtures::TTargetKind::tkRelativeHumidity, 50.0, ""};
+    input.Carrier = 0.02;
+    input.TempC = 23.0;
+    input.Pressure_mbar = 1013.25;
+    return input;
+}
+
+GasMixtures::TTargetInput DewPointMinus10() {
+    GasMixtures::TTargetInput input;
+    input.Target = {GasMixtures::TTargetKind::tkDewPoint, -10.0, ""};
+    input.Carrier = 0.04;
+    input.BSharePercent = 50.0;
+    input.TempC = 23.0;
+    input.Pressure_mbar = 1013.25;
+    return input;
+}
+
+TGasItem Solved(const TMoistrelState& mixer, const GasMixtures::TTargetInput& input, const std::string& name,
+                double hours) {
+    const Target::TTargetSolution solution = Target::SolveTarget(mixer, input);
+    EXPECT_TRUE(solution.Ok) << solution.Refusal;
+    TGasItem segment = solution.Segment;
+    segment.StepName = name;
+    segment.StepTime = hours;
+    return segment;
+}
+
+std::vector<TGasItem> Targeted(const TMoistrelState& mixer) {
+    return {Solved(mixer, RH50(), "humid", 1.0),
+            TestSupport::DesignedSegment(mixer, "wet", 1.5, 20000, 50000, 1000.0),
+            Solved(mixer, DewPointMinus10(), "dew", 0.5)};
+}
+
+json TargetedJson() {
+    const TMoistrelState mixer = Mixer();
+    return json::parse(Program::ProgramFileJson(
+        Program::ProgramFileContent(Targeted(mixer), Program::MixerComposition(mixer))));
+}
+
+TEST(ProgramLoad, AProgramOfTargetsOnTheMixerItWasMadeForLoadsAsItWasMade) {
+    const TMoistrelState mixer = Mixer();
+    const std::vector<TGasItem> targeted = Targeted(mixer);
+    ASSERT_TRUE(targeted[0].Target.has_value());
+    const TLoadJudgement judgement = JudgeText(TargetedJson().dump(), mixer);
+    for (const Program::TJudgedSegment& segment : judgement.Segments) {
+        EXPECT_FALSE(segment.Refused) << segment.Name;
+        EXPECT_TRUE(segment.Notes.empty()) << segment.Name << ": " << segment.Notes.front();
+    }
+    EXPECT_EQ(judgement.Program, targeted);
+    EXPECT_FALSE(Program::LoadQuestion("a.mixprog", judgement).Ask);
+}
+
+// Whatever changed on the mixer, a segment of a target gets the flows its target needs there, and
+// the figure it gives is the target's again; one that cannot be reached there is refused.
+TEST(ProgramLoad, SegmentsOfTargetsAreSolvedAgainFromTheirTargets) {
+    const Base::TScopedFormatSettings dot({".", ":"});
+    const auto largerSyringe = [](TMoistrelState& m) {
+        m.PumpDetails.SYRINGE_VOLUME_INDEX = 1;
+        m.PumpDetails.SYRINGE_VOLUMEul = UnitMain::GetSyringeVolume(1);
+        UnitMain::UpdateSyringeSize(m.PumpDetails);
+    };
+    const struct {
+        const char* What;
+        std::function<void(json&)> EditFile;
+        std::function<void(TMoistrelState&)> EditMixer;
+        // Of the first segment, "humid": its refusal, or the start of its one note ("" for none).
+        bool Refused;
+        std::string Note;
+        std::size_t Loaded; // segments of the three that load
+    } cases[] = {
+        {"a larger syringe", NoFileChange, largerSyringe, false,
+         "solved again from its target RH 50 %: A 20000 µg/min, B none, C 155.872 µg/min, pump command "
+         "\"/1TgV48000IA192000V5OA0G0R\" (in the file: A 20000 µg/min, B none, C 155.847 µg/min, pump "
+         "command \"/1TgV48000IA192000V10OA0G0R\")",
+         3},
+        {"the 24 000-step pump", NoFileChange,
+         [](TMoistrelState& m) { UnitMain::ApplyPumpModel(m.PumpDetails, 0); }, false,
+         "solved again from its target RH 50 %: ", 3},
+        {"argon on MFC A", NoFileChange,
+         [](TMoistrelState& m) { UnitMain::ActiveLUTData(m.MFCADetails)->NameShort = "Ar"; }, false,
+         "solved again from its target RH 50 %: ", 3},
+        {"another liquid with water", NoFileChange,
+         [](TMoistrelState& m) {
+             TestSupport::AssignLiquid(m, "Ethanol 40 %",
+                                       {{GasMixtures::gC2H6O, 40.0}, {GasMixtures::gH2O, 60.0}}, 0.93);
+         },
+         false, "solved again from its target RH 50 %: ", 3},
+        // The file's flows are never taken for a segment of a target, even on the same mixer.
+        {"flows edited in the file",
+         [](json& f) {
+             f["segments"][0]["flows"][1]["massFlow_gpm"] = 0.0003;
+             f["segments"][0]["flows"][1]["pumpCommand"] = "/1TgV48000IA192000V48000OA0G0R";
+         },
+         NoMixerChange, false, "solved again from its target RH 50 %: ", 3},
+        {"a liquid without water", NoFileChange,
+         [](TMoistrelState& m) {
+             TestSupport::AssignLiquid(m, "Ethanol", {{GasMixtures::gC2H6O, 1.0}}, 0.7893);
+         },
+         true,
+         "its target RH 50 % cannot be reached on the mixer as it is now: The pump's liquid \"Ethanol\" "
+         "holds "
+         "no water: a relative humidity or dew point needs a liquid with water.",
+         1},
+        {"MFC A's range now below the carrier", NoFileChange,
+         [](TMoistrelState& m) { UnitMain::ActiveLUTData(m.MFCADetails)->RangeMax = 0.01F; }, true,
+         "its target RH 50 % cannot be reached on the mixer as it is now: The carrier asks 0.020 000 g/min "
+         "of "
+         "MFC A, above its highest flow of 0.010 000 g/min: lower the carrier or give MFC B a larger share.",
+         0},
+        {"a target beyond what the mixer reaches",
+         [](json& f) { f["segments"][0]["target"]["value"] = 100.5; }, NoMixerChange, true,
+         "its target RH 100.5 % cannot be reached on the mixer as it is now: ", 2},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.What);
+        json file = TargetedJson();
+        c.EditFile(file);
+        TMoistrelState mixer = Mixer();
+        c.EditMixer(mixer);
+        const TLoadJudgement judgement = JudgeText(file.dump(), mixer);
+        ASSERT_EQ(judgement.Segments.size(), 3U);
+        const Program::TJudgedSegment& humid = judgement.Segments[0];
+        EXPECT_EQ(humid.Refused, c.Refused);
+        ASSERT_EQ(humid.Notes.size(), 1U) << testing::PrintToString(humid.Notes);
+        EXPECT_EQ(humid.Notes[0].substr(0, c.Note.size()), c.Note) << humid.Notes[0];
+        // Beside it the dew point, solved again too, and the segment of flows, judged by them.
+        ASSERT_EQ(judgement.Program.size(), c.Loaded);
+        if (c.Refused) {
+            continue;
+        }
+        // The solver's segment on this mixer, under the file's name and duration, with its target.
+        EXPECT_EQ(judgement.Program[0], Solved(mixer, RH50(), "humid", 1.0));
+        EXPECT_EQ(judgement.Program[2], Solved(mixer, DewPointMinus10(), "dew", 0.5));
+        const GasMixtures::TTargetInput target = RH50();
+        // The pump's speed steps leave it within a few per cent of the target.
+        EXPECT_NEAR(Target::TargetFigure(judgement.Program[0], target.Target, target.Pressure_mbar), 50.0,
+                    1.0);
+        const std::string question = Program::LoadQuestion("a.mixprog", judgement).Text;
+        EXPECT_NE(question.find("Segment 1 \"humid\": solved again from its target RH 50 %: A "),
+                  std::string::npos)
+            << question;
+    }
+}
+
+// A segment of flows set by hand in the same file keeps the checks of every loaded segment.
+TEST(ProgramLoad, ASegmentWithoutTargetBesideThemIsJudgedByItsFlows) {
+    const Base::TScopedFormatSettings dot({".", ":"});
+    TMoistrelState mixer = Mixer();
+    UnitMain::ActiveLUTData(mixer.MFCBDetails)->RangeMax = 0.03F;
+    const TLoadJudgement judgement = JudgeText(TargetedJson().dump(), mixer);
+    ASSERT_EQ(judgement.Segments.size(), 3U);
+    EXPECT_TRUE(judgement.Segments[1].Refused);
+    EXPECT_EQ(
+        judgement.Segments[1].Notes,
+        std::vector<std::string>{"its MFC B flow of 50000 µg/min is above MFC B's highest, 30000 µg/min"});
+    // The targets' flows fit the smaller MFC B: 20000 µg/min of it for the dew point, none for the RH.
+    EXPECT_FALSE(judgement.Segments[0].Refused);
+    EXPECT_FALSE(judgement.Segments[2].Refused);
+    EXPECT_EQ(judgement.Program.size(), 2U);
 }
 
 } // namespace

@@ -77,6 +77,24 @@ TEST(Recipe, TextLineByLine) {
     EXPECT_TRUE(text.ends_with("\r\n"));
 }
 
+TEST(Recipe, ASegmentOfATargetNamesItInItsLine) {
+    const Base::TScopedFormatSettings dot({".", ":"});
+    Program::TRecipeInput input = TwoSegmentsOfAnEthanolMixture();
+    GasMixtures::TGasItem humid;
+    humid.StepName = "humid";
+    humid.StepTime = 0.5;
+    GasMixtures::TGasItem a;
+    a.InstrumentID = 0;
+    a.Mass = 0.02F;
+    humid.Components = {a};
+    humid.Target = GasMixtures::TSegmentTarget{{}, "RH 50 %"};
+    input.SegmentLines = Program::StepListLines({humid});
+    EXPECT_NE(Program::Recipe(input).find(
+                  "Segments in µg: \r\n  1\thumid\t0 h 30 min \tA:20000 \tTarget: RH 50 %\r\n"),
+              std::string::npos)
+        << Program::Recipe(input);
+}
+
 TEST(Recipe, EmptyProgramGoesStraightToTheEmptyLine) {
     Program::TRecipeInput input = TwoSegmentsOfAnEthanolMixture();
     input.SegmentLines.clear();

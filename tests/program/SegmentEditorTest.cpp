@@ -31,6 +31,11 @@ TGasItem Segment(const std::string& name, double hours, std::vector<TGasItem> co
     return segment;
 }
 
+TGasItem WithTarget(TGasItem segment, const std::string& name) {
+    segment.Target = GasMixtures::TSegmentTarget{{}, name};
+    return segment;
+}
+
 TEST(SegmentEditor, ListLines) {
     const Base::TScopedFormatSettings dot({".", ":"});
     const struct {
@@ -54,6 +59,11 @@ TEST(SegmentEditor, ListLines) {
         {Segment("Huge", 1.0, {Flow(0, 9.3e12F)}), 0, "1\tHuge\t1 h 00 min \tA:9223372036854775807 "},
         {Segment("Inf", 1.0, {Flow(1, std::numeric_limits<float>::infinity())}), 0,
          "1\tInf\t1 h 00 min \tB:9223372036854775807 "},
+        // A segment of a target shows it in a column of its own, whatever the segment is called.
+        {WithTarget(Segment("RH 50 %", 0.5, {Flow(0, 0.02F), Flow(2, 0.000157F)}), "RH 50 %"), 2,
+         "3\tRH 50 %\t0 h 30 min \tA:20000 C:157 \tTarget: RH 50 %"},
+        {WithTarget(Segment("Settling, Td -10 ºC", 0.25, {Flow(1, 0.03F)}), "Td -10 ºC"), 0,
+         "1\tSettling, Td -10 ºC\t0 h 15 min \tB:30000 \tTarget: Td -10 ºC"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(Program::StepListLine(c.Index, c.Item), c.Line);

@@ -73,7 +73,14 @@ INSTANTIATE_TEST_SUITE_P(
         TLineCase{
             "Whole", Row(),
             "2026-12-10T14:05:33.250,12.000,2,2,wet,0.020000,0.019988,0.020010,1.500000,0.050000,0.050000,"
-            "/1TgV48000IA192000V64OA0G0R,44123.5,283.13"},
+            "/1TgV48000IA192000V64OA0G0R,44123.5,283.13,"},
+        // A segment of a target names it in the last column, quoted where it needs to be.
+        TLineCase{"Target", With([](TRunDataRow& r) { r.Target = "RH 50 %"; }),
+                  "2026-12-10T14:05:33.250,12.000,2,2,wet,0.020000,0.019988,0.020010,1.500000,0.050000,"
+                  "0.050000,/1TgV48000IA192000V64OA0G0R,44123.5,283.13,RH 50 %"},
+        TLineCase{"TargetWithASeparator", With([](TRunDataRow& r) { r.Target = "Ethanol, pure 50 ppm"; }),
+                  "2026-12-10T14:05:33.250,12.000,2,2,wet,0.020000,0.019988,0.020010,1.500000,0.050000,"
+                  "0.050000,/1TgV48000IA192000V64OA0G0R,44123.5,283.13,\"Ethanol, pure 50 ppm\""},
         // A failed reading is an empty field, not -1; so are figures without a value.
         TLineCase{"FailedReadings", With([](TRunDataRow& r) {
                       r.AObserved = -1.0;
@@ -83,11 +90,11 @@ INSTANTIATE_TEST_SUITE_P(
                       r.RelativeHumidity = NaN;
                   }),
                   "2026-12-10T14:05:33.250,12.000,2,2,wet,0.020000,,0.020010,,0.050000,,"
-                  "/1TgV48000IA192000V64OA0G0R,,"},
+                  "/1TgV48000IA192000V64OA0G0R,,,"},
         TLineCase{
             "QuotedName", With([](TRunDataRow& r) { r.SegmentName = "dry, \"cold\""; }),
             "2026-12-10T14:05:33.250,12.000,2,2,\"dry, \"\"cold\"\"\",0.020000,0.019988,0.020010,1.500000,"
-            "0.050000,0.050000,/1TgV48000IA192000V64OA0G0R,44123.5,283.13"}),
+            "0.050000,0.050000,/1TgV48000IA192000V64OA0G0R,44123.5,283.13,"}),
     [](const testing::TestParamInfo<TLineCase>& param) { return std::string(param.param.Name); });
 
 TEST(RunDataFile, NamesFollowTheRecipesTimeStamp) {
@@ -95,7 +102,7 @@ TEST(RunDataFile, NamesFollowTheRecipesTimeStamp) {
     EXPECT_EQ(RunReportFileName(At(14, 5, 33)), "Run 2026-12-10 14.05.33 report.txt");
     EXPECT_EQ(RunDataHeader(), "Time,Elapsed s,Mixer state,Segment,Segment name,A set-point g/min,"
                                "A observed g/min,A moving average g/min,A totalizer g,B set-point g/min,"
-                               "B observed g/min,Pump command,Liquid ppm,RH %");
+                               "B observed g/min,Pump command,Liquid ppm,RH %,Target");
 }
 
 TEST(RunDataFile, AFileThatCannotBeMadeSaysWhy) {

@@ -121,7 +121,7 @@ TEST_F(RunRecordTest, TheDataFileHasALineASecondAndTheReportOneLineASegment) {
     ASSERT_GT(designPPM, 0.0) << panel;
     for (std::size_t i = 1; i < lines.size(); ++i) {
         const std::vector<std::string> f = Split(lines[i]);
-        ASSERT_EQ(f.size(), 14U) << lines[i];
+        ASSERT_EQ(f.size(), 15U) << lines[i];
         if (i + 1 < lines.size()) {
             // One line a second of run time: 0, 1, 2, ...
             EXPECT_EQ(f[1], std::to_string(i - 1) + ".000") << lines[i];
@@ -338,7 +338,7 @@ TEST_F(RunRecordTest, OnAFullDiskTheRunGoesOnItsDataFileEndsOnAWholeLineAndItsRe
     ASSERT_GE(lines.size(), 3U) << text;
     EXPECT_EQ(lines[0], UnitMain::RunDataHeader());
     for (std::size_t i = 1; i < lines.size(); ++i) {
-        EXPECT_EQ(Split(lines[i]).size(), 14U) << lines[i];
+        EXPECT_EQ(Split(lines[i]).size(), 15U) << lines[i];
         EXPECT_EQ(Split(lines[i])[1], std::to_string(i - 1) + ".000") << lines[i];
     }
     // No report file, no empty one, no part of one; its lines are in the operation log.
@@ -384,7 +384,7 @@ TEST(RunDataFileKilled, IsCompleteUpToItsLastLine) {
     const std::vector<std::string> lines = ReadLines(data);
     ASSERT_GE(lines.size(), 6U);
     for (std::size_t i = 1; i < lines.size(); ++i) {
-        EXPECT_EQ(Split(lines[i]).size(), 14U) << lines[i];
+        EXPECT_EQ(Split(lines[i]).size(), 15U) << lines[i];
         EXPECT_EQ(Split(lines[i])[1], std::to_string(i - 1) + ".000") << lines[i];
     }
 }

@@ -125,14 +125,14 @@ TEST_F(RunRecorderTest, AFailedReadingIsAnEmptyFieldNeverTheLastValue) {
     const std::vector<std::string> lines = DataLines();
     ASSERT_GE(lines.size(), 5U);
     const std::vector<std::string> good = Fields(lines[1]);
-    ASSERT_EQ(good.size(), 14U) << lines[1];
+    ASSERT_EQ(good.size(), 15U) << lines[1];
     EXPECT_EQ(good[6], "0.020000");
     EXPECT_EQ(good[7], "0.019000");
     EXPECT_EQ(good[8], "10.000000");
     EXPECT_EQ(good[10], "0.050000");
     for (std::size_t i = 2; i <= 4; ++i) {
         const std::vector<std::string> f = Fields(lines[i]);
-        ASSERT_EQ(f.size(), 14U) << lines[i];
+        ASSERT_EQ(f.size(), 15U) << lines[i];
         EXPECT_EQ(f[6], "") << "A observed: " << lines[i];
         EXPECT_EQ(f[7], "") << "A moving average: " << lines[i];
         EXPECT_EQ(f[8], "") << "A totalizer: " << lines[i];
@@ -141,6 +141,33 @@ TEST_F(RunRecorderTest, AFailedReadingIsAnEmptyFieldNeverTheLastValue) {
     // B's failed readings count as no flow in the report, a NaN as much as a -1.
     const std::string segment = EndAndReportSegment();
     EXPECT_NE(segment.find("B mean 0.012 500 of 0.050 000 g/min (25.0 %)"), std::string::npos) << segment;
+}
+
+TEST_F(RunRecorderTest, TheTargetColumnNamesTheTargetOfTheSegmentThatRuns) {
+    GasMixtures::TGasItem target =
+        TestSupport::Segment("humid", 1.0, {TestSupport::Flow(0, 0.02F), TestSupport::Flow(1, 0.05F)});
+    GasMixtures::TTargetInput input;
+    input.Target = {GasMixtures::TTargetKind::tkRelativeHumidity, 50.0, ""};
+    target.Target = GasMixtures::TSegmentTarget{input, "RH 50 %"};
+    state.SegmentProgram.push_back(target);
+    RunFor(4, [this](int s) {
+        if (s == 2) {
+            state.Run.CurrentSegment = 1;
+            state.Run.StepStartTime = clock.Now();
+        }
+    });
+    state.MixerState = msValidated;
+    recorder.End(state);
+    const std::vector<std::string> lines = DataLines();
+    ASSERT_GE(lines.size(), 5U);
+    EXPECT_EQ(Fields(lines[0]).back(), "Target");
+    for (std::size_t i = 1; i < lines.size(); ++i) {
+        const std::vector<std::string> f = Fields(lines[i]);
+        ASSERT_EQ(f.size(), 15U) << lines[i];
+        EXPECT_EQ(f[14], f[3] == "2" ? "RH 50 %" : "") << lines[i];
+    }
+    EXPECT_EQ(Fields(lines[1])[3], "1");
+    EXPECT_EQ(Fields(lines.back())[3], "2");
 }
 
 } // namespace

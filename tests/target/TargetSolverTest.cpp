@@ -135,8 +135,8 @@ TEST(TargetSolverTest, EveryTargetIsReachedWithinOneSpeedStepAndTheReportGivesTh
 TEST(TargetSolverTest, TheSegmentIsTheOneTheDesignScreenMakesOfTheSolvedFields) {
     const TMoistrelState state = CalibrationMixer();
     const Target::TTarget target{TTargetKind::tkRelativeHumidity, 40.0, {}};
-    const Target::TTargetSolution solved =
-        Target::SolveTarget(state, InputFor(state, target, Conditions[0], 1.0, 25.0));
+    const Target::TTargetInput input = InputFor(state, target, Conditions[0], 1.0, 25.0);
+    const Target::TTargetSolution solved = Target::SolveTarget(state, input);
     ASSERT_TRUE(solved.Ok) << solved.Refusal;
     EXPECT_EQ(solved.FlowA_ugpm, 750000);
     EXPECT_EQ(solved.FlowB_ugpm, 250000);
@@ -151,8 +151,14 @@ TEST(TargetSolverTest, TheSegmentIsTheOneTheDesignScreenMakesOfTheSolvedFields) 
     screen.StepDuration = state.DesignInputs.StepDuration_h;
     screen.CustomTempC = Conditions[0].TempC;
     screen.CustomPressure_mbar = Conditions[0].Pressure_mbar;
-    EXPECT_EQ(Design::CreateMixture(state, screen), solved.Segment);
+    // The design screen's segment, and besides the target it was solved for.
+    GasMixtures::TGasItem flows = solved.Segment;
+    flows.Target.reset();
+    EXPECT_EQ(Design::CreateMixture(state, screen), flows);
     EXPECT_EQ(solved.Segment.StepName, "RH 40 %");
+    ASSERT_TRUE(solved.Segment.Target.has_value());
+    EXPECT_EQ(solved.Segment.Target->Input, input);
+    EXPECT_EQ(solved.Segment.Target->Name, "RH 40 %");
 }
 
 TEST(TargetSolverTest, ACarrierInNormalLitresIsSharedByVolume) {

@@ -119,9 +119,9 @@ protected:
                     fields.back() += c;
                 }
             }
-            ASSERT_EQ(fields.size(), 14U) << line;
+            ASSERT_EQ(fields.size(), 15U) << line;
             std::vector<std::string> row;
-            for (const std::size_t column : {3, 4, 5, 9, 11, 12, 13}) {
+            for (const std::size_t column : {3, 4, 5, 9, 11, 12, 13, 14}) {
                 row.push_back(fields[column]);
             }
             if (columns.empty() || columns.back() != row) {
@@ -210,8 +210,9 @@ TEST_F(ProgramFileTest, FilesThatAreNotAProgramAreRefusedAndTheEditorKeepsItsPro
     } cases[] = {
         {"notes.mixprog", "Dry 1.5 h A:120",
          "Cannot load program file \"notes.mixprog\": it is not JSON text (error at byte 1)"},
-        {"future.mixprog", R"({"version": 2, "segments": []})",
-         "Cannot load program file \"future.mixprog\": it is of version 2; this program reads version 1"},
+        {"future.mixprog", R"({"version": 3, "segments": []})",
+         "Cannot load program file \"future.mixprog\": it is of version 3; this program reads versions 1 and "
+         "2"},
         {"short.mixprog", R"({"version": 1, "segments": []})",
          "Cannot load program file \"short.mixprog\": \"composedFor\" is missing"},
         {"negative.mixprog", R"({"version": 1, "composedFor": {"gasA": "O2", "gasB": "N2", "liquid":

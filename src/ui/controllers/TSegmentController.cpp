@@ -1,6 +1,7 @@
 #include "ui/controllers/TSegmentController.h"
 
 #include "program/SegmentEditor.h"
+#include "target/TargetSolver.h"
 #include "ui/TForm1.h"
 #include "ui/tabs/TMixtureOperationTab.h"
 #include "ui/widgets/TDoubleEdit.h"
@@ -11,6 +12,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalBlocker>
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -34,6 +36,7 @@ void TSegmentController::ButtonAddStepClick() {
     Widgets::TMemoPane* memo = op->Memo1;
     fDesign.ApplysimulationValues();
     GasMixtures::TGasItem segment = fDesign.CreateMixture();
+    KeepAppliedTarget(segment);
     if (segment.Components.empty()) {
         // A design without any flow has an empty design panel: the refusal stands alone there, and
         // pressing again does not stack refusals.
@@ -56,6 +59,30 @@ void TSegmentController::ButtonAddStepClick() {
     ShowStepProgram();
 }
 
+void TSegmentController::KeepAppliedTarget(GasMixtures::TGasItem& segment) {
+    std::optional<GasMixtures::TTargetInput>& applied = fState.DesignInputs.AppliedTarget;
+    if (!applied || segment.Components.empty()) {
+        return;
+    }
+    // The target still stands when it solves, on the mixer as it is now, to exactly the flows in
+    // the fields: a flow typed by hand, or another liquid or syringe since, makes it a segment of
+    // flows only.
+    const Target::TTargetSolution solution = Target::SolveTarget(fState, *applied);
+    const TMixtureOperationTab* op = fForm.Operation;
+    if (solution.Ok && solution.FlowA_ugpm == op->RtIntegerEditY1Flow->Value() &&
+        solution.FlowB_ugpm == op->RtIntegerEditY2Flow->Value() &&
+        solution.FlowC_ugpm == op->RtDoubleEditFluidFlow->Value()) {
+        // The solver's own segment: the same flows, with the conditions of the target, so that the
+        // run data file's RH is the one the target speaks of.
+        GasMixtures::TGasItem solved = solution.Segment;
+        solved.StepName = segment.StepName;
+        solved.StepTime = segment.StepTime;
+        segment = std::move(solved);
+    } else {
+        applied.reset();
+    }
+}
+
 void TSegmentController::ButtonSegmentDeleteClick() {
     if (!Program::DeleteLastSegment(fState.SegmentProgram, fState.MixerState == msRunning)) {
         Widgets::TMemoPane* memo = fForm.Operation->Memo1;
@@ -71,8 +98,13 @@ void TSegmentController::RetrieveStep() {
     if (index < 0 || static_cast<std::size_t>(index) >= fState.SegmentProgram.size()) {
         return;
     }
-    const Program::TRetrievedStep step =
-        Program::RetrieveStep(fState.SegmentProgram[static_cast<std::size_t>(index)]);
+    const GasMixtures::TGasItem& segment = fState.SegmentProgram[static_cast<std::size_t>(index)];
+    const Program::TRetrievedStep step = Program::RetrieveStep(segment);
+    // A segment of a target brings its target back with its flows, so that saving it again keeps it.
+    fState.DesignInputs.AppliedTarget.reset();
+    if (segment.Target) {
+        fState.DesignInputs.AppliedTarget = segment.Target->Input;
+    }
     // The comment and the duration report their change, so the design inputs follow them. The
     // flow fields stay silent until all of them hold the segment's values: a flow update in between
     // would work on a half-loaded design. The two updates below then run once, on the whole.

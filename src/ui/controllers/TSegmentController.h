@@ -4,6 +4,7 @@
 // over the selected segment), "Delete last Segment" removes the last one, and selecting a line loads
 // its segment back into the design fields. Refusals go into the design panel Memo1.
 
+#include "model/GasItem.h"
 #include "state/MoistrelState.h"
 #include "ui/controllers/TSegmentDesign.h"
 #include "ui/controllers/TStepProgramClear.h"
@@ -36,6 +37,10 @@ public:
     void RzTabbedListBoxStepsKeyUp(int key);
 
 private:
+    // Gives a segment of the design the target that was applied to the fields, when they still
+    // hold its flows; forgets the target otherwise.
+    void KeepAppliedTarget(GasMixtures::TGasItem& segment);
+
     TForm1& fForm;
     TMoistrelState& fState;
     TSegmentDesign& fDesign;

@@ -1,5 +1,6 @@
 #include "ui/controllers/TTargetController.h"
 
+#include "base/NumberFormat.h"
 #include "target/TargetSequence.h"
 #include "ui/TForm1.h"
 #include "ui/controllers/TSegmentController.h"
@@ -32,6 +33,11 @@ Target::TTargetKind KindOf(int index) {
     default:
         return Target::TTargetKind::tkRelativeHumidity;
     }
+}
+
+// "23 ºC and 1013.25 mbar"
+std::string Conditions(double tempC, double pressure_mbar) {
+    return Base::FormatGeneral(tempC) + " \u00BAC and " + Base::FormatGeneral(pressure_mbar) + " mbar";
 }
 
 } // namespace
@@ -105,6 +111,17 @@ void TTargetController::ButtonApplyTargetClick() {
     }
     fDesign.FluidFlowUpdate();
     fDesign.UpdateTrackbars();
+    // A segment added from these fields keeps the target while they hold its flows.
+    fState.DesignInputs.AppliedTarget = input;
+    // The design panel reckons its RH at the design's own conditions; where the target's differ,
+    // its figure is not the target's, and the operator is told why.
+    const TDesignInputs& design = fState.DesignInputs;
+    if (input.Target.Kind != Target::TTargetKind::tkPPM &&
+        (input.TempC != design.CustomTempC || input.Pressure_mbar != design.CustomPressure_mbar)) {
+        Say("The figures above are for " + Conditions(design.CustomTempC, design.CustomPressure_mbar) +
+            "; the target and the segments made of it are for " +
+            Conditions(input.TempC, input.Pressure_mbar) + ".");
+    }
 }
 
 void TTargetController::ButtonTargetSequenceClick() {
