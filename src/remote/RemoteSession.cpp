@@ -237,8 +237,8 @@ bool TRemoteSession::Execute(const TScpiCommand& command, const TCommandEntry& e
         }
         return result.Done();
     };
-    const auto answer = [&](std::string text) {
-        answers.push_back(OneLine(text));
+    const auto answer = [&](const std::string& line) {
+        answers.push_back(OneLine(line));
         return true;
     };
     const std::string text = command.Parameters.empty() ? std::string() : command.Parameters.front().Text;

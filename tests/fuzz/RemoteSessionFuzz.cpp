@@ -21,7 +21,7 @@ class TCountingInstrument : public Remote::TInstrument {
 public:
     int Calls = 0;
 
-    std::string Identity() override { return Count("Moistrel,Moistrel,0,0.1"); }
+    std::string Identity() override { return Count(std::string("Moistrel,Moistrel,0,0.1")); }
     Remote::TMixerStatus State() override { return Count(Remote::TMixerStatus{1, "Stopped"}); }
     Remote::TActionResult LoadProgram(const std::string& file) override { return Act(file); }
     Remote::TActionResult ClearProgram() override { return Act("clear"); }
