@@ -3,6 +3,7 @@
 #include "remote/RemoteText.h"
 
 #include <cmath>
+#include <exception>
 #include <optional>
 #include <utility>
 
@@ -171,7 +172,7 @@ void TRemoteSession::ExecuteLine(std::string_view line, TSessionOutput& output) 
         // failed command (a start after a load that was refused).
         if (failed) {
             if (entry && entry->Id == TCommandId::ciStop) {
-                (void)Execute(parse.Command, *entry, Trimmed(piece), answers, output);
+                (void)ExecuteGuarded(parse.Command, *entry, Trimmed(piece), answers, output);
             }
             continue;
         }
@@ -185,7 +186,7 @@ void TRemoteSession::ExecuteLine(std::string_view line, TSessionOutput& output) 
             failed = true;
             continue;
         }
-        if (!Execute(parse.Command, *entry, Trimmed(piece), answers, output)) {
+        if (!ExecuteGuarded(parse.Command, *entry, Trimmed(piece), answers, output)) {
             failed = true;
         }
     }
@@ -199,6 +200,26 @@ void TRemoteSession::ExecuteLine(std::string_view line, TSessionOutput& output) 
         }
         output.Lines.push_back(std::move(joined));
     }
+}
+
+bool TRemoteSession::ExecuteGuarded(const TScpiCommand& command, const TCommandEntry& entry,
+                                    std::string_view written, std::vector<std::string>& answers,
+                                    TSessionOutput& output) {
+    // The instrument is the program itself; a failure inside it must not take the client, nor
+    // the main thread, with it. The client hears of it as an execution error.
+    std::string failure;
+    try {
+        return Execute(command, entry, written, answers, output);
+    } catch (const std::exception& e) {
+        failure = e.what();
+    } catch (...) {
+        failure = "unexpected failure";
+    }
+    fErrors.Push(TScpiError::seExecutionError, failure);
+    if (entry.Changes) {
+        output.Actions.push_back({std::string(written), false, failure});
+    }
+    return false;
 }
 
 void TRemoteSession::Refused(const TActionResult& result) {

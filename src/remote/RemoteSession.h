@@ -10,8 +10,8 @@
 //
 // The answers of the queries of one line go back as one line, separated by semicolons; a line
 // without a query gets no answer. A command that fails (an undefined header, a wrong parameter, a
-// refusal) gives no answer and puts its error in the queue, and the rest of its line is not
-// executed, except PROG:STOP, which is always obeyed.
+// refusal, a failure thrown inside the instrument) gives no answer and puts its error in the queue,
+// and the rest of its line is not executed, except PROG:STOP, which is always obeyed.
 
 #include "remote/CommandTable.h"
 #include "remote/ErrorQueue.h"
@@ -63,6 +63,9 @@ private:
     // One command of a line: appends its answer to `answers`; false when it failed.
     bool Execute(const TScpiCommand& command, const TCommandEntry& entry, std::string_view written,
                  std::vector<std::string>& answers, TSessionOutput& output);
+    // Execute, with a failure thrown inside the instrument made an execution error.
+    bool ExecuteGuarded(const TScpiCommand& command, const TCommandEntry& entry, std::string_view written,
+                        std::vector<std::string>& answers, TSessionOutput& output);
     void Refused(const TActionResult& result);
     void Overrun(TSessionOutput& output);
 

@@ -8,6 +8,7 @@
 
 #include <cmath>
 #include <map>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,7 @@ public:
     std::vector<std::string> Calls;
     std::map<std::string, Remote::TActionResult> Refusals; // by call name: "StartProgram"
     bool ConfirmationAllowed = true;
+    std::string Throwing; // the call name that throws, as a failure inside the program would
 
     std::string IdentityText = "Moistrel,Moistrel,0,0.1";
     Remote::TMixerStatus Status{1, "Stopped"};
@@ -71,12 +73,19 @@ public:
 private:
     template <class T> T Answer(const std::string& call, const T& value) {
         Calls.push_back(call);
+        ThrowIfAsked(call);
         return value;
     }
     Remote::TActionResult Act(const std::string& name, const std::string& call) {
         Calls.push_back(call);
+        ThrowIfAsked(name);
         const auto refusal = Refusals.find(name);
         return refusal == Refusals.end() ? Remote::TActionResult::Success() : refusal->second;
+    }
+    void ThrowIfAsked(const std::string& name) const {
+        if (name == Throwing) {
+            throw std::runtime_error(name + " failed: port gone");
+        }
     }
     static std::string Number(double value) {
         std::string text = std::to_string(value);

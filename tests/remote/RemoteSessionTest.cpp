@@ -433,6 +433,22 @@ TEST(RemoteSessionTest, AnswersStayOnOneLine) {
     EXPECT_EQ(client.Send("DATA:LAST?\n").Lines, Lines{""});
 }
 
+TEST(RemoteSessionTest, AFailureInsideTheInstrumentIsAnExecutionErrorAndTheClientGoesOn) {
+    TSession client;
+    client.Instrument.Throwing = "StartProgram";
+    Remote::TSessionOutput output = client.Send("PROG:STAR;:MEAS:RH?\n");
+    EXPECT_EQ(output.Lines, Lines{});
+    EXPECT_EQ(output.Actions,
+              (std::vector<Remote::TRemoteAction>{{"PROG:STAR", false, "StartProgram failed: port gone"}}));
+    EXPECT_EQ(client.Instrument.Calls, Lines{"StartProgram"});
+    EXPECT_EQ(client.Errors(), Lines{"-200,\"Execution error;StartProgram failed: port gone\""});
+
+    client.Instrument.Throwing = "FlowA";
+    output = client.Send("MEAS:FLOW:A?;B?\nMEAS:FLOW:B?\n");
+    EXPECT_EQ(output.Lines, Lines{"0.25"});
+    EXPECT_EQ(client.Errors(), Lines{"-200,\"Execution error;FlowA failed: port gone\""});
+}
+
 TEST(RemoteSessionTest, SessionsKeepTheirOwnErrors) {
     TRecordingInstrument instrument;
     Remote::TRemoteSession first(instrument);
