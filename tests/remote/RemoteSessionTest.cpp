@@ -3,6 +3,8 @@
 #include "RecordingInstrument.h"
 
 #include <gtest/gtest.h>
+#include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -53,6 +55,7 @@ TEST(RemoteSessionTest, TheCommandTable) {
     const std::vector<TCommandRow> rows = {
         {{"*IDN?", "*idn?", "*Idn?"}, defaults.IdentityText, {"Identity"}, "", {}, ""},
         {{"*OPC?", "*opc?"}, "1", {}, "", {}, ""},
+        {{"*CLS", "*cls"}, "", {}, "", {}, ""},
         {{"SYST:ERR?", "SYSTem:ERRor?", "syst:err:next?", "System:Error:Next?"},
          "0,\"No error\"",
          {},
@@ -144,6 +147,17 @@ TEST(RemoteSessionTest, TheCommandTable) {
          TRefusalKind::rkSettingsConflict,
          conflict},
     };
+    // The rows hold every command of the table.
+    std::set<Remote::TCommandId> covered;
+    for (const TCommandRow& row : rows) {
+        const Remote::TScpiParse parse = Remote::ParseScpiCommand(row.Spellings.front());
+        std::vector<std::string> path;
+        if (const std::optional<Remote::TCommandEntry> entry = Remote::FindCommand(parse.Command, path)) {
+            covered.insert(entry->Id);
+        }
+    }
+    EXPECT_EQ(covered.size(), Remote::CommandTable().size());
+
     for (const TCommandRow& row : rows) {
         for (const std::string& spelling : row.Spellings) {
             SCOPED_TRACE(spelling);
