@@ -59,8 +59,29 @@ std::string TRemoteInstrument::Identity() {
 }
 
 Remote::TMixerStatus TRemoteInstrument::State() {
-    return {static_cast<int>(fProgram.State().MixerState),
-            fProgram.Form().Operation->RzLEDDisplay1->Caption()};
+    const UnitMain::TMixerState state = fProgram.State().MixerState;
+    std::string caption = fProgram.Form().Operation->RzLEDDisplay1->Caption();
+    if (caption.empty()) {
+        // Before the first tick has shown one: the caption the tick will show.
+        switch (state) {
+        case UnitMain::msSimulation:
+            caption = "Simulation";
+            break;
+        case UnitMain::msValidated:
+            caption = "Stopped";
+            break;
+        case UnitMain::msRunning:
+            caption = "Running";
+            break;
+        case UnitMain::msStopping:
+            caption = "Stopping";
+            break;
+        default:
+            caption = "Cannot stop flow. Manually power off the mixer.";
+            break;
+        }
+    }
+    return {static_cast<int>(state), caption};
 }
 
 TActionResult TRemoteInstrument::LoadProgram(const std::string& file) {

@@ -11,14 +11,20 @@
 #include "state/MoistrelState.h"
 #include "support/DesignStates.h"
 #include "support/ProgramPlaces.h"
+#include "support/ScopedSerialPorts.h"
 #include "support/SimHarness.h"
 #include "support/TempFolder.h"
 #include "ui/TForm1.h"
+#include "ui/controllers/TGasSelectionController.h"
 #include "ui/controllers/TProgramFileController.h"
 #include "ui/controllers/TSegmentController.h"
+#include "ui/controllers/TSetupController.h"
 #include "ui/tabs/TMixtureOperationTab.h"
+#include "ui/tabs/TSetupTab.h"
 #include "ui/tabs/TTargetBox.h"
 #include "ui/widgets/TDoubleEdit.h"
+#include "ui/widgets/TListBox.h"
+#include "ui/widgets/TMemoPane.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -27,6 +33,7 @@
 #include <filesystem>
 #include <functional>
 #include <gtest/gtest.h>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -194,6 +201,108 @@ TEST_F(RemoteInstrumentTest, AProgramLoadedByAClientIsTheFileThatWasSavedAndAMis
         << gone.front();
     EXPECT_EQ(program.State().SegmentProgram.size(), 2U);
     EXPECT_TRUE(dialogs.Messages.empty());
+}
+
+// The set-up from the start: the ports listed and selected as the operator leaves them, nothing
+// validated; the client validates, selects both gases and confirms them.
+class RemoteSetUpTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(sim.Started()) << sim.Error();
+        ports.emplace(
+            std::vector<std::string>{sim.Path(Sim::sdPump), sim.Path(Sim::sdMfcA), sim.Path(Sim::sdMfcB)});
+        program.emplace(sim.Clock(), TestSupport::PlacesIn(folder), &dialogs);
+        // A loaded test machine needs longer waits for the MFCs' replies than the devices' own.
+        program->Setup().ValidationOptions().MFC.ReadoutTimeoutMS = 1000;
+        SerialPortVogtlin::TMFCTiming& gasTiming = program->GasSelection().Timing();
+        gasTiming.ReadoutTimeoutMS = 1000;
+        gasTiming.Clock = &Base::SystemClock();
+        gasTiming.AfterSelectionWrite = std::chrono::milliseconds(100);
+        program->Startup();
+        program->Form().show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&program->Form()));
+        UnitMain::TSetupTab* page = program->Form().Setup;
+        Select(*page->ListBoxPortPump, sim.Path(Sim::sdPump));
+        Select(*page->ListBoxPortMFC1, sim.Path(Sim::sdMfcA));
+        Select(*page->ListBoxPortMFC2, sim.Path(Sim::sdMfcB));
+        instrument.emplace(*program);
+        session.emplace(*instrument);
+    }
+
+    static void Select(Widgets::TListBox& list, const std::string& port) {
+        const std::vector<std::string> items = list.Items();
+        const auto it = std::find(items.begin(), items.end(), port);
+        ASSERT_NE(it, items.end()) << port;
+        list.SetItemIndex(static_cast<int>(it - items.begin()));
+    }
+
+    Lines Send(const std::string& line) { return session->Feed(line + "\n").Lines; }
+    Lines Errors() {
+        Lines errors;
+        while (errors.size() < 20) {
+            const Lines answer = Send("SYST:ERR?");
+            if (answer.size() != 1 || answer.front() == "0,\"No error\"") {
+                break;
+            }
+            errors.push_back(answer.front());
+        }
+        return errors;
+    }
+    void AllowRemoteConfirmation() {
+        Settings::TProfileFile settings(program->Places().SettingsFile);
+        std::string error;
+        ASSERT_TRUE(settings.Load(error)) << error;
+        settings.WriteInteger("Remote", "Confirm gases", 1);
+        ASSERT_TRUE(settings.Save(error)) << error;
+    }
+
+    TestSupport::TSimHarness sim{TestSupport::ManualClock([](Sim::TSimConfig& config) {
+        config.Pump.InitSeconds = 1.0;
+        config.Pump.MoveTimeScale = 0.1;
+    })};
+    TestSupport::TTempFolder folder{"moistrel-remote-setup"};
+    Base::TRecordingDialogs dialogs;
+    std::optional<TestSupport::TScopedSerialPorts> ports;
+    std::optional<App::TMoistrel> program;
+    std::optional<App::TRemoteInstrument> instrument;
+    std::optional<Remote::TRemoteSession> session;
+};
+
+TEST_F(RemoteSetUpTest, AClientValidatesSelectsAndConfirmsTheGasesOnlyWhereTheSettingsAllowIt) {
+    EXPECT_EQ(Send("SYST:STAT?"), Lines{"0,\"Simulation\""});
+    EXPECT_EQ(Send("SET:VAL"), Lines{});
+    ASSERT_EQ(Errors(), Lines{}) << ::testing::PrintToString(
+        program->Form().Setup->MemoSetupFeedback->Lines());
+    EXPECT_TRUE(program->State().MFCADetails.Validated);
+    EXPECT_TRUE(program->State().MFCBDetails.Validated);
+
+    // Both gases on their devices; the confirmation is the operator's question, which the client
+    // is not asked and cannot answer here: the mixer stays not ready.
+    EXPECT_EQ(Send("SET:GAS:A \"O2\";:SET:GAS:B \"Ar\""), Lines{});
+    EXPECT_EQ(Errors(), Lines{});
+    EXPECT_EQ(sim.Sim().MfcState(Sim::sdMfcA).ActiveTable, program->State().MFCADetails.ActiveLUT);
+    EXPECT_EQ(program->State().MixerState, UnitMain::msSimulation);
+    EXPECT_EQ(Send("SET:GAS:CONF"), Lines{});
+    const Lines off = Errors();
+    ASSERT_EQ(off.size(), 1U);
+    EXPECT_EQ(
+        off.front().rfind("-221,\"Settings conflict;Confirming the gases from a remote client is off", 0),
+        0U);
+    EXPECT_EQ(program->State().MixerState, UnitMain::msSimulation);
+
+    // With the setting, the client's confirmation makes the mixer ready, as the operator's Yes does.
+    AllowRemoteConfirmation();
+    EXPECT_EQ(Send("SET:GAS:CONF;:SYST:STAT?"), Lines{"1,\"Stopped\""});
+    EXPECT_EQ(Errors(), Lines{});
+    EXPECT_EQ(program->State().MixerState, UnitMain::msValidated);
+    Settings::TProfileFile settings(program->Places().SettingsFile);
+    std::string error;
+    ASSERT_TRUE(settings.Load(error)) << error;
+    EXPECT_NE(settings.Text().find("O2"), std::string::npos) << "the gas history records the confirmed gases";
+
+    // No message box and no question ever reached the operator.
+    EXPECT_TRUE(dialogs.Messages.empty()) << dialogs.Messages.front();
+    EXPECT_TRUE(dialogs.Questions.empty()) << dialogs.Questions.front().Text;
 }
 
 } // namespace
