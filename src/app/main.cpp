@@ -3,6 +3,7 @@
 
 #include "app/DisplayCheck.h"
 #include "app/TMoistrel.h"
+#include "app/TRemoteControl.h"
 #include "base/Clock.h"
 #include "base/FormatSettings.h"
 #include "logging/LiveSink.h"
@@ -32,6 +33,9 @@ int main(int argc, char* argv[]) {
     Base::TSystemClock clock;
     App::TMoistrel program(clock, App::ProgramPlaces());
     program.Startup();
+    // Lab software may drive the generator when the settings file allows it.
+    App::TRemoteControl remote(program);
+    remote.Start();
     program.Form().show();
     return QApplication::exec();
 }
