@@ -17,6 +17,7 @@
 #include "ui/TForm1.h"
 #include "ui/controllers/TGasSelectionController.h"
 #include "ui/controllers/TProgramFileController.h"
+#include "ui/controllers/TRunController.h"
 #include "ui/controllers/TSegmentController.h"
 #include "ui/controllers/TSetupController.h"
 #include "ui/tabs/TMixtureOperationTab.h"
@@ -147,6 +148,23 @@ TEST_F(RemoteInstrumentTest, AProgramOfThreeTargetsRunsToItsEndAndIsSeenStopped)
     EXPECT_EQ(Errors(), Lines{});
     EXPECT_TRUE(dialogs.Messages.empty())
         << "a remote call showed a message box: " << dialogs.Messages.front();
+}
+
+TEST_F(RemoteInstrumentTest, AStopMidRunEndsTheRunWithTheSafeStop) {
+    EXPECT_EQ(Send("PROG:APP:TARG RH,40,3600;TARG RH,60,3600;:PROG:STAR"), Lines{});
+    ASSERT_EQ(Errors(), Lines{});
+    ASSERT_EQ(program.State().MixerState, UnitMain::msRunning);
+    ASSERT_TRUE(
+        WaitFor([&] { return Ask("PROG:SEGM?").rfind("1,2,", 0) == 0 && !Ask("DATA:LAST?").empty(); }));
+    EXPECT_EQ(Send("PROG:STOP;:SYST:STAT?"), Lines{"3,\"Stopping\""});
+    EXPECT_EQ(Errors(), Lines{});
+    ASSERT_TRUE(WaitFor([&] { return Ask("SYST:STAT?") == "1,\"Stopped\""; }));
+    EXPECT_EQ(sim.Sim().MfcState(Sim::sdMfcA).SetPoint, 0.0F);
+    EXPECT_EQ(sim.Sim().MfcState(Sim::sdMfcB).SetPoint, 0.0F);
+    EXPECT_EQ(program.Run().Run().MFCThread(), nullptr);
+    // The program stays for the next start.
+    EXPECT_EQ(Ask("PROG:COUN?"), "2");
+    EXPECT_TRUE(dialogs.Messages.empty()) << dialogs.Messages.front();
 }
 
 TEST_F(RemoteInstrumentTest, StopIsObeyedOnAnIdleMixerAndTheGasConfirmationNeedsTheSetting) {
