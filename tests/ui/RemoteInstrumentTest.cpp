@@ -8,6 +8,7 @@
 #include "remote/RemoteSession.h"
 #include "run/RunDataFile.h"
 #include "settings/ProfileFile.h"
+#include "setup/InstrumentValidation.h"
 #include "state/MoistrelState.h"
 #include "support/DesignStates.h"
 #include "support/ProgramPlaces.h"
@@ -321,6 +322,22 @@ TEST_F(RemoteSetUpTest, AClientValidatesSelectsAndConfirmsTheGasesOnlyWhereTheSe
     // No message box and no question ever reached the operator.
     EXPECT_TRUE(dialogs.Messages.empty()) << dialogs.Messages.front();
     EXPECT_TRUE(dialogs.Questions.empty()) << dialogs.Questions.front().Text;
+}
+
+TEST_F(RemoteSetUpTest, AValidationThatFindsNothingIsAnExecutionErrorWithTheFeedbacksLastWord) {
+    Select(*program->Form().Setup->ListBoxPortMFC2, sim.Path(Sim::sdMfcA));
+    EXPECT_EQ(Send("SET:VAL"), Lines{});
+    EXPECT_EQ(Errors(),
+              Lines{std::string("-200,\"Execution error;Validation did not find the pump and both MFCs. ") +
+                    Setup::DifferentMFCPortsRefusal + "\""});
+    EXPECT_EQ(program->State().MixerState, UnitMain::msSimulation);
+    // Nothing validated, nothing to select.
+    EXPECT_EQ(Send("SET:GAS:A \"O2\""), Lines{});
+    const Lines none = Errors();
+    ASSERT_EQ(none.size(), 1U);
+    EXPECT_EQ(none.front().rfind("-224,\"Illegal parameter value;MFC A has no gas table", 0), 0U)
+        << none.front();
+    EXPECT_TRUE(dialogs.Messages.empty());
 }
 
 } // namespace
