@@ -8,6 +8,7 @@
 #include "remote/RemoteSession.h"
 #include "run/RunDataFile.h"
 #include "settings/ProfileFile.h"
+#include "setup/InstrumentValidation.h"
 #include "state/MoistrelState.h"
 #include "support/DesignStates.h"
 #include "support/ProgramPlaces.h"
@@ -17,6 +18,7 @@
 #include "ui/TForm1.h"
 #include "ui/controllers/TGasSelectionController.h"
 #include "ui/controllers/TProgramFileController.h"
+#include "ui/controllers/TRunController.h"
 #include "ui/controllers/TSegmentController.h"
 #include "ui/controllers/TSetupController.h"
 #include "ui/tabs/TMixtureOperationTab.h"
@@ -147,6 +149,23 @@ TEST_F(RemoteInstrumentTest, AProgramOfThreeTargetsRunsToItsEndAndIsSeenStopped)
     EXPECT_EQ(Errors(), Lines{});
     EXPECT_TRUE(dialogs.Messages.empty())
         << "a remote call showed a message box: " << dialogs.Messages.front();
+}
+
+TEST_F(RemoteInstrumentTest, AStopMidRunEndsTheRunWithTheSafeStop) {
+    EXPECT_EQ(Send("PROG:APP:TARG RH,40,3600;TARG RH,60,3600;:PROG:STAR"), Lines{});
+    ASSERT_EQ(Errors(), Lines{});
+    ASSERT_EQ(program.State().MixerState, UnitMain::msRunning);
+    ASSERT_TRUE(
+        WaitFor([&] { return Ask("PROG:SEGM?").rfind("1,2,", 0) == 0 && !Ask("DATA:LAST?").empty(); }));
+    EXPECT_EQ(Send("PROG:STOP;:SYST:STAT?"), Lines{"3,\"Stopping\""});
+    EXPECT_EQ(Errors(), Lines{});
+    ASSERT_TRUE(WaitFor([&] { return Ask("SYST:STAT?") == "1,\"Stopped\""; }));
+    EXPECT_EQ(sim.Sim().MfcState(Sim::sdMfcA).SetPoint, 0.0F);
+    EXPECT_EQ(sim.Sim().MfcState(Sim::sdMfcB).SetPoint, 0.0F);
+    EXPECT_EQ(program.Run().Run().MFCThread(), nullptr);
+    // The program stays for the next start.
+    EXPECT_EQ(Ask("PROG:COUN?"), "2");
+    EXPECT_TRUE(dialogs.Messages.empty()) << dialogs.Messages.front();
 }
 
 TEST_F(RemoteInstrumentTest, StopIsObeyedOnAnIdleMixerAndTheGasConfirmationNeedsTheSetting) {
@@ -303,6 +322,22 @@ TEST_F(RemoteSetUpTest, AClientValidatesSelectsAndConfirmsTheGasesOnlyWhereTheSe
     // No message box and no question ever reached the operator.
     EXPECT_TRUE(dialogs.Messages.empty()) << dialogs.Messages.front();
     EXPECT_TRUE(dialogs.Questions.empty()) << dialogs.Questions.front().Text;
+}
+
+TEST_F(RemoteSetUpTest, AValidationThatFindsNothingIsAnExecutionErrorWithTheFeedbacksLastWord) {
+    Select(*program->Form().Setup->ListBoxPortMFC2, sim.Path(Sim::sdMfcA));
+    EXPECT_EQ(Send("SET:VAL"), Lines{});
+    EXPECT_EQ(Errors(),
+              Lines{std::string("-200,\"Execution error;Validation did not find the pump and both MFCs. ") +
+                    Setup::DifferentMFCPortsRefusal + "\""});
+    EXPECT_EQ(program->State().MixerState, UnitMain::msSimulation);
+    // Nothing validated, nothing to select.
+    EXPECT_EQ(Send("SET:GAS:A \"O2\""), Lines{});
+    const Lines none = Errors();
+    ASSERT_EQ(none.size(), 1U);
+    EXPECT_EQ(none.front().rfind("-224,\"Illegal parameter value;MFC A has no gas table", 0), 0U)
+        << none.front();
+    EXPECT_TRUE(dialogs.Messages.empty());
 }
 
 } // namespace
