@@ -54,18 +54,18 @@ TRemoteControl::TRemoteControl(TMoistrel& program)
 
 TRemoteControl::~TRemoteControl() = default;
 
-void TRemoteControl::Start() {
+void TRemoteControl::Start(TRemoteStart mode) {
     Settings::TProfileFile file(fProgram.Places().SettingsFile);
     std::string error;
-    if (!file.Load(error)) {
-        return; // start-up has said so already
+    if (!file.Load(error) && mode == TRemoteStart::AsTheSettingsSay) {
+        return; // start-up has said so already; remote control stays off
     }
     const TRemoteSettings settings = ReadRemoteSettings(file);
     if (!settings.Problem.empty()) {
         Logging::LogOld(*fProgram.Form().MemoLog, settings.Problem + "; the default is used",
                         fProgram.Clock());
     }
-    if (!settings.Enabled) {
+    if (!settings.Enabled && mode == TRemoteStart::AsTheSettingsSay) {
         return;
     }
     TRemoteServerOptions options;

@@ -27,6 +27,11 @@ struct TRemoteSettings {
 // The "Remote" section of the settings file.
 TRemoteSettings ReadRemoteSettings(const Settings::TProfileFile& file);
 
+enum class TRemoteStart : std::uint8_t {
+    AsTheSettingsSay, // on when "Enabled" is 1
+    Always,           // the headless program: the server is how a rig drives it
+};
+
 class TRemoteControl {
 public:
     // `program` must outlive this, and be started up before Start.
@@ -35,9 +40,9 @@ public:
     TRemoteControl(const TRemoteControl&) = delete;
     TRemoteControl& operator=(const TRemoteControl&) = delete;
 
-    // Reads the settings file and listens when it turns remote control on; a port that cannot be
-    // used is said in the operation log and remote control stays off.
-    void Start();
+    // Reads the settings file and listens when it turns remote control on (or always); a port that
+    // cannot be used is said in the operation log and remote control stays off.
+    void Start(TRemoteStart mode = TRemoteStart::AsTheSettingsSay);
     // Listens whatever the settings say (the headless program, the tests).
     bool Listen(const TRemoteServerOptions& options, std::string& error);
 

@@ -281,6 +281,9 @@ TActionResult TRemoteInstrument::SelectGas(bool mfcA, const std::string& name) {
 }
 
 bool TRemoteInstrument::RemoteGasConfirmationAllowed() {
+    if (fConfirmationAllowed) {
+        return true;
+    }
     Settings::TProfileFile file(fProgram.Places().SettingsFile);
     std::string error;
     return file.Load(error) && file.ReadInteger("Remote", "Confirm gases", 0) == 1;

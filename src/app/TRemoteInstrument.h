@@ -37,7 +37,10 @@ public:
     Remote::TActionResult Validate() override;
     Remote::TActionResult SelectGasA(const std::string& name) override;
     Remote::TActionResult SelectGasB(const std::string& name) override;
+    // Whether the settings file lets remote clients confirm the gases, or AllowGasConfirmation did.
     bool RemoteGasConfirmationAllowed() override;
+    // The headless program started with --confirm-gases: the operator's Yes is given beforehand.
+    void AllowGasConfirmation() { fConfirmationAllowed = true; }
     Remote::TActionResult ConfirmGases() override;
 
 private:
@@ -46,6 +49,7 @@ private:
     Remote::TActionResult SelectGas(bool mfcA, const std::string& name);
 
     TMoistrel& fProgram;
+    bool fConfirmationAllowed = false;
 };
 
 } // namespace App
