@@ -168,6 +168,13 @@ def main():
         process, out = start("--confirm-gases")
         client = Client(port)
         check("identity", "Moistrel" in client.ask("*IDN?"))
+        scpi = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "scripts", "moistrel-scpi")
+        answers = subprocess.run([sys.executable, scpi, "--port", str(port), "*IDN?", "PROG:CLE", "SYST:STAT?"],
+                                 capture_output=True, text=True, timeout=60)
+        lines = answers.stdout.splitlines()
+        check("scripts/moistrel-scpi prints one answer per query", answers.returncode == 0 and len(lines) == 2
+              and "Moistrel" in lines[0] and lines[1] == '0,"Simulation"', (answers.returncode, answers.stdout,
+                                                                          answers.stderr))
         run_three_targets(client.ask, client.write, "socket client")
         client.close()
         visa = pyvisa_client(port)
