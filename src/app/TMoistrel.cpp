@@ -1,5 +1,6 @@
 #include "app/TMoistrel.h"
 
+#include "app/TRemoteDialogs.h"
 #include "base/Paths.h"
 #include "logging/DiagnosticLogger.h"
 #include "logging/LoggingSetup.h"
@@ -73,7 +74,8 @@ TMoistrel::TMoistrel(const Base::TClock& clock, TProgramPlaces places, Base::TDi
     : fClock(clock), fPlaces(std::move(places)) {
     fForm = std::make_unique<UnitMain::TForm1>(fClock);
     fDialogs = dialogs != nullptr ? dialogs : &fForm->Dialogs();
-    fSettings = std::make_unique<UnitMain::TSettingsController>(*fForm, fState, *fDialogs,
+    fRemoteDialogs = std::make_unique<TRemoteDialogs>(*fDialogs);
+    fSettings = std::make_unique<UnitMain::TSettingsController>(*fForm, fState, *fRemoteDialogs,
                                                                 fPlaces.SettingsFile, fPlaces.LogFolder);
     fPumpFinder = std::make_unique<TPumpOnPort>(*fForm->Setup->MemoSetupFeedback, fClock, fMainThread);
     fDesign = std::make_unique<UnitMain::TDesignController>(*fForm, fState);
@@ -82,12 +84,12 @@ TMoistrel::TMoistrel(const Base::TClock& clock, TProgramPlaces places, Base::TDi
     fSegments = std::make_unique<UnitMain::TSegmentController>(*fForm, fState, *fDesign);
     fTargets = std::make_unique<UnitMain::TTargetController>(*fForm, fState, *fDesign, *fSegments);
     fProgramFiles = std::make_unique<UnitMain::TProgramFileController>(
-        *fForm, fState, *fDialogs, *fDesign, *fSegments,
+        *fForm, fState, *fRemoteDialogs, *fDesign, *fSegments,
         (std::filesystem::path(fPlaces.ProgramFolder) / "Userdata").string());
     fRun = std::make_unique<UnitMain::TRunController>(*fForm, [this](UnitMain::TRunWindow& window) {
         return std::make_unique<UnitMain::TRunControl>(
-            fState, window, *fForm->MemoLog, *fForm->Setup->MemoSetupFeedback, *fDialogs, fMainThread, fClock,
-            UnitMain::TRunPlaces{fPlaces.ProgramFolder});
+            fState, window, *fForm->MemoLog, *fForm->Setup->MemoSetupFeedback, *fRemoteDialogs, fMainThread,
+            fClock, UnitMain::TRunPlaces{fPlaces.ProgramFolder});
     });
     // Validation ends with the run's verified stop of the instruments it found.
     fSetup = std::make_unique<UnitMain::TSetupController>(*fForm, fState, *fSegments, *fSettings, fMainThread,
@@ -95,8 +97,9 @@ TMoistrel::TMoistrel(const Base::TClock& clock, TProgramPlaces places, Base::TDi
     fGasFlows = std::make_unique<TGasFlowsOnDesign>(*fDesign);
     SerialPortVogtlin::TMFCTiming gasTiming;
     gasTiming.Clock = &fClock;
-    fGasSelection = std::make_unique<UnitMain::TGasSelectionController>(
-        *fForm, fState, *fDialogs, fPlaces.SettingsFile, *fSegments, *fGasFlows, fRun->Run(), gasTiming);
+    fGasSelection = std::make_unique<UnitMain::TGasSelectionController>(*fForm, fState, *fRemoteDialogs,
+                                                                        fPlaces.SettingsFile, *fSegments,
+                                                                        *fGasFlows, fRun->Run(), gasTiming);
     fForm->SetOnClose([] { Logging::Logger().CloseDispatcher(); });
 }
 

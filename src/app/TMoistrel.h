@@ -29,6 +29,8 @@ class TTargetController;
 
 namespace App {
 
+class TRemoteDialogs;
+
 // Where the program keeps its files. The folder it was started from is none of them: an operator
 // who starts it from a desktop icon or a terminal finds its files beside the program all the same.
 struct TProgramPlaces {
@@ -57,12 +59,15 @@ public:
 
     UnitMain::TForm1& Form() { return *fForm; }
     Base::TDialogs& Dialogs() { return *fDialogs; }
+    // The dialogs every operation is given: the operator's, except inside a remote call.
+    TRemoteDialogs& RemoteDialogs() { return *fRemoteDialogs; }
     UnitMain::TMoistrelState& State() { return fState; }
     UnitMain::TDesignController& Design() { return *fDesign; }
     UnitMain::TFluidDesignController& FluidDesign() { return *fFluidDesign; }
     UnitMain::TSettingsController& Settings() { return *fSettings; }
     UnitMain::TSetupController& Setup() { return *fSetup; }
     const TProgramPlaces& Places() const { return fPlaces; }
+    const Base::TClock& Clock() const { return fClock; }
     UnitMain::TSegmentController& Segments() { return *fSegments; }
     UnitMain::TTargetController& Targets() { return *fTargets; }
     UnitMain::TProgramFileController& ProgramFiles() { return *fProgramFiles; }
@@ -77,6 +82,7 @@ private:
     UnitMain::TMoistrelState fState;
     std::unique_ptr<UnitMain::TForm1> fForm;
     Base::TDialogs* fDialogs = nullptr;
+    std::unique_ptr<TRemoteDialogs> fRemoteDialogs;
     // The settings file, and the pump detection of "Apply and save".
     std::unique_ptr<UnitMain::TSettingsController> fSettings;
     std::unique_ptr<UnitMain::TPumpFinder> fPumpFinder;

@@ -2,7 +2,9 @@
 // Checks for a display, fixes the format settings, builds the program and runs the event loop.
 
 #include "app/DisplayCheck.h"
+#include "app/Headless.h"
 #include "app/TMoistrel.h"
+#include "app/TRemoteControl.h"
 #include "base/Clock.h"
 #include "base/FormatSettings.h"
 #include "logging/LiveSink.h"
@@ -10,11 +12,25 @@
 
 #include <QApplication>
 #include <cstdio>
+#include <optional>
 #include <string>
+#include <vector>
 
 int main(int argc, char* argv[]) {
     // A reader of our standard error (the live log) that goes away must not end a run.
     Logging::IgnoreBrokenPipe();
+    std::string optionProblem;
+    const std::optional<App::THeadlessOptions> headless =
+        App::HeadlessOptions(std::vector<std::string>(argv + 1, argv + argc), optionProblem);
+    if (!optionProblem.empty()) {
+        std::fprintf(stderr,
+                     "moistrel: %s\nUsage: moistrel [--headless [--program FILE] [--confirm-gases]]\n",
+                     optionProblem.c_str());
+        return App::ExitNotStarted;
+    }
+    if (headless) {
+        return App::RunHeadless(*headless, argc, argv);
+    }
     // Without a display the toolkit would abort; say plainly what is missing instead.
     const std::string displayProblem = App::DisplayProblem();
     if (!displayProblem.empty()) {
@@ -32,6 +48,9 @@ int main(int argc, char* argv[]) {
     Base::TSystemClock clock;
     App::TMoistrel program(clock, App::ProgramPlaces());
     program.Startup();
+    // Lab software may drive the generator when the settings file allows it.
+    App::TRemoteControl remote(program);
+    remote.Start();
     program.Form().show();
     return QApplication::exec();
 }

@@ -85,6 +85,8 @@ public:
 
     // The worker of the run, if one exists.
     TMFCThread* MFCThread() const { return fMFCThread.get(); }
+    // The run data file's writer, for its last line.
+    const TRunRecorder& Recorder() const { return fRecorder; }
 
 private:
     // Where the last validation found each instrument; empty where it found none.

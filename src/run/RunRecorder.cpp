@@ -159,8 +159,10 @@ void TRunRecorder::Write(const TRunDataRow& row) {
     if (fFileFailed || !fFile.IsOpen()) {
         return;
     }
+    fLastLine = RunDataLine(row);
+    fLastRow = row;
     std::string error;
-    if (!fFile.WriteLine(RunDataLine(row), error)) {
+    if (!fFile.WriteLine(fLastLine, error)) {
         Fail("cannot be written", error);
     }
 }

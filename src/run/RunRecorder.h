@@ -11,6 +11,7 @@
 #include "run/RunDataFile.h"
 #include "state/MoistrelState.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -60,6 +61,11 @@ public:
     // The safe stop has ended (state 1 or 6): the last line and the report.
     void End(const TMoistrelState& state);
 
+    // The last line handed to the data file, without its line end, and its row; empty (and no
+    // row) before the first line of the first run. They stay after the run has ended.
+    const std::string& LastLine() const { return fLastLine; }
+    const std::optional<TRunDataRow>& LastRow() const { return fLastRow; }
+
 private:
     TRunDataRow Row(const TMoistrelState& state, Base::TDateTime time, double elapsedSeconds) const;
     void Write(const TRunDataRow& row);
@@ -80,6 +86,8 @@ private:
     // The segments that ran; the last one is running while the mixer is in state 2.
     std::vector<TSegmentRecord> fSegments;
     bool fSegmentOpen = false;
+    std::string fLastLine;
+    std::optional<TRunDataRow> fLastRow;
 };
 
 } // namespace UnitMain

@@ -103,6 +103,10 @@ TSetupTab::TSetupTab(QWidget* parent) : QWidget(parent) {
         MakeDisplayOnly(check);
         feedbackLayout->addWidget(check);
     }
+    // Whether lab software may drive the generator over the network, and how many clients do.
+    LabelRemoteControl = MakeLabel(QStringLiteral("Remote control: off"), GroupBoxFeedback,
+                                   QStringLiteral("LabelRemoteControl"));
+    feedbackLayout->addWidget(LabelRemoteControl);
     MemoSetupFeedback = MakeMemo(QStringLiteral("MemoSetupFeedback"), true, GroupBoxFeedback);
     feedbackLayout->addWidget(
         MakeLabelFor(QStringLiteral("Additional Information"), MemoSetupFeedback, GroupBoxFeedback));

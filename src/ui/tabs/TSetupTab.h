@@ -5,6 +5,7 @@
 #include <QWidget>
 
 class QCheckBox;
+class QLabel;
 class QGroupBox;
 class QPushButton;
 
@@ -36,6 +37,7 @@ public:
     QCheckBox* CheckBoxPump;
     QCheckBox* CheckBoxMFC;
     QCheckBox* CheckBoxGas;
+    QLabel* LabelRemoteControl;
     Widgets::TMemoPane* MemoSetupFeedback;
 };
 
