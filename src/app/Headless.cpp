@@ -79,6 +79,9 @@ private:
     bool fConfirmGases;
 };
 
+// How often a saved program's start validates before it gives up on the program's gases.
+constexpr int ValidationAttempts = 3;
+
 bool RunsOrStops(UnitMain::TMixerState state) {
     return state == UnitMain::msRunning || state == UnitMain::msStopping;
 }
@@ -141,10 +144,26 @@ public:
             return result.Done();
         };
         const Program::TProgramComposition& gases = read.Content.ComposedFor;
-        if (!step("Validation on the saved ports", instrument.Validate()) ||
-            !step("Gas of MFC A " + gases.GasA, instrument.SelectGasA(gases.GasA)) ||
-            !step("Gas of MFC B " + gases.GasB, instrument.SelectGasB(gases.GasB))) {
-            return false;
+        // An MFC whose tables were not all read (a reply lost on a busy line) does not offer the
+        // program's gas: the validation is tried again, as the operator would, a few times.
+        bool selected = false;
+        for (int attempt = 1; attempt <= ValidationAttempts && !selected; ++attempt) {
+            if (!step("Validation on the saved ports", instrument.Validate())) {
+                return false;
+            }
+            Remote::TActionResult result = instrument.SelectGasA(gases.GasA);
+            if (result.Done()) {
+                result = instrument.SelectGasB(gases.GasB);
+            }
+            selected = result.Done();
+            const bool again = !selected && result.Refusal == Remote::TRefusalKind::rkIllegalValue &&
+                               attempt < ValidationAttempts;
+            step("Gases " + gases.GasA + " and " + gases.GasB + " selected" +
+                     (again ? " (validating again)" : ""),
+                 result);
+            if (!selected && !again) {
+                return false;
+            }
         }
         if (!fOptions.ConfirmGases) {
             Say("The gases need the operator's confirmation: start with --confirm-gases to give it");

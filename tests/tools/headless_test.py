@@ -66,12 +66,17 @@ class Client:
 
 def run_three_targets(ask, write, label):
     """Validates, selects and confirms the gases, builds three targets, runs them to their end."""
-    write("SET:VAL")
-    check(label + ": validation", ask("SYST:ERR?") == '0,"No error"')
-    write('SET:GAS:A "N2"')
-    write('SET:GAS:B "Ar"')
+    # As a lab script would: a validation whose MFC did not offer the gas (a table name lost on a
+    # busy machine) is done again.
+    for attempt in range(3):
+        write("SET:VAL")
+        check(label + ": validation", ask("SYST:ERR?") == '0,"No error"')
+        write('SET:GAS:A "N2";:SET:GAS:B "Ar"')
+        errors = ask("SYST:ERR?")
+        if "has no gas table" not in errors:
+            break
     write("SET:GAS:CONF")
-    errors = ask("SYST:ERR?")
+    errors = ask("SYST:ERR?") if errors == '0,"No error"' else errors
     check(label + ": gases selected and confirmed", errors == '0,"No error"', errors)
     state = ask("SYST:STAT?")
     check(label + ": ready", state == '1,"Stopped"', state)
