@@ -17,6 +17,7 @@
 #include "ui/tabs/TFlowsTab.h"
 #include "ui/tabs/TMixtureOperationTab.h"
 #include "ui/tabs/TSetupTab.h"
+#include "ui/tabs/TTargetBox.h"
 #include "ui/widgets/TFlowChart.h"
 #include "ui/widgets/TLedCaption.h"
 #include "ui/widgets/TListBox.h"
@@ -75,6 +76,7 @@ TEST_F(RunWindowTest, AProgramRunsToItsEndThenARestartIsStoppedByTheButton) {
     EXPECT_FALSE(form().TabSheetDebug->isEnabled());
     EXPECT_FALSE(op()->ButtonAddStep->isEnabled());
     EXPECT_FALSE(op()->ButtonSegmentDelete->isEnabled());
+    EXPECT_FALSE(op()->GroupBoxTarget->ButtonTargetSequence->isEnabled());
 
     ASSERT_TRUE(WaitFor([this] { return Led().rfind("Operating, step: 1/2, time left:", 0) == 0; })) << Led();
     ASSERT_TRUE(WaitFor([this] { return Panel(0).rfind("Gas A flow: ", 0) == 0; }));
@@ -91,6 +93,7 @@ TEST_F(RunWindowTest, AProgramRunsToItsEndThenARestartIsStoppedByTheButton) {
     EXPECT_EQ(Led(), "Stopped");
     ASSERT_TRUE(WaitFor([this] { return form().TabSheetSetup->isEnabled(); }));
     EXPECT_FALSE(op()->ButtonAddStep->isEnabled()) << "only Stop gives the segment buttons back";
+    EXPECT_FALSE(op()->GroupBoxTarget->ButtonTargetSequence->isEnabled());
     EXPECT_EQ(form().windowTitle(), QStringLiteral("Moistrel"));
 
     // Again, stopped by the operator this time.
@@ -99,6 +102,7 @@ TEST_F(RunWindowTest, AProgramRunsToItsEndThenARestartIsStoppedByTheButton) {
     ASSERT_TRUE(WaitFor([this] { return Led().rfind("Operating, step: 1/2", 0) == 0; })) << Led();
     QTest::mouseClick(op()->ButtonStop, Qt::LeftButton);
     EXPECT_TRUE(op()->ButtonAddStep->isEnabled());
+    EXPECT_TRUE(op()->GroupBoxTarget->ButtonTargetSequence->isEnabled());
     ASSERT_TRUE(WaitFor([this] { return state().MixerState == UnitMain::msValidated; }));
     EXPECT_EQ(Led(), "Stopped");
     EXPECT_EQ(sim.Sim().MfcState(Sim::sdMfcA).SetPoint, 0.0F);

@@ -4,6 +4,7 @@
 #include "ui/tabs/TFlowsTab.h"
 #include "ui/tabs/TMixtureOperationTab.h"
 #include "ui/tabs/TSetupTab.h"
+#include "ui/tabs/TTargetBox.h"
 #include "ui/widgets/TFlowChart.h"
 #include "ui/widgets/TLedCaption.h"
 #include "ui/widgets/TListBox.h"
@@ -76,6 +77,8 @@ void TRunController::SetSetupPagesEnabled(bool enabled) {
 void TRunController::SetSegmentButtonsEnabled(bool enabled) {
     fForm.Operation->ButtonAddStep->setEnabled(enabled);
     fForm.Operation->ButtonSegmentDelete->setEnabled(enabled);
+    // A sequence appends segments as "Add or Save Segment" does.
+    fForm.Operation->GroupBoxTarget->ButtonTargetSequence->setEnabled(enabled);
 }
 
 TStopPorts TRunController::SelectedPorts() const {

@@ -125,6 +125,12 @@ void TTargetController::ButtonApplyTargetClick() {
 }
 
 void TTargetController::ButtonTargetSequenceClick() {
+    // The button is disabled while a program runs, as "Add or Save Segment" is; a click that
+    // arrives all the same appends nothing to the running program.
+    if (fState.MixerState == msRunning || fState.MixerState == msStopping) {
+        Say("Segments cannot be appended while the mixer runs. Stop it first.");
+        return;
+    }
     TTargetBox* box = fForm.Operation->GroupBoxTarget;
     const QString kind =
         box->ComboBoxTargetKind->currentText() + QStringLiteral(", ") + box->LabelTargetUnit->text();
