@@ -39,6 +39,15 @@ void SendLine(QTcpSocket& socket, const std::string& line) {
 
 } // namespace
 
+bool RemotePeerAllowed(const QHostAddress& peer) {
+    bool mapped = false;
+    const quint32 ipv4 = peer.toIPv4Address(&mapped);
+    if (mapped && peer.protocol() == QAbstractSocket::IPv6Protocol) {
+        return QHostAddress(ipv4).isLoopback();
+    }
+    return peer.isLoopback();
+}
+
 std::string RemoteControlText(bool listening, std::uint16_t port, std::size_t clients) {
     if (!listening) {
         return "Remote control: off";
@@ -105,7 +114,7 @@ void TRemoteServer::Close() {
 void TRemoteServer::Accept(QTcpServer& listener) {
     while (QTcpSocket* socket = listener.nextPendingConnection()) {
         const std::string name = PeerName(*socket);
-        if (!socket->peerAddress().isLoopback()) {
+        if (!RemotePeerAllowed(socket->peerAddress())) {
             Log("Remote client " + name + " refused: only this computer may connect");
             socket->abort();
             socket->deleteLater();

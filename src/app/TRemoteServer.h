@@ -23,6 +23,7 @@
 #include <string>
 #include <vector>
 
+class QHostAddress;
 class QTcpServer;
 class QTcpSocket;
 
@@ -77,6 +78,10 @@ private:
     std::vector<std::unique_ptr<QTcpServer>> fListeners;
     std::list<TClient> fClients;
 };
+
+// Whether a peer may be served: only this computer (127.0.0.0/8, ::1, and 127.x as an IPv4-mapped
+// IPv6 address).
+bool RemotePeerAllowed(const QHostAddress& peer);
 
 // The window's line about remote control: "Remote control: off", or
 // "Remote control: on, port 5025, 1 client" (with "2 clients" and so on).

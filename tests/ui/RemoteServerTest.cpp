@@ -27,6 +27,7 @@
 #include <QTest>
 #include <gtest/gtest.h>
 #include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -230,6 +231,73 @@ TEST_F(RemoteServerTest, CommandsThatChangeSomethingGoIntoTheOperationLogWithThe
     EXPECT_TRUE(Logged("Remote client " + who + ": PROG:STAR (refused: "));
     EXPECT_FALSE(Logged("COUN"));
     EXPECT_FALSE(Logged("SYST:ERR"));
+}
+
+TEST(RemotePeer, OnlyThisComputerIsServed) {
+    const struct {
+        const char* Address;
+        bool Allowed;
+    } rows[] = {{"127.0.0.1", true},        {"127.12.0.9", true}, {"::1", true},
+                {"::ffff:127.0.0.1", true}, {"10.0.0.5", false},  {"192.168.1.20", false},
+                {"::ffff:10.0.0.5", false}, {"fe80::1", false},   {"2001:db8::7", false},
+                {"0.0.0.0", false},         {"::", false}};
+    for (const auto& row : rows) {
+        EXPECT_EQ(App::RemotePeerAllowed(QHostAddress(QString::fromLatin1(row.Address))), row.Allowed)
+            << row.Address;
+    }
+}
+
+TEST_F(RemoteServerTest, AClientThatVanishesMidLineLeavesTheOthersServed) {
+    TClient other(port);
+    ASSERT_TRUE(other.Connected());
+    {
+        auto vanishing = std::make_unique<QTcpSocket>();
+        vanishing->connectToHost(QHostAddress(QHostAddress::LocalHost), port);
+        ASSERT_TRUE(vanishing->waitForConnected(10000));
+        ASSERT_TRUE(WaitForClients(2));
+        vanishing->write("PROG:CLE;PROG:APP:TA");
+        vanishing->flush();
+        QTest::qWait(50);
+        vanishing->abort();
+    }
+    ASSERT_TRUE(WaitForClients(1));
+    EXPECT_EQ(other.Ask("PROG:COUN?"), "0");
+    EXPECT_FALSE(Logged("PROG:CLE")) << "half a line is never executed";
+}
+
+TEST_F(RemoteServerTest, TenThousandRandomLinesChangeNothingAndTheClientIsStillAnswered) {
+    TClient client(port);
+    ASSERT_TRUE(client.Connected());
+    std::mt19937 random(20261211);
+    // Printable bytes, separators, quotes, controls and bytes above 127; no line end inside.
+    const std::string alphabet = "PROGSTARSYSTEMVALGAS:;,?*\"' 0123456789.-+eE\t\x01\x7f\x80\xc3\xff";
+    std::uniform_int_distribution<std::size_t> pick(0, alphabet.size() - 1);
+    std::uniform_int_distribution<int> length(0, 60);
+    std::string lines;
+    for (int k = 0; k < 10000; ++k) {
+        const int n = length(random);
+        for (int i = 0; i < n; ++i) {
+            lines += alphabet[pick(random)];
+        }
+        lines += '\n';
+        if (lines.size() > 64 * 1024) {
+            client.Write(lines);
+            lines.clear();
+            QApplication::processEvents();
+        }
+    }
+    client.Write(lines);
+    client.Write("*CLS\n");
+    // Whatever the lines asked, the answers are lines and the client is still served.
+    std::string answer;
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            answer = client.Ask("SYST:STAT?;:SYST:ERR?");
+            return answer.find("Simulation") != std::string::npos;
+        },
+        60000));
+    EXPECT_EQ(remote->Server().Clients(), 1U);
+    EXPECT_EQ(program.State().MixerState, UnitMain::msSimulation);
 }
 
 // A run driven from start to end over TCP: three targets, started, followed to their end and seen
