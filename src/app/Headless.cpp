@@ -79,8 +79,8 @@ private:
     bool fConfirmGases;
 };
 
-// How often a saved program's start validates before it gives up on the program's gases.
-constexpr int ValidationAttempts = 3;
+// How often a saved program's start tries the set-up before it gives up.
+constexpr int SetUpAttempts = 3;
 
 bool RunsOrStops(UnitMain::TMixerState state) {
     return state == UnitMain::msRunning || state == UnitMain::msStopping;
@@ -144,39 +144,44 @@ public:
             return result.Done();
         };
         const Program::TProgramComposition& gases = read.Content.ComposedFor;
-        // An MFC whose tables were not all read (a reply lost on a busy line) does not offer the
-        // program's gas: the validation is tried again, as the operator would, a few times.
-        bool selected = false;
-        for (int attempt = 1; attempt <= ValidationAttempts && !selected; ++attempt) {
-            if (!step("Validation on the saved ports", instrument.Validate())) {
-                return false;
-            }
-            Remote::TActionResult result = instrument.SelectGasA(gases.GasA);
-            if (result.Done()) {
-                result = instrument.SelectGasB(gases.GasB);
-            }
-            selected = result.Done();
-            const bool again = !selected && result.Refusal == Remote::TRefusalKind::rkIllegalValue &&
-                               attempt < ValidationAttempts;
-            step("Gases " + gases.GasA + " and " + gases.GasB + " selected" +
-                     (again ? " (validating again)" : ""),
-                 result);
-            if (!selected && !again) {
-                return false;
-            }
-        }
-        if (!fOptions.ConfirmGases) {
-            Say("The gases need the operator's confirmation: start with --confirm-gases to give it");
+        if (!SetUp(gases)) {
             return false;
         }
-        if (!step("Gases confirmed", instrument.ConfirmGases()) ||
-            !step("Program " + fOptions.ProgramFile + " loaded",
+        if (!step("Program " + fOptions.ProgramFile + " loaded",
                   instrument.LoadProgram(fOptions.ProgramFile)) ||
             !step("Program started", instrument.StartProgram())) {
             return false;
         }
         fProgramStarted = true;
         return true;
+    }
+
+    // Validation on the saved ports, the program's gases selected and confirmed. A reply lost on a
+    // busy line can spoil one of these steps (an MFC whose tables were not all read does not offer
+    // the gas); then the whole set-up is done again, as the operator would, a few times.
+    bool SetUp(const Program::TProgramComposition& gases) {
+        TRemoteInstrument& instrument = fRemote.Instrument();
+        for (int attempt = 1; attempt <= SetUpAttempts; ++attempt) {
+            const bool last = attempt == SetUpAttempts;
+            const auto step = [last](const std::string& what, const Remote::TActionResult& result) {
+                Say(what + (result.Done() ? ": done" : ": refused: " + result.Text) +
+                    (result.Done() || last ? "" : " (the set-up is tried again)"));
+                return result.Done();
+            };
+            if (!step("Validation on the saved ports", instrument.Validate()) ||
+                !step("Gas of MFC A " + gases.GasA, instrument.SelectGasA(gases.GasA)) ||
+                !step("Gas of MFC B " + gases.GasB, instrument.SelectGasB(gases.GasB))) {
+                continue;
+            }
+            if (!fOptions.ConfirmGases) {
+                Say("The gases need the operator's confirmation: start with --confirm-gases to give it");
+                return false;
+            }
+            if (step("Gases confirmed", instrument.ConfirmGases())) {
+                return true;
+            }
+        }
+        return false;
     }
 
     // The exit status once the event loop has ended.
