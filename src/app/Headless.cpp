@@ -21,6 +21,7 @@
 #include <csignal>
 #include <cstdio>
 #include <fcntl.h>
+#include <filesystem>
 #include <unistd.h>
 
 namespace App {
@@ -268,7 +269,12 @@ std::optional<THeadlessOptions> HeadlessOptions(const std::vector<std::string>& 
         if (argument == "--confirm-gases") {
             options.ConfirmGases = true;
         } else if (argument == "--program" && k + 1 < arguments.size()) {
-            options.ProgramFile = arguments[++k];
+            // A file named on the command line is where the shell finds it, from the working folder
+            // (a remote client's relative name is in Userdata instead).
+            std::error_code ignored;
+            const std::filesystem::path file = arguments[++k];
+            const std::filesystem::path absolute = std::filesystem::absolute(file, ignored);
+            options.ProgramFile = (absolute.empty() ? file : absolute).string();
         } else {
             error = argument == "--program" ? "--program needs a file" : "unknown option " + argument;
             return std::nullopt;

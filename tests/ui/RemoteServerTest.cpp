@@ -2,6 +2,7 @@
 // the virtual instruments. What a client may send and what it gets back, how many may connect,
 // what closes one, what the operation log and the window say, and the "Remote" settings.
 
+#include "app/Headless.h"
 #include "app/TMoistrel.h"
 #include "app/TRemoteControl.h"
 #include "app/TRemoteServer.h"
@@ -25,8 +26,10 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTest>
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <memory>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -231,6 +234,41 @@ TEST_F(RemoteServerTest, CommandsThatChangeSomethingGoIntoTheOperationLogWithThe
     EXPECT_TRUE(Logged("Remote client " + who + ": PROG:STAR (refused: "));
     EXPECT_FALSE(Logged("COUN"));
     EXPECT_FALSE(Logged("SYST:ERR"));
+}
+
+TEST(HeadlessOptions, AreReadFromTheCommandLine) {
+    const std::string here = std::filesystem::current_path().string();
+    const struct {
+        std::vector<std::string> Arguments;
+        bool Headless;
+        std::string ProgramFile;
+        bool ConfirmGases;
+        std::string Error;
+    } rows[] = {
+        {{}, false, "", false, ""},
+        {{"-platform", "offscreen"}, false, "", false, ""}, // the window's own options pass
+        {{"--headless"}, true, "", false, ""},
+        {{"--headless", "--confirm-gases"}, true, "", true, ""},
+        {{"--headless", "--program", "runs/a.mixprog"}, true, here + "/runs/a.mixprog", false, ""},
+        {{"--headless", "--program", "/data/b.mixprog", "--confirm-gases"},
+         true,
+         "/data/b.mixprog",
+         true,
+         ""},
+        {{"--headless", "--program"}, false, "", false, "--program needs a file"},
+        {{"--headless", "--fast"}, false, "", false, "unknown option --fast"},
+    };
+    for (const auto& row : rows) {
+        std::string error;
+        const std::optional<App::THeadlessOptions> options = App::HeadlessOptions(row.Arguments, error);
+        const std::string arguments = testing::PrintToString(row.Arguments);
+        EXPECT_EQ(options.has_value(), row.Headless) << arguments;
+        EXPECT_EQ(error, row.Error) << arguments;
+        if (options) {
+            EXPECT_EQ(options->ProgramFile, row.ProgramFile) << arguments;
+            EXPECT_EQ(options->ConfirmGases, row.ConfirmGases) << arguments;
+        }
+    }
 }
 
 TEST(RemotePeer, OnlyThisComputerIsServed) {
