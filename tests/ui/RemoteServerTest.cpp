@@ -23,6 +23,7 @@
 #include <QApplication>
 #include <QHostAddress>
 #include <QLabel>
+#include <QNetworkInterface>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTest>
@@ -283,6 +284,30 @@ TEST(RemotePeer, OnlyThisComputerIsServed) {
         EXPECT_EQ(App::RemotePeerAllowed(QHostAddress(QString::fromLatin1(row.Address))), row.Allowed)
             << row.Address;
     }
+}
+
+// A client bound to this machine's network address (not a loopback one) reaches the loopback
+// listener as another computer's client would look: it is refused.
+TEST_F(RemoteServerTest, APeerThatIsNotALoopbackAddressIsRefused) {
+    QHostAddress outside;
+    for (const QHostAddress& address : QNetworkInterface::allAddresses()) {
+        if (address.protocol() == QAbstractSocket::IPv4Protocol && !address.isLoopback()) {
+            outside = address;
+            break;
+        }
+    }
+    if (outside.isNull()) {
+        GTEST_SKIP() << "this machine has no network address besides the loopback ones";
+    }
+    QTcpSocket client;
+    ASSERT_TRUE(client.bind(outside, 0)) << client.errorString().toStdString();
+    client.connectToHost(QHostAddress(QHostAddress::LocalHost), port);
+    ASSERT_TRUE(client.waitForConnected(10000)) << client.errorString().toStdString();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return client.state() == QAbstractSocket::UnconnectedState; }, 10000));
+    EXPECT_TRUE(Logged("Remote client " + outside.toString().toStdString() + ":"));
+    EXPECT_TRUE(Logged("refused: only this computer may connect"));
+    EXPECT_EQ(remote->Server().Clients(), 0U);
+    EXPECT_EQ(RemoteLine(), "Remote control: on, port " + std::to_string(port) + ", 0 clients");
 }
 
 TEST_F(RemoteServerTest, AClientThatVanishesMidLineLeavesTheOthersServed) {
