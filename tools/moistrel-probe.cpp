@@ -27,13 +27,19 @@ Commands:
   ports                                  list the serial ports as the program lists them: the machine's
                                          serial devices, then every path in MOISTREL_SERIAL_PORTS
                                          (colon-separated)
-  mfc PORT [--address N] [--cull N]      identify the MFC at Modbus address N (default 1) on PORT and
+  mfc PORT [--address N] [--cull N] [--readout MS]
+                                         identify the MFC at Modbus address N (default 1) on PORT and
                                          print the validation report of the setup screen; --cull takes
                                          N units off each table's dynamic range (default 20 for
-                                         address 1, 10 otherwise, as the program's settings do)
-  pump PORT [--limit S]                  find and initialise the pump on PORT and print the detection
+                                         address 1, 10 otherwise, as the program's settings do);
+                                         --readout is how long each read waits for the first byte of
+                                         the reply (default 50 ms, as the program waits), for a slow
+                                         adapter or a busy machine
+  pump PORT [--limit S] [--readout MS]   find and initialise the pump on PORT and print the detection
                                          report; --limit is how long the pump may take to report
-                                         standby (default 50 s)
+                                         standby (default 50 s); --readout is how long each exchange
+                                         waits for the first byte of the answer (default 1000 ms, as
+                                         the program waits)
 
 PORT is a name from the list: a plain name opens /dev/NAME, an absolute path opens as it stands
 (the links of moistrel-sim, for example /tmp/moistrel-sim-root/mfc-a).
@@ -122,11 +128,17 @@ int ListPorts() {
 int ProbeMFC(const std::string& port, const std::vector<std::string>& options) {
     long address = 1;
     std::optional<long> cull;
+    SerialPortVogtlin::TMFCTiming timing;
     for (std::size_t i = 0; i < options.size(); ++i) {
         long value = 0;
-        if ((options[i] == "--address" || options[i] == "--cull") && i + 1 < options.size() &&
-            ParseNumber(options[i + 1], value)) {
-            if (options[i] == "--address") {
+        if ((options[i] == "--address" || options[i] == "--cull" || options[i] == "--readout") &&
+            i + 1 < options.size() && ParseNumber(options[i + 1], value)) {
+            if (options[i] == "--readout") {
+                if (value < 1 || value > 60000) {
+                    return Usage("the read-out time must be 1 to 60000 ms");
+                }
+                timing.ReadoutTimeoutMS = static_cast<std::uint32_t>(value);
+            } else if (options[i] == "--address") {
                 if (value < 1 || value > 247) {
                     return Usage("the Modbus address must be 1 to 247");
                 }
@@ -148,7 +160,7 @@ int ProbeMFC(const std::string& port, const std::vector<std::string>& options) {
     mfc.DynamicRangeCull = static_cast<std::int32_t>(cull.value_or(address == 1 ? 20 : 10));
 
     std::cout << '\n' << Setup::MFCQueryLine(port, mfc.ModBusAddress) << '\n';
-    SerialPortVogtlin::IdentifyMFC(mfc);
+    SerialPortVogtlin::IdentifyMFC(mfc, timing);
     for (const std::string& line : Setup::MFCValidationReport(mfc, address == 2)) {
         std::cout << line << '\n';
     }
@@ -158,10 +170,17 @@ int ProbeMFC(const std::string& port, const std::vector<std::string>& options) {
 int ProbePump(const std::string& port, const std::vector<std::string>& options) {
     UnitMain::TPumpFindInitOptions findOptions;
     for (std::size_t i = 0; i < options.size(); ++i) {
-        long seconds = 0;
-        if (options[i] == "--limit" && i + 1 < options.size() && ParseNumber(options[i + 1], seconds) &&
-            seconds >= 0 && seconds <= 3600) {
-            findOptions.PollLimit = std::chrono::seconds(seconds);
+        long value = 0;
+        if (options[i] == "--limit" && i + 1 < options.size() && ParseNumber(options[i + 1], value) &&
+            value >= 0 && value <= 3600) {
+            findOptions.PollLimit = std::chrono::seconds(value);
+            ++i;
+        } else if (options[i] == "--readout" && i + 1 < options.size() &&
+                   ParseNumber(options[i + 1], value)) {
+            if (value < 1 || value > 60000) {
+                return Usage("the read-out time must be 1 to 60000 ms");
+            }
+            findOptions.ReadoutTimeoutMS = static_cast<std::uint32_t>(value);
             ++i;
         } else {
             return Usage("unknown or incomplete option '" + options[i] + "'");
