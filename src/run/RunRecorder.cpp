@@ -160,11 +160,10 @@ TRunDataRow TRunRecorder::Row(const TMoistrelState& state, Base::TDateTime time,
     if (state.MixerState == msValidated || state.MixerState == msCannotStop) {
         // The safe stop has given its verdict: what is commanded now is no flow at all, the pump
         // stopped, whatever the last segment asked for. A plot of the file ends where the mixer did.
+        // The liquid's ppm and RH stay those of the segment that ran last, as readers expect.
         row.ASetPoint = 0.0;
         row.BSetPoint = 0.0;
         row.PumpCommand = PumpStopCommand;
-        row.LiquidPPM = NaN;
-        row.RelativeHumidity = NaN;
     }
     return row;
 }
