@@ -3,6 +3,7 @@
 #include "base/NumberFormat.h"
 #include "base/Text.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <limits>
@@ -246,14 +247,38 @@ std::string AnalyseMixture(const TGasItemDictionary& totals, TGasItem& mixture, 
     return lines.Text();
 }
 
+namespace {
+
+std::string PortShownName(const std::string& port) {
+    // "/dev/serial/by-id/usb-FTDI_..-if00-port0" is told apart from its neighbours only by its
+    // last part; a trailing separator is no part of the name.
+    std::string name = port;
+    while (name.size() > 1 && name.back() == '/') {
+        name.pop_back();
+    }
+    const std::size_t slash = name.find_last_of('/');
+    return slash == std::string::npos || slash + 1 == name.size() ? name : name.substr(slash + 1);
+}
+
+} // namespace
+
 std::string MachineRecipeAsString(const TGasItem& mixture) {
     std::string text = "Machine recipe";
     text += Base::CRLF;
+    // The device column is 21 characters wide; a long port name widens it for every line alike, so
+    // that the port and the device number always show whole (two ports never read the same), with
+    // room for at least ten characters of the gas name, and the mass column stays aligned.
+    std::vector<std::string> prefixes;
+    std::size_t width = 21;
     for (const TGasItem& component : mixture.Components) {
+        prefixes.push_back(PortShownName(component.InstrumentPort) + ":" +
+                           std::to_string(component.InstrumentID) + ":");
+        width = std::max(width, Base::Utf8Length(prefixes.back()) + 10);
+    }
+    for (std::size_t i = 0; i < mixture.Components.size(); ++i) {
+        const TGasItem& component = mixture.Components[i];
         text += "  ";
-        text += AlignLeft(component.InstrumentPort + ":" + std::to_string(component.InstrumentID) + ":" +
-                              component.GasNameLong,
-                          21);
+        text += AlignLeft(prefixes[i] + component.GasNameLong, static_cast<int>(width));
         text += Base::FormatMask("  0.000 000", component.Mass);
         text += " g/min ";
         if (component.Pulsed < 1.0F) {

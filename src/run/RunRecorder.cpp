@@ -6,6 +6,7 @@
 #include "model/GasCatalogue.h"
 #include "model/GasItemDictionary.h"
 #include "model/MixtureReport.h"
+#include "pump/PumpCommands.h"
 #include "run/SegmentFlows.h"
 
 #include <array>
@@ -19,6 +20,10 @@ namespace UnitMain {
 namespace {
 
 constexpr double NaN = std::numeric_limits<double>::quiet_NaN();
+
+// The stop line of the safe stop, without its CR.
+const std::string PumpStopCommand(UnitMain::PumpLineStopFill.substr(0,
+                                                                    UnitMain::PumpLineStopFill.size() - 1));
 
 // The worker marks a failed reading -1; a value that is no number is no reading either.
 bool IsReading(double flow) {
@@ -151,6 +156,14 @@ TRunDataRow TRunRecorder::Row(const TMoistrelState& state, Base::TDateTime time,
             row.RelativeHumidity = liquid.RelativeHumidity;
             row.Target = segment.Target ? segment.Target->Name : std::string();
         }
+    }
+    if (state.MixerState == msValidated || state.MixerState == msCannotStop) {
+        // The safe stop has given its verdict: what is commanded now is no flow at all, the pump
+        // stopped, whatever the last segment asked for. A plot of the file ends where the mixer did.
+        // The liquid's ppm and RH stay those of the segment that ran last, as readers expect.
+        row.ASetPoint = 0.0;
+        row.BSetPoint = 0.0;
+        row.PumpCommand = PumpStopCommand;
     }
     return row;
 }

@@ -423,6 +423,43 @@ TEST(MachineRecipeAsString, OneLinePerDevice) {
               "\r\n");
 }
 
+// Ports named by long paths: each line shows the port's last path part whole, so that two adaptors
+// of one make never read the same; the column widens for all lines alike and the masses stay aligned.
+TEST(MachineRecipeAsString, LongPortPathsShowTheirLastPartWhole) {
+    const struct {
+        std::vector<TGasItem> Components;
+        std::string Text;
+    } cases[] = {
+        {{Flow("/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A10KQ7ZP-if00-port0", 0, "Oxygen", 0.5F, 1.0F),
+          Flow("/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A10KQ7ZQ-if00-port0", 1, "Nitrogen", 1.25F, 1.0F),
+          Flow("/dev/serial/by-id/usb-Prolific_Technology_Inc._USB-Serial_Controller-if00-port0", 2,
+               "Water pure", 0.000125F, 1.0F)},
+         "Machine recipe\r\n"
+         "  usb-FTDI_FT232R_USB_UART_A10KQ7ZP-if00-port0:0:Oxygen                       0.500 000 g/min \r\n"
+         "  usb-FTDI_FT232R_USB_UART_A10KQ7ZQ-if00-port0:1:Nitrogen                     1.250 000 g/min \r\n"
+         "  usb-Prolific_Technology_Inc._USB-Serial_Controller-if00-port0:2:Water pure  0.000 125 g/min \r\n"
+         "\r\n"},
+        // A short path keeps the column at 21 and the long name cut.
+        {{Flow("/dev/ttyUSB0", 0, "O2", 0.5F, 1.0F),
+          Flow("/tmp/sim/mfc-b", 1, "Nitrogen and a long tail", 1.25F, 1.0F)},
+         "Machine recipe\r\n"
+         "  ttyUSB0:0:O2           0.500 000 g/min \r\n"
+         "  mfc-b:1:Nitrogen and   1.250 000 g/min \r\n"
+         "\r\n"},
+        // A folder-like name with a trailing separator still names its last part.
+        {{Flow("/tmp/sim/pump/", 2, "Water pure", 0.001F, 1.0F)},
+         "Machine recipe\r\n"
+         "  pump:2:Water pure      0.001 000 g/min \r\n"
+         "\r\n"},
+    };
+    for (const auto& c : cases) {
+        TGasItem mixture;
+        mixture.Init();
+        mixture.Components = c.Components;
+        EXPECT_EQ(MachineRecipeAsString(mixture), c.Text);
+    }
+}
+
 TEST(MachineRecipeAsString, EmptyMixture) {
     EXPECT_EQ(MachineRecipeAsString(TGasItem{}), "Machine recipe\r\n\r\n");
 }

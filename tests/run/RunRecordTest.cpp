@@ -188,6 +188,51 @@ TEST_F(RunRecordTest, ARunStoppedEarlyReportsItsActualDuration) {
     EXPECT_EQ(report[1].rfind("  Segment 1 \"long\": planned 1:00:00, actual 0:00:0", 0), 0U) << report[1];
 }
 
+// The data file's last lines, those written once the safe stop has given its verdict, say what
+// was commanded then: no flow and the pump stopped, after a run that ended by itself as after a Stop.
+TEST_F(RunRecordTest, TheLinesAfterTheStopsVerdictCarryNoSetPoints) {
+    for (const bool pressStop : {false, true}) {
+        SCOPED_TRACE(pressStop ? "Stop pressed" : "ran to its end");
+        fs::remove_all(fs::path(folder.Path()) / "Userdata"); // one run's files at a time
+        state.SegmentProgram = {Designed("first", 0.001, 20000, 50000, 2000),
+                                Designed("second", pressStop ? 1.0 : 0.001, 15000, 30000, 1000)};
+        run->ButtonApplyClick();
+        ASSERT_EQ(state.MixerState, UnitMain::msRunning);
+        ASSERT_TRUE(TurnUntil([this] { return state.Run.CurrentSegment == 1; }));
+        if (pressStop) {
+            const Base::TDateTime from = sim.Clock().Now();
+            ASSERT_TRUE(TurnUntil([&] { return (sim.Clock().Now() - from) * Base::SecondsPerDay > 2.0; }));
+            run->ButtonStopClick();
+        }
+        ASSERT_TRUE(TurnUntil([this] { return state.MixerState == UnitMain::msValidated; }))
+            << memoLog.Text();
+
+        const std::vector<std::string> lines = ReadLines(RunFile(folder.Path(), ".csv"));
+        ASSERT_GT(lines.size(), 3U);
+        std::size_t afterVerdict = 0;
+        bool sawSecondRunning = false;
+        for (std::size_t i = 1; i < lines.size(); ++i) {
+            const std::vector<std::string> f = Split(lines[i]);
+            ASSERT_EQ(f.size(), 15U) << lines[i];
+            if (f[2] == "2" && f[3] == "2") {
+                // While the second segment runs, its own set-points stand in the file.
+                sawSecondRunning = true;
+                EXPECT_NEAR(std::stod(f[5]), 0.015, 1e-6) << lines[i];
+                EXPECT_NEAR(std::stod(f[9]), 0.030, 1e-6) << lines[i];
+            }
+            if (f[2] == "1") {
+                ++afterVerdict;
+                EXPECT_EQ(f[5], "0.000000") << lines[i];
+                EXPECT_EQ(f[9], "0.000000") << lines[i];
+                EXPECT_EQ(f[11], "/1TIR") << lines[i];
+            }
+        }
+        EXPECT_TRUE(sawSecondRunning);
+        EXPECT_GE(afterVerdict, 1U);
+        EXPECT_EQ(Split(lines.back())[2], "1") << "the last line is the stop's verdict";
+    }
+}
+
 TEST_F(RunRecordTest, AFileThatCannotBeWrittenIsSaidOnceAndTheRunGoesOn) {
     // A folder where the data file should go: the name is taken.
     const Base::TDateTime start = sim.Clock().Now();

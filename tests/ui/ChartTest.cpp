@@ -19,7 +19,9 @@
 #include <QScatterSeries>
 #include <QTest>
 #include <QValueAxis>
+#include <cmath>
 #include <gtest/gtest.h>
+#include <vector>
 
 namespace {
 
@@ -31,9 +33,9 @@ struct TSeriesRow {
 };
 
 const TSeriesRow SeriesRows[] = {
-    {1, "Gas A", false, QColor(0, 0, 255)},         {2, "Gas A moving average", false, QColor(0, 0, 255)},
-    {3, "Gas B setpoint", true, QColor(255, 0, 0)}, {4, "Gas B", false, QColor(255, 0, 0)},
-    {5, "Gas A setpoint", true, QColor(0, 0, 255)},
+    {1, "Gas A", false, QColor(0, 0, 255)},         {2, "Gas A moving average", false, QColor(0, 170, 255)},
+    {3, "Gas B setpoint", true, QColor(140, 0, 0)}, {4, "Gas B", false, QColor(255, 0, 0)},
+    {5, "Gas A setpoint", true, QColor(0, 0, 140)},
 };
 
 TEST(FlowChart, HasFiveSeriesWithTheirTitlesKindsAndStyles) {
@@ -50,6 +52,7 @@ TEST(FlowChart, HasFiveSeriesWithTheirTitlesKindsAndStyles) {
             auto* line = qobject_cast<QLineSeries*>(series);
             ASSERT_NE(line, nullptr);
             EXPECT_EQ(line->pen().width(), 3);
+            EXPECT_EQ(line->pen().style(), Qt::DashLine);
             EXPECT_EQ(line->pen().color(), row.Color);
         } else {
             auto* points = qobject_cast<QScatterSeries*>(series);
@@ -157,6 +160,87 @@ TEST(FlowChart, PointsAreAddedAtTheirTimeAndTrimmedFromTheOldest) {
     chart.AddPoint(9, start, 1.0); // no such series
     chart.ClearPoints();
     EXPECT_EQ(chart.PointCount(1), 0);
+}
+
+// The legend tells the five apart by colour alone: each series has its own shade, A's blues and
+// B's reds, and the set-point lines are dashed besides.
+TEST(FlowChart, EverySeriesHasItsOwnShadeAndEachGasKeepsItsColour) {
+    Widgets::TFlowChart chart;
+    QStringList shades;
+    for (const TSeriesRow& row : SeriesRows) {
+        QXYSeries* series = chart.Series(row.Number);
+        const auto* line = qobject_cast<QLineSeries*>(series);
+        const auto* points = qobject_cast<QScatterSeries*>(series);
+        ASSERT_TRUE(line != nullptr || points != nullptr);
+        const QColor color = points != nullptr ? points->color() : line->pen().color();
+        const bool gasA = QString::fromLatin1(row.Title).startsWith(QStringLiteral("Gas A"));
+        SCOPED_TRACE(row.Title);
+        EXPECT_EQ(gasA, color.blue() > color.red()) << color.name().toStdString();
+        if (line != nullptr) {
+            EXPECT_NE(line->pen().style(), Qt::SolidLine);
+        }
+        shades.append(color.name());
+    }
+    shades.removeDuplicates();
+    EXPECT_EQ(shades.size(), 5) << shades.join(QLatin1Char(' ')).toStdString();
+}
+
+// After points come in, both flow axes run from 0 to a round value above the highest point, their
+// ticks a round step apart (1, 2 or 5 times a power of ten).
+TEST(FlowChart, FlowAxesStartAtZeroWithRoundTicks) {
+    const struct {
+        const char* Name;
+        std::vector<double> Values;
+        double Highest;
+    } cases[] = {
+        {"small flows", {0.0179, 0.0183, 0.0190}, 0.0190},
+        {"large flows", {0.0, 3.2, 10.18}, 10.18},
+        {"a failed reading", {-1.0, 0.5, 0.47}, 0.5},
+        {"no flow at all", {0.0, 0.0}, 0.0},
+        {"only failed readings", {-1.0}, 0.0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        Widgets::TFlowChart chart;
+        const Base::TDateTime start = Base::EncodeDateTime({2024, 5, 20, 14, 5, 33, 0});
+        for (std::size_t i = 0; i < c.Values.size(); ++i) {
+            chart.AddPoint(1, start + static_cast<double>(i) / Base::SecondsPerDay, c.Values[i]);
+        }
+        for (const QValueAxis* axis : {chart.RightAxis(), chart.LeftAxis()}) {
+            EXPECT_EQ(axis->min(), 0.0);
+            EXPECT_GT(axis->max(), c.Highest);
+            ASSERT_GE(axis->tickCount(), 2);
+            const double step = (axis->max() - axis->min()) / (axis->tickCount() - 1);
+            const double power = std::pow(10.0, std::floor(std::log10(step)));
+            const double mantissa = step / power;
+            EXPECT_TRUE(std::fabs(mantissa - 1.0) < 1e-9 || std::fabs(mantissa - 2.0) < 1e-9 ||
+                        std::fabs(mantissa - 5.0) < 1e-9)
+                << "step " << step;
+            const double steps = axis->max() / step;
+            EXPECT_NEAR(steps, std::round(steps), 1e-9) << "maximum " << axis->max();
+        }
+        EXPECT_EQ(chart.LeftAxis()->max(), chart.RightAxis()->max());
+        EXPECT_EQ(chart.LeftAxis()->tickCount(), chart.RightAxis()->tickCount());
+    }
+}
+
+// The time axis shows clock times; once the points reach over midnight it shows the date as well.
+TEST(FlowChart, TheTimeAxisShowsTheDateOnceTheRunCrossesADay) {
+    Widgets::TFlowChart chart;
+    EXPECT_FALSE(chart.BottomAxis()->titleText().isEmpty());
+    const Base::TDateTime start = Base::EncodeDateTime({2024, 5, 20, 14, 5, 33, 0});
+    chart.AddPoint(1, start, 0.02);
+    chart.AddPoint(1, start + 9.0 / 24.0, 0.02); // 23:05:33, the same day
+    EXPECT_EQ(chart.BottomAxis()->format(), QStringLiteral("HH:mm:ss"));
+    chart.AddPoint(1, start + 1.5, 0.02); // the next day's night
+    const QString format = chart.BottomAxis()->format();
+    EXPECT_TRUE(format.contains(QStringLiteral("dd")) && format.contains(QStringLiteral("MM")) &&
+                format.contains(QStringLiteral("HH")))
+        << format.toStdString();
+    // Once the day's older points are trimmed, clock times are enough again.
+    chart.DeleteFirstPoint(1);
+    chart.DeleteFirstPoint(1);
+    EXPECT_EQ(chart.BottomAxis()->format(), QStringLiteral("HH:mm:ss"));
 }
 
 TEST(FlowChart, DoubleClickOpensTheEditorWhichRemembersItsPlace) {

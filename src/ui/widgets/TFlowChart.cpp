@@ -17,15 +17,26 @@
 #include <QToolTip>
 #include <QValueAxis>
 #include <algorithm>
-#include <cmath>
 #include <limits>
 
 namespace Widgets {
 
 namespace {
 
+// Gas A in blues, gas B in reds; within a gas each series has its own shade, and the set-points
+// are dashed lines, so that the legend tells all five apart.
 const QColor SeriesBlue(0, 0, 255);
+const QColor SeriesLightBlue(0, 170, 255);
+const QColor SeriesDarkBlue(0, 0, 140);
 const QColor SeriesRed(255, 0, 0);
+const QColor SeriesDarkRed(140, 0, 0);
+
+// The time axis labels: clock times, with the date in front once the points reach over midnight.
+const QString TimeFormat = QStringLiteral("HH:mm:ss");
+const QString DateTimeFormat = QStringLiteral("yyyy-MM-dd HH:mm");
+// The flow axes: ticks at round values, from 0 up.
+constexpr int ValueTickCount = 6;
+constexpr double EmptyValueMaximum = 0.1;
 
 QScatterSeries* MakePoints(const QString& title, QScatterSeries::MarkerShape shape, const QColor& color,
                            qreal size) {
@@ -43,6 +54,7 @@ QLineSeries* MakeLine(const QString& title, const QColor& color) {
     series->setName(title);
     QPen pen(color);
     pen.setWidth(3);
+    pen.setStyle(Qt::DashLine);
     series->setPen(pen);
     return series;
 }
@@ -51,14 +63,14 @@ void StyleValueAxis(QValueAxis* axis, const QString& title, const QColor& gridCo
     axis->setTitleText(title);
     // Six decimals as the mask "0.000 000"; the axis labels take a printf format.
     axis->setLabelFormat(QStringLiteral("%.6f"));
-    axis->setTickCount(6);
+    axis->setTickCount(ValueTickCount);
     axis->setMinorTickCount(4);
     QPen grid(gridColor);
     grid.setWidth(1);
     grid.setStyle(Qt::DotLine);
     axis->setGridLinePen(grid);
     axis->setMinorGridLineVisible(false);
-    axis->setRange(0.0, 0.1);
+    axis->setRange(0.0, EmptyValueMaximum);
 }
 
 // The operator's decimal separator for the axis labels. Qt Charts localises numbers only through a
@@ -93,18 +105,19 @@ TFlowChart::TFlowChart(QWidget* parent) : QChartView(parent), fChart(new QChart(
     // circles; the two set-points as 3 pixel lines.
     fSeries[0] =
         MakePoints(QStringLiteral("Gas A"), QScatterSeries::MarkerShapeRotatedRectangle, SeriesBlue, 5);
-    fSeries[1] =
-        MakePoints(QStringLiteral("Gas A moving average"), QScatterSeries::MarkerShapeCircle, SeriesBlue, 5);
-    fSeries[2] = MakeLine(QStringLiteral("Gas B setpoint"), SeriesRed);
+    fSeries[1] = MakePoints(QStringLiteral("Gas A moving average"), QScatterSeries::MarkerShapeCircle,
+                            SeriesLightBlue, 5);
+    fSeries[2] = MakeLine(QStringLiteral("Gas B setpoint"), SeriesDarkRed);
     fSeries[3] = MakePoints(QStringLiteral("Gas B"), QScatterSeries::MarkerShapeCircle, SeriesRed, 5);
-    fSeries[4] = MakeLine(QStringLiteral("Gas A setpoint"), SeriesBlue);
+    fSeries[4] = MakeLine(QStringLiteral("Gas A setpoint"), SeriesDarkBlue);
     for (int i = 0; i < SeriesCount; ++i) {
         fSeries[i]->setObjectName(QStringLiteral("Series%1").arg(i + 1));
     }
 
     fBottom = new QDateTimeAxis();
-    fBottom->setFormat(QStringLiteral("HH:mm:ss"));
+    fBottom->setFormat(TimeFormat);
     fBottom->setTickCount(6);
+    fBottom->setTitleText(QStringLiteral("Local time"));
     fLeft = new QValueAxis();
     StyleValueAxis(fLeft, QStringLiteral("A: g/min"), SeriesBlue);
     fRight = new QValueAxis();
@@ -225,11 +238,19 @@ void TFlowChart::Rescale() {
     }
     const qint64 from = static_cast<qint64>(xMin);
     const qint64 to = std::max(static_cast<qint64>(xMax), from + 1000);
-    fBottom->setRange(QDateTime::fromMSecsSinceEpoch(from), QDateTime::fromMSecsSinceEpoch(to));
-    if (fAutoValues && yMin <= yMax) {
-        const double margin = std::max((yMax - yMin) * 0.05, std::max(std::fabs(yMax) * 0.05, 1e-6));
-        fRight->setRange(yMin - margin, yMax + margin);
-        fLeft->setRange(yMin - margin, yMax + margin);
+    const QDateTime first = QDateTime::fromMSecsSinceEpoch(from);
+    const QDateTime last = QDateTime::fromMSecsSinceEpoch(to);
+    fBottom->setFormat(first.date() == last.date() ? TimeFormat : DateTimeFormat);
+    fBottom->setRange(first, last);
+    if (fAutoValues) {
+        // Flows from 0 (a failed reading, -1, is no flow and stays below the axis) to a little
+        // above the highest, at round ticks.
+        const double top = yMin <= yMax && yMax > 0.0 ? yMax * 1.02 : EmptyValueMaximum;
+        fRight->setTickCount(ValueTickCount);
+        fRight->setRange(0.0, top);
+        fRight->applyNiceNumbers();
+        fLeft->setTickCount(fRight->tickCount());
+        fLeft->setRange(fRight->min(), fRight->max());
     }
 }
 
