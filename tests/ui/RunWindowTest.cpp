@@ -12,6 +12,7 @@
 #include "support/SimHarness.h"
 #include "support/TempFolder.h"
 #include "ui/TForm1.h"
+#include "ui/controllers/TDesignController.h"
 #include "ui/controllers/TRunController.h"
 #include "ui/controllers/TSegmentController.h"
 #include "ui/tabs/TFlowsTab.h"
@@ -21,14 +22,19 @@
 #include "ui/widgets/TFlowChart.h"
 #include "ui/widgets/TLedCaption.h"
 #include "ui/widgets/TListBox.h"
+#include "ui/widgets/TMemoPane.h"
 #include "ui/widgets/TStatusPanels.h"
 #include "ui/widgets/TTabbedListBox.h"
 
 #include <QApplication>
 #include <QPushButton>
 #include <QTest>
+#include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
+#include <sstream>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -108,6 +114,78 @@ TEST_F(RunWindowTest, AProgramRunsToItsEndThenARestartIsStoppedByTheButton) {
     EXPECT_EQ(sim.Sim().MfcState(Sim::sdMfcA).SetPoint, 0.0F);
     EXPECT_EQ(sim.Sim().MfcState(Sim::sdMfcB).SetPoint, 0.0F);
     EXPECT_EQ(program.Run().Run().MFCThread(), nullptr);
+}
+
+// The run data file's last line as the run left it: the set-points what was commanded at the stop.
+std::vector<std::string> LastDataFields(const std::string& userdata) {
+    std::filesystem::path newest;
+    for (const auto& entry : std::filesystem::directory_iterator(userdata)) {
+        const std::string name = entry.path().filename().string();
+        if (name.rfind("Run ", 0) == 0 && entry.path().extension() == ".csv" &&
+            (newest.empty() || name > newest.filename().string())) {
+            newest = entry.path();
+        }
+    }
+    std::ifstream file(newest);
+    std::string line;
+    std::string last;
+    while (std::getline(file, line)) {
+        if (!line.empty()) {
+            last = line;
+        }
+    }
+    std::vector<std::string> fields;
+    std::stringstream split(last);
+    for (std::string field; std::getline(split, field, ',');) {
+        fields.push_back(field);
+    }
+    return fields;
+}
+
+TEST_F(RunWindowTest, TheDataFileEndsWithTheStopsSetPointsAfterTheEndAndAfterStop) {
+    const std::string userdata = folder.File("Userdata");
+    // Time, elapsed, state, segment, name, A set-point (5), ..., B set-point (9), ..., pump command (11).
+    const auto expectStopped = [&](const char* how) {
+        const std::vector<std::string> fields = LastDataFields(userdata);
+        ASSERT_GE(fields.size(), 12U) << how;
+        EXPECT_EQ(fields[5], "0.000000") << how;
+        EXPECT_EQ(fields[9], "0.000000") << how;
+        EXPECT_EQ(fields[11], "/1TIR") << how;
+    };
+    QTest::mouseClick(op()->ButtonApply, Qt::LeftButton);
+    ASSERT_EQ(state().MixerState, UnitMain::msRunning);
+    ASSERT_TRUE(WaitFor([this] { return state().MixerState == UnitMain::msValidated; }));
+    expectStopped("at the program's end");
+
+    QTest::mouseClick(op()->ButtonStop, Qt::LeftButton); // gives the segment buttons back
+    ASSERT_TRUE(WaitFor([this] { return state().MixerState == UnitMain::msValidated; }));
+    QTest::mouseClick(op()->ButtonApply, Qt::LeftButton);
+    ASSERT_EQ(state().MixerState, UnitMain::msRunning);
+    ASSERT_TRUE(WaitFor([this] { return Led().rfind("Operating, step: 1/2", 0) == 0; })) << Led();
+    // The running segment's set-points are in the file before the stop.
+    ASSERT_TRUE(WaitFor([&] {
+        const std::vector<std::string> fields = LastDataFields(userdata);
+        return fields.size() > 9 && fields[9] == "0.050000";
+    }));
+    QTest::mouseClick(op()->ButtonStop, Qt::LeftButton);
+    ASSERT_TRUE(WaitFor([this] { return state().MixerState == UnitMain::msValidated; }));
+    expectStopped("after Stop");
+}
+
+// The design panel's machine recipe names the instruments by their ports' last path part, whole, so
+// that two adapters under /dev/serial/by-id never print alike.
+TEST_F(RunWindowTest, TheMachineRecipeNamesLongPortsByTheirWholeLastPart) {
+    const std::string byId = folder.File("dev/serial/by-id");
+    std::filesystem::create_directories(byId);
+    const std::string portA = byId + "/usb-FTDI_FT232R_USB_UART_A10KQ7ZP-if00-port0";
+    const std::string portB = byId + "/usb-FTDI_FT232R_USB_UART_A10KQ7ZQ-if00-port0";
+    std::filesystem::create_symlink(sim.Path(Sim::sdMfcA), portA);
+    std::filesystem::create_symlink(sim.Path(Sim::sdMfcB), portB);
+    TestSupport::ValidatedOnPorts(program.State(), sim.Path(Sim::sdPump), portA, portB);
+    program.Design().ShowMixture2();
+    const std::string recipe = form().Operation->Memo1->Text();
+    EXPECT_NE(recipe.find("  usb-FTDI_FT232R_USB_UART_A10KQ7ZP-if00-port0:0:"), std::string::npos) << recipe;
+    EXPECT_NE(recipe.find("  usb-FTDI_FT232R_USB_UART_A10KQ7ZQ-if00-port0:1:"), std::string::npos) << recipe;
 }
 
 TEST_F(RunWindowTest, AStopThatCannotBeConfirmedSaysSoInTheWindowsCaption) {
