@@ -81,8 +81,8 @@ public:
         return true;
     }
 
-    // A number of zero or more.
-    bool NonNegative(const json& object, const std::string& where, const char* key, double& value) {
+    // Any number.
+    bool Number(const json& object, const std::string& where, const char* key, double& value) {
         const json* field = Field(object, where, key);
         if (field == nullptr) {
             return false;
@@ -92,6 +92,14 @@ public:
         }
         // + 0.0 turns a "-0" into the zero it means, so that nothing downstream sees a negative sign.
         value = field->get<double>() + 0.0;
+        return true;
+    }
+
+    // A number of zero or more.
+    bool NonNegative(const json& object, const std::string& where, const char* key, double& value) {
+        if (!Number(object, where, key, value)) {
+            return false;
+        }
         if (value < 0.0) {
             return Fail(where, Quoted(key) + " is negative");
         }
@@ -100,14 +108,9 @@ public:
 
     // Any finite number (a dew point may be below zero).
     bool Finite(const json& object, const std::string& where, const char* key, double& value) {
-        const json* field = Field(object, where, key);
-        if (field == nullptr) {
+        if (!Number(object, where, key, value)) {
             return false;
         }
-        if (!field->is_number()) {
-            return Fail(where, Quoted(key) + " is not a number");
-        }
-        value = field->get<double>() + 0.0;
         if (!std::isfinite(value)) {
             return Fail(where, Quoted(key) + " is not a finite number");
         }
